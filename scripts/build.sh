@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Configures and builds into a build directory: build/ by default, build-asan/ with --sanitize.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+dir="$root/build"
+extra=()
+if [ "${1:-}" = "--sanitize" ]; then
+    dir="$root/build-asan"
+    extra=(-DV4400_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+fi
+
+cmake -S "$root" -B "$dir" -G Ninja "${extra[@]}" >/dev/null
+cmake --build "$dir" -j "$(nproc)"
+echo "$dir"

@@ -1,0 +1,286 @@
+#include "app/frmmain.h"
+
+#include "app/messages.h"
+#include "app/statusbartexts.h"
+#include "link/serialcontrol.h"
+#include "settings/settingsstore.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename W>
+W *named(W *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+// Stored numbers are converted as a whole, blanks around them allowed; anything else is refused
+// with the reason.
+bool toInteger(const QString &text, qint64 min, qint64 max, qint64 *value, QString *why)
+{
+    bool ok = false;
+    const qint64 v = text.trimmed().toLongLong(&ok);
+    if (!ok) {
+        *why = QStringLiteral("Errore 13: non è un numero intero");
+        return false;
+    }
+    if (v < min || v > max) {
+        *why = QStringLiteral("Errore 6: numero fuori dall'intervallo ammesso (%1 ... %2)")
+                   .arg(min)
+                   .arg(max);
+        return false;
+    }
+    *value = v;
+    return true;
+}
+
+QString keyValue(const QString &key, const QString &value)
+{
+    return QStringLiteral("Chiave \"%1\" del gruppo [Properties] = \"%2\"").arg(key, value);
+}
+
+const char *const kLineKeys[] = {"BaudRate", "Parity", "DataBit", "StopBit"};
+
+} // namespace
+
+frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &messages, QWidget *parent)
+    : QMainWindow(parent), m_comm(comm), m_store(store), m_messages(messages),
+      m_link(comm, messages), m_endProgram([] { QCoreApplication::exit(0); })
+{
+    setObjectName(QStringLiteral("frmMain"));
+    buildWindow();
+    m_query = std::make_unique<PrinterQuery>(m_link, m_messages, txtModello, txtRelease,
+                                             cmdInterroga);
+    connect(cmdInterroga, &QPushButton::clicked, this, [this] { m_query->run(); });
+    connect(cmdEsci, &QPushButton::clicked, this, &frmMain::onExitClicked);
+    connect(TabStrip, &QTabBar::currentChanged, this, &frmMain::onTabChanged);
+    connect(&m_link, &PrinterLink::operationRefused, this, [this] {
+        statusBar()->showMessage(
+            QStringLiteral("Attendere: è in corso un'altra operazione con la stampante"), 3000);
+    });
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildWindow()
+{
+    setWindowTitle(QStringLiteral("Vireo 4400 TAG - RF"));
+
+    mnuSerialPort = named(menuBar()->addAction(QStringLiteral("&Porta Seriale...")), "mnuSerialPort");
+    mnuInfo = named(menuBar()->addAction(QStringLiteral("&?")), "mnuInfo");
+    // Their windows are not built yet.
+    mnuSerialPort->setEnabled(false);
+    mnuInfo->setEnabled(false);
+
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(9, 9, 9, 4);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(buildPrinterFrame());
+    top->addStretch(1);
+    cmdEsci = named(new QPushButton(QStringLiteral("&Chiudi")), "cmdEsci");
+    cmdEsci->setToolTip(QStringLiteral("Chude l'applicazione"));
+    cmdEsci->setMinimumSize(103, 52);
+    top->addWidget(cmdEsci, 0, Qt::AlignTop);
+    layout->addLayout(top);
+
+    TabStrip = named(new QTabBar, "TabStrip");
+    TabStrip->addTab(QStringLiteral("Informazioni TAG"));
+    TabStrip->addTab(QStringLiteral("Lettura e Scrittura blocchi del TAG"));
+    TabStrip->setDrawBase(false);
+    TabStrip->setExpanding(false);
+    layout->addSpacing(8);
+    auto *tabs = new QVBoxLayout;
+    tabs->setSpacing(0);
+    tabs->addWidget(TabStrip);
+
+    // The pane under the tab strip holds both pages in the same place; one is visible at a time.
+    auto *pane = named(new QFrame, "TabPane");
+    pane->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    auto *paneLayout = new QGridLayout(pane);
+    for (int i = 1; i <= 2; ++i) {
+        Frame1[i] = new QFrame(pane);
+        Frame1[i]->setObjectName(QStringLiteral("Frame1_%1").arg(i));
+        Frame1[i]->setFrameStyle(QFrame::NoFrame);
+        Frame1[i]->setMinimumSize(703, 313);
+        paneLayout->addWidget(Frame1[i], 0, 0);
+    }
+    tabs->addWidget(pane, 1);
+    layout->addLayout(tabs, 1);
+
+    setCentralWidget(central);
+    buildStatusBar();
+}
+
+QWidget *frmMain::buildPrinterFrame()
+{
+    Frame6 = named(new QGroupBox(QStringLiteral("Controllo stampante")), "Frame6");
+    auto *grid = new QGridLayout(Frame6);
+    grid->setHorizontalSpacing(12);
+
+    Label8 = named(new QLabel(QStringLiteral("Modello:")), "Label8");
+    txtModello = named(new QLineEdit, "txtModello");
+    Label9 = named(new QLabel(QStringLiteral("Release:")), "Label9");
+    txtRelease = named(new QLineEdit, "txtRelease");
+    for (auto [label, field, name] : {std::tuple{Label8, txtModello, "Modello"},
+                                      std::tuple{Label9, txtRelease, "Release"}}) {
+        label->setBuddy(field);
+        field->setAccessibleName(QLatin1String(name));
+        field->setMinimumWidth(115);
+    }
+    cmdInterroga = named(new QPushButton(QStringLiteral("Interroga stampante")), "cmdInterroga");
+    cmdInterroga->setMinimumSize(124, 61);
+
+    grid->addWidget(Label8, 0, 0);
+    grid->addWidget(txtModello, 0, 1);
+    grid->addWidget(Label9, 1, 0);
+    grid->addWidget(txtRelease, 1, 1);
+    grid->addWidget(cmdInterroga, 0, 2, 2, 1);
+    return Frame6;
+}
+
+void frmMain::buildStatusBar()
+{
+    // As laid out in the window design; start-up replaces these texts before the window shows.
+    const QStringList design = {QStringLiteral("Porta Seriale: COM1"),
+                                QStringLiteral("Baudrate: 9600"), QStringLiteral("Parità: NESSUNA"),
+                                QStringLiteral("Bit DATI: 8"), QStringLiteral("Bit STOP: 1")};
+    auto *bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar"));
+    bar->setSizeGripEnabled(false);
+    for (int i = 1; i <= 5; ++i) {
+        Panels[i] = new QLabel(design[i - 1]);
+        Panels[i]->setObjectName(QStringLiteral("Panel%1").arg(i));
+        Panels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        Panels[i]->setMinimumWidth(i == 1 ? 140 : 100);
+        bar->addPermanentWidget(Panels[i]);
+    }
+}
+
+void frmMain::UpgradeStatusBar()
+{
+    const QStringList texts = statusBarTexts(m_comm.commPort(), m_comm.settings());
+    for (int i = 1; i <= 5; ++i)
+        Panels[i]->setText(texts[i - 1]);
+}
+
+bool frmMain::load()
+{
+    if (m_store.status() != QSettings::NoError)
+        return startupFailure(
+            m_store.status() == QSettings::AccessError
+                ? QStringLiteral("Il file delle impostazioni non si può leggere (permessi?).")
+                : QStringLiteral("Il file delle impostazioni contiene errori di formato: va "
+                                 "corretto o cancellato."));
+
+    // 1. Port number.
+    const QString commPort = m_store.read(QStringLiteral("CommPort"), QStringLiteral("1"));
+    qint64 port = 0;
+    QString why;
+    if (!toInteger(commPort, -32768, 32767, &port, &why))
+        return startupFailure(keyValue(QStringLiteral("CommPort"), commPort) + QLatin1String(": ") +
+                              why + QLatin1Char('.'));
+    if (SerialError e = m_comm.setCommPort(int(port)); e.failed())
+        return startupFailure(keyValue(QStringLiteral("CommPort"), commPort) +
+                              QLatin1String(":\n") + e.text());
+
+    // 2. The four line parameters, as text.
+    QStringList line;
+    const QString defaults[] = {QStringLiteral("9600"), QStringLiteral("N"), QStringLiteral("8"),
+                                QStringLiteral("1")};
+    for (int i = 0; i < 4; ++i)
+        line << m_store.read(QLatin1String(kLineKeys[i]), defaults[i]);
+
+    // 3. Flow control.
+    const QString handshaking = m_store.read(QStringLiteral("Handshaking"), QStringLiteral("0"));
+    qint64 mode = 0;
+    if (!toInteger(handshaking, INT32_MIN, INT32_MAX, &mode, &why))
+        return startupFailure(keyValue(QStringLiteral("Handshaking"), handshaking) +
+                              QLatin1String(": ") + why + QLatin1Char('.'));
+    if (SerialError e = m_comm.setHandshaking(int(mode)); e.failed())
+        return startupFailure(keyValue(QStringLiteral("Handshaking"), handshaking) +
+                              QLatin1String(":\n") + e.text());
+
+    // 4. Line settings text.
+    if (SerialError e = m_comm.setSettings(line.join(QLatin1Char(','))); e.failed()) {
+        QString cause;
+        if (e.field >= 0 && e.field < 4)
+            cause = keyValue(QLatin1String(kLineKeys[e.field]), line[e.field]);
+        else
+            cause = QStringLiteral("Chiavi \"BaudRate\", \"Parity\", \"DataBit\", \"StopBit\" "
+                                   "del gruppo [Properties]");
+        return startupFailure(cause + QLatin1String(":\n") + e.text());
+    }
+
+    // 5 - 9.
+    UpgradeStatusBar();
+    m_link.ReceiveBuffer.clear();
+    globals.CurrentTab = 1;
+    Frame1[1]->setVisible(true);
+    for (int i = globals.CurrentTab + 1; i <= 2; ++i)
+        Frame1[i]->setVisible(false);
+    globals.PrintingFlag = 0;
+    m_comm.setInputMode(0);
+
+    // 10. Open the port.
+    if (SerialError e = m_comm.setPortOpen(true); e.failed())
+        return startupFailure(
+            QStringLiteral("La porta COM%1 non si può aprire.\n%2").arg(m_comm.commPort()).arg(e.text()));
+    return true;
+}
+
+bool frmMain::startupFailure(const QString &cause)
+{
+    m_messages.show(QStringLiteral("ATTENZIONE! Il programma non può partire.\n\n%1\n\n"
+                                   "File delle impostazioni: %2")
+                        .arg(cause, m_store.fileName()),
+                    kStyleError);
+    return false;
+}
+
+void frmMain::onTabChanged(int index)
+{
+    const qint16 selected = qint16(index + 1);
+    if (selected == globals.CurrentTab)
+        return;
+    for (int i = 1; i <= 2; ++i)
+        Frame1[i]->setVisible(i == selected);
+    globals.CurrentTab = selected;
+}
+
+void frmMain::onExitClicked()
+{
+    if (globals.PrintingFlag != 0)
+        return;
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    endProgram();
+}
+
+void frmMain::endProgram()
+{
+    if (m_ending)
+        return;
+    m_ending = true;
+    // Every wait in progress returns at once and nothing more is sent.
+    m_link.abandon();
+    m_endProgram();
+}

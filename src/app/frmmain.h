@@ -1,0 +1,85 @@
+#pragma once
+
+#include "app/globvar.h"
+#include "link/printerlink.h"
+#include "link/printerquery.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class MessageSink;
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabBar;
+class SerialControl;
+class SettingsStore;
+
+// The main window: printer query, the two tab pages, the menu and the status bar. Its controls
+// carry the names operators and maintainers know them by, both as members and as objectName.
+class frmMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    frmMain(SerialControl &comm, SettingsStore &store, MessageSink &messages,
+            QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // Start-up: applies the stored serial settings and opens the port. On failure the operator has
+    // been told what failed and where the settings file is, and the window must not be shown.
+    bool load();
+
+    // Shows in the status bar the port and line settings the serial control now holds.
+    void UpgradeStatusBar();
+
+    // What ending the program does; by default the application's event loop exits.
+    void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
+
+    GlobVar globals;
+    PrinterLink &link() { return m_link; }
+    PrinterQuery &query() { return *m_query; }
+    SerialControl &comm() { return m_comm; }
+
+    QAction *mnuSerialPort = nullptr;
+    QAction *mnuInfo = nullptr;
+
+    QGroupBox *Frame6 = nullptr;
+    QLabel *Label8 = nullptr;
+    QLineEdit *txtModello = nullptr;
+    QLabel *Label9 = nullptr;
+    QLineEdit *txtRelease = nullptr;
+    QPushButton *cmdInterroga = nullptr;
+    QPushButton *cmdEsci = nullptr;
+
+    QTabBar *TabStrip = nullptr;
+    std::array<QFrame *, 3> Frame1{};  // the tab pages, indexed 1 and 2
+
+    std::array<QLabel *, 6> Panels{};  // status bar panels, indexed 1 to 5
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildWindow();
+    QWidget *buildPrinterFrame();
+    void buildStatusBar();
+
+    void onExitClicked();
+    void onTabChanged(int index);
+    void endProgram();
+    bool startupFailure(const QString &cause);
+
+    SerialControl &m_comm;
+    SettingsStore &m_store;
+    MessageSink &m_messages;
+    PrinterLink m_link;
+    std::unique_ptr<PrinterQuery> m_query;
+    std::function<void()> m_endProgram;
+    bool m_ending = false;
+};

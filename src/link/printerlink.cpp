@@ -1,0 +1,166 @@
+#include "link/printerlink.h"
+
+#include "app/messages.h"
+#include "link/serialcontrol.h"
+
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <cmath>
+
+PrinterLink::PrinterLink(SerialControl &control, MessageSink &messages, QObject *parent)
+    : QObject(parent), m_control(control), m_messages(messages)
+{
+    connect(&m_control, &SerialControl::received, this, &PrinterLink::onComm);
+    connect(&m_control, &SerialControl::lost, this, &PrinterLink::onLost);
+}
+
+PrinterLink::~PrinterLink()
+{
+    endWaits(End::Abandoned);
+}
+
+bool PrinterLink::SendCommand(const QString &command)
+{
+    if (m_abandoned)
+        return false;
+    const QString line = command + QLatin1String("\r\n");
+    for (QChar c : line) {
+        if (c.unicode() > 0xFF) {
+            m_messages.show(
+                QStringLiteral("ATTENZIONE! Comando non inviato: il carattere \"%1\" non ha un "
+                               "codice a un byte.")
+                    .arg(c),
+                kStyleError);
+            return false;
+        }
+    }
+    const SerialError e = m_control.output(line.toLatin1());
+    if (e.failed()) {
+        // A lost device has been reported already, by onLost.
+        if (e.number != SerialError::DeviceLost)
+            m_messages.show(QStringLiteral("ATTENZIONE! Comando non inviato.\n%1").arg(e.text()),
+                            kStyleError);
+        return false;
+    }
+    return true;
+}
+
+bool PrinterLink::WaitForReply(double seconds, int length)
+{
+    return wait(seconds, length);
+}
+
+bool PrinterLink::Pause(double seconds)
+{
+    return wait(seconds, -1);
+}
+
+bool PrinterLink::wait(double seconds, int length)
+{
+    if (m_abandoned)
+        return false;
+    QDeadlineTimer deadline(Qt::PreciseTimer);
+    const qint64 ns = std::llround(seconds * 1e9);
+    deadline.setPreciseRemainingTime(ns / 1000000000, ns % 1000000000, Qt::PreciseTimer);
+    if (deadline.hasExpired())
+        return true;
+    if (length >= 0 && ReceiveBuffer.size() == length)
+        return true;
+
+    QEventLoop loop;
+    Wait w{&loop, length, End::Running};
+    QTimer timer;
+    timer.setTimerType(Qt::PreciseTimer);
+    timer.setSingleShot(true);
+    // Milliseconds rounded up, and re-armed should the timer fire a hair early: a wait never ends
+    // before its limit.
+    const auto arm = [&] {
+        const qint64 left = deadline.remainingTimeNSecs();
+        timer.start(static_cast<int>((left + 999999) / 1000000));
+    };
+    connect(&timer, &QTimer::timeout, &loop, [&] {
+        if (deadline.hasExpired()) {
+            w.end = End::Normal;
+            loop.quit();
+        } else {
+            arm();
+        }
+    });
+    arm();
+
+    m_waits.push_back(&w);
+    loop.exec();
+    m_waits.erase(std::find(m_waits.begin(), m_waits.end(), &w));
+
+    if (w.end == End::Running) {
+        // The application's own event loop was told to exit: the program is ending.
+        m_abandoned = true;
+        return false;
+    }
+    return w.end == End::Normal;
+}
+
+void PrinterLink::onComm()
+{
+    const QByteArray bytes = m_control.input();
+    if (bytes.isEmpty())
+        return;
+    ReceiveBuffer += QString::fromLatin1(bytes);
+    for (Wait *w : m_waits) {
+        if (w->end == End::Running && w->length >= 0 && ReceiveBuffer.size() == w->length) {
+            w->end = End::Normal;
+            w->loop->quit();
+        }
+    }
+    emit dataReceived();
+}
+
+void PrinterLink::onLost(const SerialError &error)
+{
+    endWaits(End::Lost);
+    // Told from the event loop, not from inside the serial layer's error report.
+    QTimer::singleShot(0, this, [this, error] {
+        if (m_abandoned)
+            return;
+        m_messages.show(QStringLiteral("ATTENZIONE! Collegamento con la stampante perso: la porta "
+                                       "è stata chiusa.\n%1\n\nRicollegare la stampante e "
+                                       "confermare la porta da \"Porta Seriale...\".")
+                            .arg(error.text()),
+                        kStyleError);
+    });
+}
+
+void PrinterLink::abandon()
+{
+    m_abandoned = true;
+    endWaits(End::Abandoned);
+}
+
+void PrinterLink::endWaits(End how)
+{
+    for (Wait *w : m_waits) {
+        if (w->end == End::Running) {
+            w->end = how;
+            w->loop->quit();
+        }
+    }
+}
+
+PrinterLink::Operation PrinterLink::beginOperation()
+{
+    if (m_operationRunning || m_abandoned) {
+        if (!m_abandoned)
+            emit operationRefused();
+        return {};
+    }
+    m_operationRunning = true;
+    return Operation(this);
+}
+
+PrinterLink::Operation::~Operation()
+{
+    if (m_link)
+        m_link->m_operationRunning = false;
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "link/serialerror.h"
+
+#include <QObject>
+#include <QString>
+
+#include <vector>
+
+class MessageSink;
+class QEventLoop;
+class SerialControl;
+
+// The line to the printer: sends commands, collects what comes back in ReceiveBuffer, and waits
+// for replies while the window stays alive.
+//
+// A wait is a local event loop that ends on the first of its deadline (a precise single-shot
+// timer on the monotonic clock), the reply reaching exactly the expected length (checked on every
+// arrival), the device being lost, or the program ending. Nothing polls and nothing sleeps.
+//
+// Waits report whether they ended normally. When they did not (the program is ending, or the
+// device was lost and has been reported), the caller returns at once and sends nothing more.
+class PrinterLink : public QObject
+{
+    Q_OBJECT
+public:
+    PrinterLink(SerialControl &control, MessageSink &messages, QObject *parent = nullptr);
+    ~PrinterLink() override;
+
+    // Everything received since the last emptying; one character per byte (codes 0 to 255).
+    QString ReceiveBuffer;
+
+    // Writes the command followed by CR LF in one write. On failure the operator has been told,
+    // and the caller stops.
+    [[nodiscard]] bool SendCommand(const QString &command);
+    // Returns when `seconds` have passed or ReceiveBuffer holds exactly `length` characters.
+    [[nodiscard]] bool WaitForReply(double seconds, int length);
+    // Returns when `seconds` have passed.
+    [[nodiscard]] bool Pause(double seconds);
+
+    // The program is ending: every running wait returns false at once, and nothing more is sent.
+    void abandon();
+    bool abandoned() const { return m_abandoned; }
+
+    // One printer operation at a time: the handlers that talk to the printer hold an Operation
+    // while they run. A refused begin emits operationRefused().
+    class Operation
+    {
+    public:
+        Operation() = default;
+        Operation(Operation &&other) noexcept : m_link(other.m_link) { other.m_link = nullptr; }
+        Operation &operator=(Operation &&) = delete;
+        Operation(const Operation &) = delete;
+        ~Operation();
+        explicit operator bool() const { return m_link != nullptr; }
+
+    private:
+        friend class PrinterLink;
+        explicit Operation(PrinterLink *link) : m_link(link) {}
+        PrinterLink *m_link = nullptr;
+    };
+    [[nodiscard]] Operation beginOperation();
+    bool operationRunning() const { return m_operationRunning; }
+
+    SerialControl &control() const { return m_control; }
+
+signals:
+    void operationRefused();
+    // ReceiveBuffer has grown.
+    void dataReceived();
+
+private:
+    enum class End { Running, Normal, Abandoned, Lost };
+    struct Wait
+    {
+        QEventLoop *loop;
+        int length;  // -1 for a pause
+        End end;
+    };
+
+    bool wait(double seconds, int length);
+    void onComm();
+    void onLost(const SerialError &error);
+    void endWaits(End how);
+
+    SerialControl &m_control;
+    MessageSink &m_messages;
+    std::vector<Wait *> m_waits;
+    bool m_abandoned = false;
+    bool m_operationRunning = false;
+};

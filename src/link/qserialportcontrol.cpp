@@ -1,0 +1,173 @@
+#include "link/qserialportcontrol.h"
+
+#include "settings/settingsstore.h"
+
+#include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace {
+
+QSerialPort::Parity toParity(char letter)
+{
+    switch (letter) {
+    case 'e': return QSerialPort::EvenParity;
+    case 'o': return QSerialPort::OddParity;
+    case 'm': return QSerialPort::MarkParity;
+    case 's': return QSerialPort::SpaceParity;
+    default: return QSerialPort::NoParity;
+    }
+}
+
+QSerialPort::StopBits toStopBits(const QString &text)
+{
+    if (text == QLatin1String("2"))
+        return QSerialPort::TwoStop;
+    if (text == QLatin1String("1.5"))
+        return QSerialPort::OneAndHalfStop;
+    return QSerialPort::OneStop;
+}
+
+// QSerialPort knows no combined mode; 3 (RTS with XON/XOFF) runs with the RTS/CTS handshake.
+QSerialPort::FlowControl toFlowControl(int mode)
+{
+    switch (mode) {
+    case 1: return QSerialPort::SoftwareControl;
+    case 2:
+    case 3: return QSerialPort::HardwareControl;
+    default: return QSerialPort::NoFlowControl;
+    }
+}
+
+} // namespace
+
+QSerialPortControl::QSerialPortControl(const SettingsStore &store, QObject *parent)
+    : SerialControl(parent), m_store(store)
+{
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialControl::received);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &QSerialPortControl::onError);
+}
+
+QSerialPortControl::~QSerialPortControl()
+{
+    m_port.disconnect(this);
+}
+
+QString QSerialPortControl::deviceName(int port) const
+{
+    const QString configured = m_store.portDevice(port);
+    if (!configured.isEmpty())
+        return configured;
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(port);
+#else
+    return QStringLiteral("/dev/ttyS%1").arg(port - 1);
+#endif
+}
+
+QByteArray QSerialPortControl::input()
+{
+    return m_port.readAll();
+}
+
+SerialError QSerialPortControl::openDevice()
+{
+    const QString device = currentDevice();
+    m_port.setPortName(device);
+    const LineSettings &l = line();
+    m_port.setBaudRate(l.baudRate);
+    m_port.setDataBits(static_cast<QSerialPort::DataBits>(l.dataBits));
+    m_port.setParity(toParity(l.parity));
+    m_port.setStopBits(toStopBits(l.stopBits));
+    m_port.setFlowControl(toFlowControl(handshaking()));
+    if (!m_port.open(QIODevice::ReadWrite))
+        return openFailure(device);
+    return {};
+}
+
+SerialError QSerialPortControl::openFailure(const QString &device) const
+{
+    const QString reason = m_port.errorString();
+    switch (m_port.error()) {
+    case QSerialPort::DeviceNotFoundError:
+        return {SerialError::DeviceMissing,
+                QStringLiteral("%1: dispositivo inesistente (adattatore non collegato? la "
+                               "porta si configura nel gruppo [Ports] del file delle impostazioni)")
+                    .arg(device)};
+    case QSerialPort::PermissionError: {
+#ifdef Q_OS_UNIX
+        const QByteArray path = QFile::encodeName(QFileInfo(device).absoluteFilePath());
+        if (::access(path.constData(), R_OK | W_OK) != 0)
+            return {SerialError::PermissionDenied,
+                    QStringLiteral("%1: accesso negato (l'utente deve far parte del gruppo "
+                                   "dialout: sudo adduser $USER dialout, poi un nuovo accesso)")
+                        .arg(device)};
+#endif
+        return {SerialError::DeviceBusy,
+                QStringLiteral("%1: porta già in uso da un altro programma (%2)").arg(device, reason)};
+    }
+    default:
+        return {SerialError::OpenFailed,
+                QStringLiteral("%1: apertura non riuscita (%2)").arg(device, reason)};
+    }
+}
+
+void QSerialPortControl::closeDevice()
+{
+    m_port.close();
+}
+
+SerialError QSerialPortControl::applyLine(const LineSettings &l)
+{
+    const bool ok = m_port.setBaudRate(l.baudRate) &&
+                    m_port.setDataBits(static_cast<QSerialPort::DataBits>(l.dataBits)) &&
+                    m_port.setParity(toParity(l.parity)) &&
+                    m_port.setStopBits(toStopBits(l.stopBits));
+    if (!ok)
+        return {SerialError::InvalidSettings,
+                QStringLiteral("%1: impostazioni \"%2\" rifiutate dal dispositivo (%3)")
+                    .arg(currentDevice(), l.format(), m_port.errorString())};
+    return {};
+}
+
+SerialError QSerialPortControl::applyHandshaking(int mode)
+{
+    if (!m_port.setFlowControl(toFlowControl(mode)))
+        return {SerialError::InvalidHandshaking,
+                QStringLiteral("%1: controllo di flusso %2 rifiutato dal dispositivo (%3)")
+                    .arg(currentDevice())
+                    .arg(mode)
+                    .arg(m_port.errorString())};
+    return {};
+}
+
+SerialError QSerialPortControl::writeBytes(const QByteArray &bytes)
+{
+    const QString device = currentDevice();
+    if (m_port.write(bytes) != bytes.size())
+        return {SerialError::WriteFailed,
+                QStringLiteral("%1: scrittura non riuscita (%2)").arg(device, m_port.errorString())};
+    // Hand the bytes to the device now rather than at the next pass of the event loop.
+    m_port.flush();
+    if (!portOpen())
+        return {SerialError::DeviceLost, QStringLiteral("%1: dispositivo perso").arg(device)};
+    return {};
+}
+
+void QSerialPortControl::onError(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::ResourceError:
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+        // Qt keeps reporting a vanished device in a tight loop until the port is closed.
+        deviceLost({SerialError::DeviceLost,
+                    QStringLiteral("%1: dispositivo scollegato o non più raggiungibile (%2)")
+                        .arg(currentDevice(), m_port.errorString())});
+        break;
+    default:
+        break;
+    }
+}

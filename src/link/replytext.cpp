@@ -1,0 +1,12 @@
+#include "link/replytext.h"
+
+QString fieldText(const QString &received)
+{
+    const qsizetype nul = received.indexOf(QChar(0));
+    return nul < 0 ? received : received.left(nul);
+}
+
+QString queryFieldText(const QString &reply)
+{
+    return fieldText(QLatin1Char(' ') + reply.left(reply.size() - 1));
+}

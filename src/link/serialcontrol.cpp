@@ -1,0 +1,81 @@
+#include "link/serialcontrol.h"
+
+SerialControl::SerialControl(QObject *parent) : QObject(parent) {}
+
+SerialError SerialControl::setCommPort(int port)
+{
+    if (port < 1 || port > kMaxPort)
+        return {SerialError::InvalidPortNumber,
+                QStringLiteral("numero di porta %1 non valido (da 1 a %2)").arg(port).arg(kMaxPort)};
+    if (port == m_port)
+        return {};
+    if (m_open)
+        return {SerialError::PortAlreadyOpen,
+                QStringLiteral("la porta COM%1 (%2) è aperta: va chiusa prima di cambiare numero")
+                    .arg(m_port)
+                    .arg(currentDevice())};
+    m_port = port;
+    return {};
+}
+
+SerialError SerialControl::setSettings(const QString &text)
+{
+    LineSettings parsed;
+    if (SerialError e = LineSettings::parse(text, &parsed); e.failed())
+        return e;
+    if (m_open) {
+        if (SerialError e = applyLine(parsed); e.failed()) {
+            applyLine(m_line);  // keep the device and what we report in step
+            return e;
+        }
+    }
+    m_line = parsed;
+    return {};
+}
+
+SerialError SerialControl::setHandshaking(int mode)
+{
+    if (mode < 0 || mode > 3)
+        return {SerialError::InvalidHandshaking,
+                QStringLiteral("controllo di flusso %1 non valido (0 nessuno, 1 Xon/Xoff, 2 RTS, "
+                               "3 Xon/RTS)")
+                    .arg(mode)};
+    if (m_open) {
+        if (SerialError e = applyHandshaking(mode); e.failed())
+            return e;
+    }
+    m_handshaking = mode;
+    return {};
+}
+
+SerialError SerialControl::setPortOpen(bool open)
+{
+    if (open == m_open)
+        return {};
+    if (!open) {
+        closeDevice();
+        m_open = false;
+        return {};
+    }
+    if (SerialError e = openDevice(); e.failed())
+        return e;
+    m_open = true;
+    return {};
+}
+
+SerialError SerialControl::output(const QByteArray &bytes)
+{
+    if (!m_open)
+        return {SerialError::PortNotOpen,
+                QStringLiteral("la porta COM%1 (%2) non è aperta").arg(m_port).arg(currentDevice())};
+    return writeBytes(bytes);
+}
+
+void SerialControl::deviceLost(const SerialError &error)
+{
+    if (!m_open)
+        return;
+    closeDevice();
+    m_open = false;
+    emit lost(error);
+}

@@ -1,0 +1,76 @@
+#pragma once
+
+#include "link/serialerror.h"
+#include "settings/linesettings.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+// The serial control of the main window: exactly what the program uses of a serial port. The
+// rules every implementation must keep (which values are refused, when the port number may change,
+// how the settings text reads back, how a lost device is reported) live here; a subclass only
+// talks to its device.
+class SerialControl : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kMaxPort = 255;
+
+    explicit SerialControl(QObject *parent = nullptr);
+
+    // Port number, 1 is the first port. Can change only while the port is closed.
+    int commPort() const { return m_port; }
+    SerialError setCommPort(int port);
+
+    // "9600,n,8,1": the four fields, parity read back in lower case.
+    QString settings() const { return m_line.format(); }
+    SerialError setSettings(const QString &text);
+
+    // Flow control: 0 none, 1 XON/XOFF, 2 RTS/CTS, 3 both.
+    int handshaking() const { return m_handshaking; }
+    SerialError setHandshaking(int mode);
+
+    // Only text input (0) is used: every byte becomes one character.
+    int inputMode() const { return m_inputMode; }
+    void setInputMode(int mode) { m_inputMode = mode; }
+
+    bool portOpen() const { return m_open; }
+    SerialError setPortOpen(bool open);
+
+    // Writes the bytes, in order, in one write.
+    SerialError output(const QByteArray &bytes);
+    // All bytes received and not yet taken; empty when none.
+    virtual QByteArray input() = 0;
+
+    // The device behind a port number, e.g. "/dev/ttyUSB0".
+    virtual QString deviceName(int port) const = 0;
+    QString currentDevice() const { return deviceName(m_port); }
+
+signals:
+    // Bytes are waiting to be taken with input().
+    void received();
+    // The device failed for good (unplugged, I/O error): the port has been closed. Emitted once
+    // per opening.
+    void lost(const SerialError &error);
+
+protected:
+    virtual SerialError openDevice() = 0;
+    virtual void closeDevice() = 0;
+    // Called only while the port is open; when closed the values are taken at the next opening.
+    virtual SerialError applyLine(const LineSettings &line) = 0;
+    virtual SerialError applyHandshaking(int mode) = 0;
+    virtual SerialError writeBytes(const QByteArray &bytes) = 0;
+
+    const LineSettings &line() const { return m_line; }
+
+    // For subclasses: the device is gone. Closes the port and emits lost() once.
+    void deviceLost(const SerialError &error);
+
+private:
+    int m_port = 1;
+    LineSettings m_line;
+    int m_handshaking = 0;
+    int m_inputMode = 0;
+    bool m_open = false;
+};

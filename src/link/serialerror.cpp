@@ -1,0 +1,6 @@
+#include "link/serialerror.h"
+
+QString SerialError::text() const
+{
+    return QStringLiteral("Errore %1: %2").arg(number).arg(description);
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "link/serialcontrol.h"
+#include "printermodel.h"
+
+#include <QElapsedTimer>
+
+#include <functional>
+
+// An in-process serial control for tests: the printer model answers after its scripted delays,
+// and tests can make opening, line settings or writes fail, or the device disappear.
+class FakeSerialControl : public SerialControl
+{
+    Q_OBJECT
+public:
+    explicit FakeSerialControl(QObject *parent = nullptr);
+
+    PrinterEngine engine;
+    PrinterModel &model() { return engine.model; }
+
+    // When set, answers come from here instead of the printer model (the command has no CR LF).
+    std::function<QList<Emission>(const QByteArray &command)> script;
+
+    SerialError openError;   // every opening fails with this while set
+    SerialError lineError;   // applying line settings to the open port fails with this
+    SerialError writeError;  // every write fails with this while set
+
+    QList<QByteArray> writes;    // every write, in order, as sent (CR LF included)
+    QList<qint64> writeTimesMs;  // when each write happened, on clock
+    QElapsedTimer clock;
+    int openCount = 0;
+    int closeCount = 0;
+
+    // The commands sent so far, without CR LF.
+    QStringList commands() const;
+
+    // Bytes arrive from the printer now.
+    void deliver(const QByteArray &bytes);
+    // The device disappears (the adapter is pulled).
+    void loseDevice();
+
+    QByteArray input() override;
+    QString deviceName(int port) const override;
+
+protected:
+    SerialError openDevice() override;
+    void closeDevice() override;
+    SerialError applyLine(const LineSettings &line) override;
+    SerialError applyHandshaking(int mode) override;
+    SerialError writeBytes(const QByteArray &bytes) override;
+
+private:
+    QByteArray m_in;
+};

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/frmmain.h"
+#include "fakeserialcontrol.h"
+#include "recordingmessages.h"
+#include "settings/settingsstore.h"
+#include "testsettings.h"
+
+#include <QTimer>
+
+// The main window on the fake serial control with a settings store of its own, holding `file`
+// when given. Construct, adjust the fake, then start() or load().
+struct Harness
+{
+    TestSettings settings;
+    FakeSerialControl comm;
+    RecordingMessages messages;
+    SettingsStore store;
+    frmMain window{comm, store, messages};
+    int ended = 0;
+
+    explicit Harness(const QByteArray &file = {}) : settings(file)
+    {
+        window.setEndProgram([this] { ++ended; });
+    }
+
+    // Loads and shows the window; the caller checks the result.
+    bool start()
+    {
+        if (!window.load())
+            return false;
+        window.show();
+        return true;
+    }
+
+    // Runs `action` after `ms` milliseconds, from inside whatever wait is running then.
+    template <typename F>
+    void after(int ms, F action)
+    {
+        QTimer::singleShot(ms, &window, action);
+    }
+};

@@ -1,0 +1,196 @@
+#include "harness.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+
+class tst_Startup : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void firstStartWithAnEmptyStore()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        QCOMPARE(h.comm.commPort(), 1);
+        QCOMPARE(h.comm.settings(), QStringLiteral("9600,n,8,1"));
+        QCOMPARE(h.comm.handshaking(), 0);
+        QCOMPARE(h.comm.inputMode(), 0);
+        QVERIFY(h.comm.portOpen());
+        QCOMPARE(h.comm.openCount, 1);
+        QVERIFY(h.comm.writes.isEmpty());  // nothing is sent at start-up
+        QVERIFY(h.messages.shown.isEmpty());
+
+        frmMain &w = h.window;
+        QCOMPARE(w.windowTitle(), QStringLiteral("Vireo 4400 TAG - RF"));
+        const QStringList panels = {"Porta Seriale:  COM1", "Baudrate:  9600", "Parità:  NESSUNA",
+                                    "Bit DATI:  8", "Bit STOP:  1"};
+        for (int i = 1; i <= 5; ++i)
+            QCOMPARE(w.Panels[i]->text(), panels[i - 1]);
+        QCOMPARE(w.globals.CurrentTab, 1);
+        QCOMPARE(w.globals.PrintingFlag, 0);
+        QVERIFY(w.Frame1[1]->isVisible());
+        QVERIFY(!w.Frame1[2]->isVisible());
+        QVERIFY(w.link().ReceiveBuffer.isEmpty());
+        QVERIFY(w.txtModello->text().isEmpty());
+        QVERIFY(w.txtRelease->text().isEmpty());
+
+        // Texts and names operators and maintainers rely on.
+        QCOMPARE(w.Frame6->title(), QStringLiteral("Controllo stampante"));
+        QCOMPARE(w.cmdInterroga->text(), QStringLiteral("Interroga stampante"));
+        QCOMPARE(w.cmdEsci->text(), QStringLiteral("&Chiudi"));
+        QCOMPARE(w.cmdEsci->toolTip(), QStringLiteral("Chude l'applicazione"));
+        QCOMPARE(w.mnuSerialPort->text(), QStringLiteral("&Porta Seriale..."));
+        QCOMPARE(w.mnuInfo->text(), QStringLiteral("&?"));
+        QCOMPARE(w.TabStrip->tabText(0), QStringLiteral("Informazioni TAG"));
+        QCOMPARE(w.TabStrip->tabText(1), QStringLiteral("Lettura e Scrittura blocchi del TAG"));
+        QCOMPARE(w.findChild<QLineEdit *>("txtModello"), w.txtModello);
+        QCOMPARE(w.txtModello->accessibleName(), QStringLiteral("Modello"));
+    }
+
+    void storedValuesAreApplied()
+    {
+        Harness h("[Properties]\nCommPort=3\nBaudRate=19200\nParity=O\nDataBit=7\n"
+                  "StopBit=2\nHandshaking=1\n");
+        QVERIFY(h.start());
+        QCOMPARE(h.comm.commPort(), 3);
+        QCOMPARE(h.comm.settings(), QStringLiteral("19200,o,7,2"));
+        QCOMPARE(h.comm.handshaking(), 1);
+        QCOMPARE(h.window.Panels[1]->text(), QStringLiteral("Porta Seriale:  COM3"));
+        QCOMPARE(h.window.Panels[3]->text(), QStringLiteral("Parità:  DISPARI"));
+        // Start-up never writes the store.
+        QVERIFY(!h.settings.readFile().contains("Ports"));
+    }
+
+    void unusableStoredValueEndsStartup_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QStringList>("mentions");
+        QTest::newRow("CommPort not a number") << QByteArray("[Properties]\nCommPort=abc\n")
+                                               << QStringList{"\"CommPort\"", "\"abc\"", "non è un numero"};
+        QTest::newRow("CommPort empty") << QByteArray("[Properties]\nCommPort=\n")
+                                        << QStringList{"\"CommPort\"", "\"\"", "non è un numero"};
+        QTest::newRow("CommPort overflow") << QByteArray("[Properties]\nCommPort=99999\n")
+                                           << QStringList{"\"CommPort\"", "\"99999\"", "fuori"};
+        QTest::newRow("CommPort negative") << QByteArray("[Properties]\nCommPort=-1\n")
+                                           << QStringList{"\"CommPort\"", "\"-1\"", "Errore 1:"};
+        QTest::newRow("Handshaking 7") << QByteArray("[Properties]\nHandshaking=7\n")
+                                       << QStringList{"\"Handshaking\"", "\"7\"", "Errore 4:"};
+        QTest::newRow("BaudRate fast") << QByteArray("[Properties]\nBaudRate=fast\n")
+                                       << QStringList{"\"BaudRate\"", "\"fast\"", "Errore 3:"};
+        QTest::newRow("Parity X") << QByteArray("[Properties]\nParity=X\n")
+                                  << QStringList{"\"Parity\"", "\"X\"", "Errore 3:"};
+        QTest::newRow("StopBit empty") << QByteArray("[Properties]\nStopBit=\n")
+                                       << QStringList{"\"StopBit\"", "Errore 3:"};
+    }
+    void unusableStoredValueEndsStartup()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QStringList, mentions);
+        Harness h(file);
+        QVERIFY(!h.window.load());
+        QCOMPARE(h.messages.shown.size(), 1);
+        const QString text = h.messages.shown[0].text;
+        QVERIFY2(text.startsWith("ATTENZIONE!"), qPrintable(text));
+        QCOMPARE(h.messages.shown[0].style, int(kStyleError));
+        for (const QString &m : mentions)
+            QVERIFY2(text.contains(m), qPrintable(text));
+        QVERIFY2(text.contains(h.settings.fileName()), qPrintable(text));
+        QVERIFY(!h.comm.portOpen());
+        QCOMPARE(h.settings.readFile(), file);  // left exactly as it was
+    }
+
+    void portThatCannotOpenEndsStartup()
+    {
+        Harness h;
+        h.comm.openError = {SerialError::PermissionDenied,
+                            "/dev/fake0: accesso negato (l'utente deve far parte del gruppo dialout)"};
+        QVERIFY(!h.window.load());
+        QCOMPARE(h.messages.shown.size(), 1);
+        const QString text = h.messages.shown[0].text;
+        QVERIFY2(text.contains("COM1") && text.contains("/dev/fake0") && text.contains("dialout") &&
+                     text.contains("Errore 6"),
+                 qPrintable(text));
+    }
+
+    void tabChanges()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        frmMain &w = h.window;
+        w.txtModello->setText("x");
+        QTest::mouseClick(w.TabStrip, Qt::LeftButton, {}, w.TabStrip->tabRect(1).center());
+        QCOMPARE(w.globals.CurrentTab, 2);
+        QVERIFY(!w.Frame1[1]->isVisible());
+        QVERIFY(w.Frame1[2]->isVisible());
+        // The tab already selected changes nothing.
+        QTest::mouseClick(w.TabStrip, Qt::LeftButton, {}, w.TabStrip->tabRect(1).center());
+        QCOMPARE(w.globals.CurrentTab, 2);
+        QVERIFY(w.Frame1[2]->isVisible());
+        QTest::mouseClick(w.TabStrip, Qt::LeftButton, {}, w.TabStrip->tabRect(0).center());
+        QCOMPARE(w.globals.CurrentTab, 1);
+        QVERIFY(w.Frame1[1]->isVisible());
+        QVERIFY(!w.Frame1[2]->isVisible());
+        QCOMPARE(w.txtModello->text(), QStringLiteral("x"));
+        QVERIFY(h.comm.portOpen());
+    }
+
+    void exitButton()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        h.window.globals.PrintingFlag = -1;  // a label is being sent
+        h.window.cmdEsci->click();
+        QCOMPARE(h.ended, 0);
+        QVERIFY(h.window.isVisible());
+        h.window.globals.PrintingFlag = 0;
+        h.window.cmdEsci->click();
+        QCOMPARE(h.ended, 1);
+        QVERIFY(h.messages.shown.isEmpty());
+    }
+
+    // Ending the program in the middle of a wait abandons it: nothing more is sent, no message.
+    void endingDuringAWait_data()
+    {
+        QTest::addColumn<bool>("closeBox");
+        QTest::newRow("exit button") << false;
+        QTest::newRow("close box") << true;
+    }
+    void endingDuringAWait()
+    {
+        QFETCH(bool, closeBox);
+        Harness h;
+        h.comm.model().behaviour.silent = true;
+        QVERIFY(h.start());
+        h.after(100, [&] {
+            if (closeBox)
+                h.window.close();
+            else
+                h.window.cmdEsci->click();
+        });
+        h.window.cmdInterroga->click();  // returns when the query handler has returned
+        QCOMPARE(h.ended, 1);
+        QCOMPARE(h.comm.commands(), QStringList{"?54&10"});
+        QVERIFY(h.messages.shown.isEmpty());
+        // And nothing starts afterwards.
+        h.window.cmdInterroga->click();
+        QCOMPARE(h.comm.writes.size(), 1);
+    }
+
+    void closeBoxWhileALabelIsSent()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        h.window.globals.PrintingFlag = -1;
+        h.window.close();
+        QCOMPARE(h.ended, 1);
+    }
+};
+
+QTEST_MAIN(tst_Startup)
+#include "tst_startup.moc"

@@ -1,0 +1,124 @@
+// v4400-printer-sim: a label printer with an ISO 15693 module and one tag in its field, on a
+// pseudo-terminal (or a given serial device). Prints the path to connect to, then a readable
+// transcript of every label it receives.
+
+#include "ptyprinter.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QTextStream>
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char c = 1;
+    [[maybe_unused]] auto n = ::write(g_signalPipe[1], &c, 1);
+}
+
+QSet<int> blockList(const QStringList &values)
+{
+    QSet<int> out;
+    for (const QString &v : values)
+        for (const QString &n : v.split(QLatin1Char(','), Qt::SkipEmptyParts))
+            out.insert(n.toInt() - 1);  // operators count blocks from 1
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("v4400-printer-sim"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Simulated label printer with an ISO 15693 tag in its field. Prints the device path to "
+        "connect to on its first line, then one line for every label command it receives."));
+    parser.addHelpOption();
+    const QCommandLineOption device({"device", "d"}, "Use this serial device instead of a new pseudo-terminal.", "path");
+    const QCommandLineOption link({"link", "l"}, "Also make this symbolic link to the device (removed on exit).", "path");
+    const QCommandLineOption silent("silent", "Answer nothing at all (no printer).");
+    const QCommandLineOption delay("delay", "Answer this many milliseconds late.", "ms", "0");
+    const QCommandLineOption chunk("chunk", "Send answers in pieces of this many bytes.", "bytes", "0");
+    const QCommandLineOption chunkGap("chunk-gap", "Milliseconds between pieces.", "ms", "20");
+    const QCommandLineOption wrongLength("wrong-length", "Make every answer this many bytes longer (or shorter, if negative).", "n", "0");
+    const QCommandLineOption noTag("no-tag", "No tag in the field: tag requests get no answer.");
+    const QCommandLineOption unreadable("unreadable-block", "Reading these blocks (1 to 28, comma separated) answers with a wrong length.", "blocks");
+    const QCommandLineOption badStatus("error-block", "Reading these blocks (1 to 28) answers with status 0x0F.", "blocks");
+    const QCommandLineOption ignoreWrite("ignore-write", "Writes to these blocks (1 to 28) are acknowledged but not stored.", "blocks");
+    const QCommandLineOption corruptWrite("corrupt-write", "Writes to these blocks (1 to 28) store an altered first byte.", "blocks");
+    const QCommandLineOption verbose({"verbose", "v"}, "Also print every command received.");
+    parser.addOptions({device, link, silent, delay, chunk, chunkGap, wrongLength, noTag, unreadable,
+                       badStatus, ignoreWrite, corruptWrite, verbose});
+    parser.process(app);
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    PtyPrinter printer;
+    PrinterModel &model = printer.model();
+    model.behaviour.silent = parser.isSet(silent);
+    model.behaviour.delayMs = parser.value(delay).toInt();
+    model.behaviour.chunkSize = parser.value(chunk).toInt();
+    model.behaviour.chunkGapMs = parser.value(chunkGap).toInt();
+    model.behaviour.lengthDelta = parser.value(wrongLength).toInt();
+    model.tag.present = !parser.isSet(noTag);
+    model.behaviour.unreadableBlocks = blockList(parser.values(unreadable));
+    for (int block : blockList(parser.values(badStatus)))
+        model.behaviour.blockStatus.insert(block, 0x0F);
+    model.behaviour.ignoredWrites = blockList(parser.values(ignoreWrite));
+    model.behaviour.corruptedWrites = blockList(parser.values(corruptWrite));
+    model.onTranscript = [&out](const QString &line) {
+        out << "etichetta: " << line << Qt::endl;
+    };
+    if (parser.isSet(verbose)) {
+        model.onCommand = [&out](const QByteArray &command) {
+            out << "comando: " << QString::fromLatin1(command) << Qt::endl;
+        };
+    }
+
+    QString error;
+    const bool opened = parser.isSet(device) ? printer.openDevice(parser.value(device), &error)
+                                             : printer.openPty(&error);
+    if (!opened) {
+        err << "v4400-printer-sim: " << error << Qt::endl;
+        return 1;
+    }
+
+    QString linkPath;
+    if (parser.isSet(link)) {
+        linkPath = parser.value(link);
+        QFile::remove(linkPath);
+        if (!QFile::link(printer.path(), linkPath)) {
+            err << "v4400-printer-sim: cannot create the link " << linkPath << Qt::endl;
+            return 1;
+        }
+    }
+
+    out << printer.path() << Qt::endl;
+
+    if (::pipe(g_signalPipe) == 0) {
+        auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+        std::signal(SIGINT, onSignal);
+        std::signal(SIGTERM, onSignal);
+        std::signal(SIGHUP, onSignal);
+    }
+
+    const int status = app.exec();
+    printer.close();
+    if (!linkPath.isEmpty())
+        QFile::remove(linkPath);
+    return status;
+}

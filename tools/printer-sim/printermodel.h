@@ -1,0 +1,105 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QMap>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+
+// A label printer with an ISO 15693 read/write module and one tag in its field, as the program
+// sees it over the serial line. Used by the simulator program and by the tests' fake serial
+// control, so that there is one model of the printer.
+
+// Bytes the printer sends back, `delayMs` after it received the command.
+struct Emission
+{
+    int delayMs = 0;
+    QByteArray bytes;
+};
+
+struct SimTag
+{
+    bool present = true;
+    std::array<quint8, 8> uid{0xE0, 0x04, 0x01, 0x50, 0x2A, 0x3C, 0x7B, 0x12};
+    quint8 dataSets = 1;
+    quint8 transponderType = 0;
+    quint8 dsfid = 0;
+    quint8 afi = 0;
+    quint8 icReference = 1;
+    int blockCount = 28;
+    int blockSize = 4;
+    QByteArray memory;  // blockCount * blockSize bytes
+
+    SimTag();
+};
+
+// How the printer misbehaves, for trying the program's failure paths.
+struct SimBehaviour
+{
+    bool silent = false;       // answers nothing at all
+    int delayMs = 0;           // before the first byte of every answer
+    int chunkSize = 0;         // > 0: answers arrive in pieces of this many bytes ...
+    int chunkGapMs = 0;        // ... this far apart
+    int lengthDelta = 0;       // every answer this many bytes longer (> 0) or shorter (< 0)
+    QByteArray preambleAnswer; // what the RF preamble answers (nothing, as a rule)
+    QSet<int> unreadableBlocks;    // read answers of the wrong length
+    QMap<int, quint8> blockStatus; // read answers with this non-zero status
+    QSet<int> ignoredWrites;       // writes acknowledged but not stored
+    QSet<int> corruptedWrites;     // writes stored with the first byte altered
+};
+
+class PrinterModel
+{
+public:
+    QByteArray modelReply = "VIREO 4400\r";  // 11 characters
+    QByteArray releaseReply = "V1.04.2\r";   // 8 characters
+    SimTag tag;
+    SimBehaviour behaviour;
+
+    // Every command received, without CR LF, in order.
+    QList<QByteArray> commands;
+    // The labels received, one readable line per label command.
+    QStringList transcript;
+    std::function<void(const QString &)> onTranscript;
+    std::function<void(const QByteArray &)> onCommand;
+
+    // Bytes from the program; returns what the printer sends back and when.
+    QList<Emission> feed(const QByteArray &bytes);
+    // The answer to one complete command (without CR LF), shaped by the behaviour.
+    QList<Emission> answer(const QByteArray &command);
+    // The answer a well-behaved printer gives, unshaped; empty when it says nothing.
+    QByteArray reply(const QByteArray &command);
+
+    // Readable transcript line for a label command, empty if it is not one.
+    static QString describeLabelCommand(const QByteArray &command);
+
+private:
+    QList<Emission> shape(QByteArray bytes) const;
+    void note(const QString &line);
+
+    QByteArray m_pending;
+};
+
+// Runs a PrinterModel in real time: commands in, answers out after their delays.
+class PrinterEngine : public QObject
+{
+    Q_OBJECT
+public:
+    explicit PrinterEngine(QObject *parent = nullptr);
+
+    PrinterModel model;
+
+    void receive(const QByteArray &bytes);
+    // Forgets every answer not yet sent.
+    void cancelPending();
+
+Q_SIGNALS:
+    void send(const QByteArray &bytes);
+
+private:
+    quint64 m_generation = 0;
+};

@@ -1,0 +1,42 @@
+// v4400-screenshots: renders the program's windows, driven on the fake serial control, into PNG
+// files for the README. Run it under Xvfb (scripts/screenshots.sh) for the desktop's look.
+
+#include "harness.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+
+namespace {
+
+void save(QWidget *widget, const QString &dir, const QString &name)
+{
+    widget->activateWindow();
+    QApplication::processEvents();
+    const QString path = QDir(dir).filePath(name + QLatin1String(".png"));
+    if (!widget->grab().save(path))
+        qFatal("cannot write %s", qPrintable(path));
+    qInfo("%s", qPrintable(path));
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
+    const QString suffix = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    QDir().mkpath(dir);
+
+    Harness h;
+    if (!h.start())
+        return 1;
+    h.window.cmdInterroga->click();
+    save(&h.window, dir, QStringLiteral("main-tag") + suffix);
+
+    h.window.TabStrip->setCurrentIndex(1);
+    save(&h.window, dir, QStringLiteral("main-blocks") + suffix);
+    return 0;
+}
