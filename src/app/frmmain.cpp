@@ -2,8 +2,12 @@
 
 #include "app/messages.h"
 #include "app/statusbartexts.h"
+#include "link/operationcontext.h"
 #include "link/serialcontrol.h"
 #include "settings/settingsstore.h"
+#include "tag/blockpage.h"
+#include "tag/taginfopage.h"
+#include "tag/tagoperations.h"
 
 #include <QAction>
 #include <QApplication>
@@ -64,7 +68,21 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     buildWindow();
     m_query = std::make_unique<PrinterQuery>(m_link, m_messages, txtModello, txtRelease,
                                              cmdInterroga);
+    m_context.reset(new OperationContext{m_link, m_messages, globals, *m_query, [this](const QString &note) {
+                                             if (note.isEmpty())
+                                                 statusBar()->clearMessage();
+                                             else
+                                                 statusBar()->showMessage(note);
+                                         }});
+    m_tag = std::make_unique<TagOperations>(*m_context, *tagPage, *blockPage);
+
     connect(cmdInterroga, &QPushButton::clicked, this, [this] { m_query->run(); });
+    connect(tagPage->cmdInventory, &QPushButton::clicked, this, [this] { m_tag->inventory(); });
+    connect(tagPage->cmdSysInfo, &QPushButton::clicked, this,
+            [this] { m_tag->systemInformation(); });
+    connect(blockPage->cmdReadBlocks, &QPushButton::clicked, this, [this] { m_tag->readBlocks(); });
+    connect(blockPage->cmdWriteBlocks, &QPushButton::clicked, this,
+            [this] { m_tag->writeBlocks(); });
     connect(cmdEsci, &QPushButton::clicked, this, &frmMain::onExitClicked);
     connect(TabStrip, &QTabBar::currentChanged, this, &frmMain::onTabChanged);
     connect(&m_link, &PrinterLink::operationRefused, this, [this] {
@@ -112,13 +130,10 @@ void frmMain::buildWindow()
     auto *pane = named(new QFrame, "TabPane");
     pane->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     auto *paneLayout = new QGridLayout(pane);
-    for (int i = 1; i <= 2; ++i) {
-        Frame1[i] = new QFrame(pane);
-        Frame1[i]->setObjectName(QStringLiteral("Frame1_%1").arg(i));
-        Frame1[i]->setFrameStyle(QFrame::NoFrame);
-        Frame1[i]->setMinimumSize(703, 313);
+    Frame1[1] = tagPage = new TagInfoPage(pane);
+    Frame1[2] = blockPage = new BlockPage(pane);
+    for (int i = 1; i <= 2; ++i)
         paneLayout->addWidget(Frame1[i], 0, 0);
-    }
     tabs->addWidget(pane, 1);
     layout->addLayout(tabs, 1);
 

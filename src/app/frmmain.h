@@ -10,7 +10,11 @@
 #include <functional>
 #include <memory>
 
+class BlockPage;
 class MessageSink;
+struct OperationContext;
+class TagInfoPage;
+class TagOperations;
 class QAction;
 class QFrame;
 class QGroupBox;
@@ -59,6 +63,8 @@ public:
 
     QTabBar *TabStrip = nullptr;
     std::array<QFrame *, 3> Frame1{};  // the tab pages, indexed 1 and 2
+    TagInfoPage *tagPage = nullptr;      // Frame1[1]
+    BlockPage *blockPage = nullptr;      // Frame1[2]
 
     std::array<QLabel *, 6> Panels{};  // status bar panels, indexed 1 to 5
 
@@ -80,6 +86,8 @@ private:
     MessageSink &m_messages;
     PrinterLink m_link;
     std::unique_ptr<PrinterQuery> m_query;
+    std::unique_ptr<OperationContext> m_context;
+    std::unique_ptr<TagOperations> m_tag;
     std::function<void()> m_endProgram;
     bool m_ending = false;
 };

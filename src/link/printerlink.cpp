@@ -1,6 +1,7 @@
 #include "link/printerlink.h"
 
 #include "app/messages.h"
+#include "link/replytext.h"
 #include "link/serialcontrol.h"
 
 #include <QDeadlineTimer>
@@ -26,15 +27,11 @@ bool PrinterLink::SendCommand(const QString &command)
     if (m_abandoned)
         return false;
     const QString line = command + QLatin1String("\r\n");
-    for (QChar c : line) {
-        if (c.unicode() > 0xFF) {
-            m_messages.show(
-                QStringLiteral("ATTENZIONE! Comando non inviato: il carattere \"%1\" non ha un "
-                               "codice a un byte.")
-                    .arg(c),
-                kStyleError);
-            return false;
-        }
+    if (!isSingleByte(line)) {
+        m_messages.show(QStringLiteral("ATTENZIONE! Comando non inviato: contiene caratteri che "
+                                       "non si possono inviare come byte singoli."),
+                        kStyleError);
+        return false;
     }
     const SerialError e = m_control.output(line.toLatin1());
     if (e.failed()) {

@@ -10,3 +10,12 @@ QString queryFieldText(const QString &reply)
 {
     return fieldText(QLatin1Char(' ') + reply.left(reply.size() - 1));
 }
+
+bool isSingleByte(QStringView text)
+{
+    for (QChar c : text) {
+        if (c.unicode() > 0xFF)
+            return false;
+    }
+    return true;
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 // Text received from the printer as a field shows it: a code-0 byte ends the text, as it does in
 // a text box that holds a C string.
@@ -8,3 +9,6 @@ QString fieldText(const QString &received);
 
 // The text of a printer query field: a blank, then the reply without its last character.
 QString queryFieldText(const QString &reply);
+
+// True when every character has a single-byte code (0 to 255) and can go out on the line as it is.
+bool isSingleByte(QStringView text);

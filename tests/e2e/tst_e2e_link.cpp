@@ -1,9 +1,4 @@
-#include "app/frmmain.h"
-#include "link/qserialportcontrol.h"
-#include "ptyprinter.h"
-#include "recordingmessages.h"
-#include "settings/settingsstore.h"
-#include "testsettings.h"
+#include "ptyrig.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -12,48 +7,15 @@
 #include <QTest>
 #include <QTimer>
 
-#include <memory>
 
 // The real QSerialPort over a pseudo-terminal, the simulated printer on the other side.
 class tst_E2eLink : public QObject
 {
     Q_OBJECT
-private:
-    struct Rig
-    {
-        TestSettings settings;
-        PtyPrinter printer;
-        RecordingMessages messages;
-        std::unique_ptr<SettingsStore> store;
-        std::unique_ptr<QSerialPortControl> comm;
-        std::unique_ptr<frmMain> window;
-        int ended = 0;
-
-        // Com1 points at `device` (the simulator's pseudo-terminal unless given).
-        bool start(QString device = {})
-        {
-            QString error;
-            if (device.isEmpty()) {
-                if (!printer.openPty(&error))
-                    qFatal("openpty: %s", qPrintable(error));
-                device = printer.path();
-            }
-            settings.writeFile("[Ports]\nCom1=" + device.toUtf8() + "\n");
-            store = std::make_unique<SettingsStore>();
-            comm = std::make_unique<QSerialPortControl>(*store);
-            window = std::make_unique<frmMain>(*comm, *store, messages);
-            window->setEndProgram([this] { ++ended; });
-            if (!window->load())
-                return false;
-            window->show();
-            return true;
-        }
-    };
-
 private Q_SLOTS:
     void startupAndQuery()
     {
-        Rig r;
+        PtyRig r;
         QVERIFY(r.start());
         QVERIFY(r.comm->portOpen());
         QCOMPARE(r.comm->currentDevice(), r.printer.path());
@@ -75,7 +37,7 @@ private Q_SLOTS:
         const QString path = QString::fromLocal8Bit(sim.readLine()).trimmed();
         QVERIFY2(path.startsWith("/dev/pts/"), qPrintable(path));
 
-        Rig r;
+        PtyRig r;
         QVERIFY(r.start(path));
         r.window->cmdInterroga->click();
         QCOMPARE(r.window->txtModello->text(), QStringLiteral(" VIREO 4400"));
@@ -87,7 +49,7 @@ private Q_SLOTS:
 
     void missingDevice()
     {
-        Rig r;
+        PtyRig r;
         QVERIFY(!r.start(QStringLiteral("/dev/v4400-no-such-device")));
         QCOMPARE(r.messages.shown.size(), 1);
         const QString text = r.messages.shown[0].text;
@@ -97,9 +59,9 @@ private Q_SLOTS:
 
     void busyDevice()
     {
-        Rig first;
+        PtyRig first;
         QVERIFY(first.start());
-        Rig second;
+        PtyRig second;
         QVERIFY(!second.start(first.printer.path()));
         QCOMPARE(second.messages.shown.size(), 1);
         QVERIFY2(second.messages.shown[0].text.contains("già in uso"),
@@ -110,7 +72,7 @@ private Q_SLOTS:
     // the port closed, nothing spins.
     void lostDevice()
     {
-        Rig r;
+        PtyRig r;
         QVERIFY(r.start());
         r.printer.model().behaviour.silent = true;
         QTimer::singleShot(150, &r.printer, [&] { r.printer.close(); });

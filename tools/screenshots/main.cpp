@@ -2,6 +2,10 @@
 // files for the README. Run it under Xvfb (scripts/screenshots.sh) for the desktop's look.
 
 #include "harness.h"
+#include "tag/blockpage.h"
+#include "tag/taginfopage.h"
+
+#include <QCheckBox>
 
 #include <QApplication>
 #include <QDir>
@@ -34,9 +38,13 @@ int main(int argc, char *argv[])
     if (!h.start())
         return 1;
     h.window.cmdInterroga->click();
+    h.window.tagPage->cmdSysInfo->click();
     save(&h.window, dir, QStringLiteral("main-tag") + suffix);
 
     h.window.TabStrip->setCurrentIndex(1);
+    for (int i : {0, 1, 2, 3, 9})
+        h.window.blockPage->chkBlocks[i]->setChecked(true);
+    h.window.blockPage->cmdReadBlocks->click();
     save(&h.window, dir, QStringLiteral("main-blocks") + suffix);
     return 0;
 }

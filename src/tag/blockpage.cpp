@@ -1,0 +1,124 @@
+#include "tag/blockpage.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+constexpr int kColumns = 4;
+constexpr int kRowsPerColumn = 7;
+
+QPushButton *button(const char *name, const QString &caption, const QString &toolTip)
+{
+    auto *b = new QPushButton(caption);
+    b->setObjectName(QLatin1String(name));
+    if (!toolTip.isEmpty())
+        b->setToolTip(toolTip);
+    b->setMinimumSize(91, 31);
+    return b;
+}
+
+} // namespace
+
+BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("Frame1"));
+    setProperty("index", 2);
+    setFrameStyle(QFrame::NoFrame);
+
+    QFont fieldFont(QStringLiteral("Arial"));
+    fieldFont.setPointSizeF(9.75);
+    fieldFont.setBold(true);
+
+    // Four columns of seven: column c holds the rows 7c to 7c + 6, top to bottom.
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(8);
+    for (int i = 0; i < kRows; ++i) {
+        const int column = i / kRowsPerColumn;
+        const int row = i % kRowsPerColumn;
+        chkBlocks[i] = new QCheckBox(QStringLiteral("Blocco %1").arg(i + 1));
+        chkBlocks[i]->setObjectName(QStringLiteral("chkBlocks"));
+        chkBlocks[i]->setProperty("index", i);
+        txtBlocks[i] = new QLineEdit;
+        txtBlocks[i]->setObjectName(QStringLiteral("txtBlocks"));
+        txtBlocks[i]->setProperty("index", i);
+        txtBlocks[i]->setMaxLength(printer::kBlockSize);
+        txtBlocks[i]->setFont(fieldFont);
+        txtBlocks[i]->setFixedWidth(70);
+        txtBlocks[i]->setAccessibleName(QStringLiteral("Blocco %1").arg(i + 1));
+        grid->addWidget(chkBlocks[i], row, column * 2);
+        grid->addWidget(txtBlocks[i], row, column * 2 + 1);
+        if (column < kColumns - 1)
+            grid->setColumnMinimumWidth(column * 2 + 1, 90);
+    }
+
+    Frame4 = new QFrame;
+    Frame4->setObjectName(QStringLiteral("Frame4"));
+    Frame4->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    auto *buttons = new QHBoxLayout(Frame4);
+    cmdWriteBlocks = button("cmdWriteBlocks", QStringLiteral("SCRIVI"),
+                            QStringLiteral("Scrive i dati dei blocchi selezionati"));
+    cmdReadBlocks = button("cmdReadBlocks", QStringLiteral("LEGGI"),
+                           QStringLiteral("Legge i dati dei blocchi selezionati"));
+    cmdStampa2 = button("cmdStampa2", QStringLiteral("STAMPA"), QString());
+    cmdSelAll = button("cmdSelAll", QStringLiteral("Seleziona tutto"),
+                       QStringLiteral("Seleziona tutti i blocchi"));
+    cmdUnselAll = button("cmdUnselAll", QStringLiteral("Deseleziona tutto"),
+                         QStringLiteral("Deseleziona tutti i blocchi"));
+    cmdClearFlds = button("cmdClearFlds", QStringLiteral("Cancella campi"),
+                          QStringLiteral("Cancella i campi dati di tutti i blocchi (solo a video)"));
+    for (QPushButton *b :
+         {cmdWriteBlocks, cmdReadBlocks, cmdStampa2, cmdSelAll, cmdUnselAll, cmdClearFlds})
+        buttons->addWidget(b);
+
+    auto *page = new QVBoxLayout(this);
+    page->setContentsMargins(6, 6, 6, 6);
+    page->addLayout(grid);
+    page->addStretch(1);
+    page->addWidget(Frame4);
+
+    // The grid's own buttons change only the screen.
+    connect(cmdSelAll, &QPushButton::clicked, this, [this] {
+        for (QCheckBox *c : chkBlocks)
+            c->setChecked(true);
+    });
+    connect(cmdUnselAll, &QPushButton::clicked, this, [this] {
+        for (QCheckBox *c : chkBlocks)
+            c->setChecked(false);
+    });
+    connect(cmdClearFlds, &QPushButton::clicked, this, [this] {
+        for (QLineEdit *t : txtBlocks)
+            t->clear();
+    });
+
+    // Tab order: row by row, each check box before its field, then the buttons.
+    QWidget *previous = nullptr;
+    for (int i = 0; i < kRows; ++i) {
+        if (previous)
+            setTabOrder(previous, chkBlocks[i]);
+        setTabOrder(chkBlocks[i], txtBlocks[i]);
+        previous = txtBlocks[i];
+    }
+    for (QPushButton *b :
+         {cmdWriteBlocks, cmdReadBlocks, cmdStampa2, cmdSelAll, cmdUnselAll, cmdClearFlds}) {
+        setTabOrder(previous, b);
+        previous = b;
+    }
+}
+
+void BlockPage::setWorkingRow(int row)
+{
+    if (m_workingRow >= 0)
+        txtBlocks[m_workingRow]->setPalette(QPalette());
+    m_workingRow = row;
+    if (row >= 0) {
+        QPalette highlight = txtBlocks[row]->palette();
+        highlight.setColor(QPalette::Base, QColor(0xFF, 0xF1, 0xA8));
+        txtBlocks[row]->setPalette(highlight);
+    }
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "link/printercommands.h"
+
+#include <QFrame>
+
+#include <array>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+// The page "Lettura e Scrittura blocchi del TAG": a row per tag block (index = zero-based block
+// number), each a check box that selects it and a field of four characters, and the buttons that
+// read, write and print them.
+class BlockPage : public QFrame
+{
+    Q_OBJECT
+public:
+    static constexpr int kRows = printer::kTagBlocks;
+
+    explicit BlockPage(QWidget *parent = nullptr);
+
+    std::array<QCheckBox *, kRows> chkBlocks{};
+    std::array<QLineEdit *, kRows> txtBlocks{};
+    QFrame *Frame4 = nullptr;
+    QPushButton *cmdWriteBlocks = nullptr;
+    QPushButton *cmdReadBlocks = nullptr;
+    QPushButton *cmdStampa2 = nullptr;
+    QPushButton *cmdSelAll = nullptr;
+    QPushButton *cmdUnselAll = nullptr;
+    QPushButton *cmdClearFlds = nullptr;
+
+    // Marks the row a read or write is working on (-1: none).
+    void setWorkingRow(int row);
+    int workingRow() const { return m_workingRow; }
+
+private:
+    int m_workingRow = -1;
+};

@@ -1,0 +1,77 @@
+#include "tag/tagcodec.h"
+
+#include "link/printercommands.h"
+#include "link/replytext.h"
+
+namespace tagcodec {
+
+QString decimalByte(QChar c)
+{
+    return QLatin1Char(' ') + QString::number(c.unicode());
+}
+
+QString byteList(QStringView chars)
+{
+    QString out;
+    for (QChar c : chars)
+        out += decimalByte(c) + QLatin1String("  ");
+    return out;
+}
+
+TagInfo decodeInventory(const QString &reply)
+{
+    TagInfo t;
+    t.dataSets = decimalByte(reply.at(1));
+    t.trType = decimalByte(reply.at(2));
+    t.dsfid = decimalByte(reply.at(3));
+    t.uid = byteList(QStringView(reply).mid(4, 8));
+    t.memSize = t.afi = t.icRef = QLatin1String(kPlaceholder);
+    t.command = QStringLiteral("INVENTORY");
+    return t;
+}
+
+TagInfo decodeSystemInformation(const QString &reply)
+{
+    TagInfo t;
+    t.dsfid = decimalByte(reply.at(1));
+    t.uid = byteList(QStringView(reply).mid(2, 8));
+    t.afi = decimalByte(reply.at(10));
+    t.memSize = decimalByte(reply.at(11)) + QLatin1Char(' ') + decimalByte(reply.at(12));
+    t.icRef = decimalByte(reply.at(13));
+    t.dataSets = t.trType = QLatin1String(kPlaceholder);
+    t.command = QStringLiteral("GET SYSTEM INFORMATION");
+    return t;
+}
+
+QString readBlockRequest(int block)
+{
+    return QLatin1String(printer::kReadBlockPrefix) + QString::number(block) + QLatin1String(",1");
+}
+
+QString writeBlockRequest(int block, const QString &data)
+{
+    return QLatin1String(printer::kWriteBlockPrefix) + QString::number(block) +
+           QLatin1String(",1,") + data;
+}
+
+QString blockData(const QString &field)
+{
+    return field.rightJustified(printer::kBlockSize, QLatin1Char(' '), true);
+}
+
+bool blockReadOk(const QString &reply)
+{
+    return reply.size() == printer::kReadBlockReplyLength && reply.at(3).unicode() == 0;
+}
+
+QString blockFieldText(const QString &reply)
+{
+    QStringView data = QStringView(reply).mid(4, printer::kBlockSize);
+    while (!data.isEmpty() && data.front() == QLatin1Char(' '))
+        data = data.mid(1);
+    while (!data.isEmpty() && data.back() == QLatin1Char(' '))
+        data.chop(1);
+    return fieldText(data.toString());
+}
+
+} // namespace tagcodec

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// Tag requests relayed through the printer, and the decoding of their replies into display text.
+// Reply characters stand for bytes: a character's code is the byte's value.
+namespace tagcodec {
+
+// " 224": a blank, then the code in decimal.
+QString decimalByte(QChar c);
+// Each character's decimal form followed by two blanks: codes 1, 2, 3 give " 1   2   3  ".
+QString byteList(QStringView chars);
+// " **": the field is not delivered by the last command.
+inline constexpr char kPlaceholder[] = " **";
+
+// What a successful Inventory or System information shows in the seven tag fields and the
+// last-command label.
+struct TagInfo
+{
+    QString dataSets, trType, dsfid, uid, afi, memSize, icRef;
+    QString command;
+};
+// `reply` must hold exactly the expected number of characters (14 and 16).
+TagInfo decodeInventory(const QString &reply);
+TagInfo decodeSystemInformation(const QString &reply);
+
+// "?R2&23,4,1" reads block 4 (the row "Blocco 5").
+QString readBlockRequest(int block);
+// "?R2&24,4,1," + the four data characters.
+QString writeBlockRequest(int block, const QString &data);
+// A block field as four data characters: right-aligned, blanks on the left.
+QString blockData(const QString &field);
+// True when the 10-character read reply says the block was read (status code 0).
+bool blockReadOk(const QString &reply);
+// The four data characters of a read reply as the block field shows them: blanks around removed,
+// and a code-0 byte ends the text.
+QString blockFieldText(const QString &reply);
+
+} // namespace tagcodec

@@ -1,0 +1,129 @@
+#include "tag/taginfopage.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename W>
+W *named(W *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+} // namespace
+
+TagInfoPage::TagInfoPage(QWidget *parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("Frame1"));
+    setProperty("index", 1);
+    setFrameStyle(QFrame::NoFrame);
+
+    Frame3 = named(new QFrame, "Frame3");
+    Frame3->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    auto *grid = new QGridLayout(Frame3);
+    grid->setVerticalSpacing(10);
+    grid->setHorizontalSpacing(12);
+
+    struct Row
+    {
+        QLabel **label;
+        const char *labelName;
+        const char *caption;
+        QLineEdit **field;
+        const char *fieldName;
+        const char *accessibleName;
+    };
+    const Row rows[] = {
+        {&Label1, "Label1", "DATA-SETS", &txtDataSets, "txtDataSets", "DATA-SETS"},
+        {&Label3, "Label3", "DSFID.............", &txtDSFId, "txtDSFId", "DSFID"},
+        {&Label6, "Label6", "MEM-SIZE....", &txtMemSize, "txtMemSize", "MEM-SIZE"},
+        {&Label2, "Label2", "TR-TYPE.......", &txtTrType, "txtTrType", "TR-TYPE"},
+        {&Label4, "Label4", "AFI..................", &txtAFI, "txtAFI", "AFI"},
+        {&Label7, "Label7", "IC-REF...........", &txtIcRef, "txtIcRef", "IC-REF"},
+        {&Label5, "Label5", "UID...................", &txtUId, "txtUId", "UID"},
+    };
+    int r = 0;
+    for (const Row &row : rows) {
+        *row.label = named(new QLabel(QString::fromUtf8(row.caption)), row.labelName);
+        *row.field = named(new QLineEdit, row.fieldName);
+        (*row.label)->setBuddy(*row.field);
+        (*row.field)->setAccessibleName(QLatin1String(row.accessibleName));
+        grid->addWidget(*row.label, r, 0);
+        if (*row.field == txtUId) {
+            txtUId->setMinimumWidth(260);
+            grid->addWidget(txtUId, r, 1, 1, 2);
+        } else {
+            (*row.field)->setFixedWidth(64);
+            grid->addWidget(*row.field, r, 1);
+        }
+        ++r;
+    }
+
+    Frame7 = named(new QFrame, "Frame7");
+    Frame7->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    auto *last = new QVBoxLayout(Frame7);
+    Label10 = named(new QLabel(QStringLiteral("Ultima lettura eseguita:")), "Label10");
+    lblComando = named(new QLabel(QStringLiteral("nessuna lettura")), "lblComando");
+    QFont bold = lblComando->font();
+    bold.setBold(true);
+    lblComando->setFont(bold);
+    lblComando->setMinimumWidth(
+        QFontMetrics(bold).horizontalAdvance(QStringLiteral("GET SYSTEM INFORMATION")) + 4);
+    lblComando->setAccessibleName(QStringLiteral("Ultima lettura eseguita"));
+    last->addWidget(Label10);
+    last->addWidget(lblComando);
+    grid->addWidget(Frame7, 0, 2, 3, 1, Qt::AlignTop);
+    grid->setColumnStretch(2, 1);
+
+    Frame2 = named(new QGroupBox(QStringLiteral("Lettura")), "Frame2");
+    auto *readButtons = new QHBoxLayout(Frame2);
+    cmdInventory = named(new QPushButton(QStringLiteral("Inventory")), "cmdInventory");
+    cmdInventory->setToolTip(QStringLiteral("Comando per lettura \"Inventory\""));
+    cmdSysInfo = named(new QPushButton(QStringLiteral("Informazioni di sistema")), "cmdSysInfo");
+    cmdSysInfo->setToolTip(QStringLiteral("Comando per lettura \"System Information\""));
+    for (QPushButton *b : {cmdInventory, cmdSysInfo}) {
+        b->setMinimumSize(qMax(103, b->sizeHint().width() + 12), 100);
+        readButtons->addWidget(b);
+    }
+
+    auto *page = new QHBoxLayout(this);
+    page->setContentsMargins(6, 6, 6, 6);
+    page->addWidget(Frame3, 1);
+    auto *right = new QVBoxLayout;
+    right->addWidget(Frame2);
+    right->addStretch(1);
+    page->addLayout(right);
+
+    setTabOrder(txtDataSets, txtDSFId);
+    setTabOrder(txtDSFId, txtMemSize);
+    setTabOrder(txtMemSize, txtTrType);
+    setTabOrder(txtTrType, txtAFI);
+    setTabOrder(txtAFI, txtIcRef);
+    setTabOrder(txtIcRef, txtUId);
+    setTabOrder(txtUId, cmdInventory);
+    setTabOrder(cmdInventory, cmdSysInfo);
+}
+
+QList<QLineEdit *> TagInfoPage::fields() const
+{
+    return {txtDataSets, txtDSFId, txtMemSize, txtTrType, txtAFI, txtIcRef, txtUId};
+}
+
+void TagInfoPage::showTagInfo(const tagcodec::TagInfo &info)
+{
+    txtDataSets->setText(info.dataSets);
+    txtTrType->setText(info.trType);
+    txtDSFId->setText(info.dsfid);
+    txtUId->setText(info.uid);
+    txtAFI->setText(info.afi);
+    txtMemSize->setText(info.memSize);
+    txtIcRef->setText(info.icRef);
+    lblComando->setText(info.command);
+    Frame7->repaint();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "tag/tagcodec.h"
+
+#include <QFrame>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The page "Informazioni TAG": the seven tag fields, the last tag command, the buttons that read
+// the tag and the one that prints what the fields show.
+class TagInfoPage : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit TagInfoPage(QWidget *parent = nullptr);
+
+    // Fills the seven fields and the last-command label from a successful reply.
+    void showTagInfo(const tagcodec::TagInfo &info);
+
+    QFrame *Frame3 = nullptr;
+    QFrame *Frame7 = nullptr;
+    QLabel *Label10 = nullptr;
+    QLabel *lblComando = nullptr;
+    QLabel *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr,
+           *Label5 = nullptr, *Label6 = nullptr, *Label7 = nullptr;
+    QLineEdit *txtDataSets = nullptr;
+    QLineEdit *txtDSFId = nullptr;
+    QLineEdit *txtMemSize = nullptr;
+    QLineEdit *txtTrType = nullptr;
+    QLineEdit *txtAFI = nullptr;
+    QLineEdit *txtIcRef = nullptr;
+    QLineEdit *txtUId = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    QPushButton *cmdInventory = nullptr;
+    QPushButton *cmdSysInfo = nullptr;
+
+    // The seven fields in the order of the page.
+    QList<QLineEdit *> fields() const;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+struct OperationContext;
+class BlockPage;
+class TagInfoPage;
+
+// The four tag operations: Inventory and System information fill the tag page; Block read and
+// Block write move the selected rows of the block grid from and to the tag.
+class TagOperations
+{
+public:
+    TagOperations(OperationContext &context, TagInfoPage &info, BlockPage &blocks);
+
+    void inventory();
+    void systemInformation();
+    void readBlocks();
+    void writeBlocks();
+
+private:
+    // The RF preamble, the request, and a wait for exactly `length` characters.
+    void readTagInfo(const char *request, int length, bool inventory);
+
+    OperationContext &m_context;
+    TagInfoPage &m_info;
+    BlockPage &m_blocks;
+};

@@ -1,0 +1,79 @@
+#include "ptyrig.h"
+#include "tag/blockpage.h"
+#include "tag/taginfopage.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QTest>
+
+class tst_E2eTag : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void inventoryAndSystemInformation()
+    {
+        PtyRig r;
+        QVERIFY(r.startQueried());
+        TagInfoPage &page = *r.window->tagPage;
+        page.cmdInventory->click();
+        QCOMPARE(page.lblComando->text(), QStringLiteral("INVENTORY"));
+        QCOMPARE(page.txtUId->text(), QStringLiteral(" 224   4   1   80   42   60   123   18  "));
+        QCOMPARE(page.txtDataSets->text(), QStringLiteral(" 1"));
+        page.cmdSysInfo->click();
+        QCOMPARE(page.lblComando->text(), QStringLiteral("GET SYSTEM INFORMATION"));
+        QCOMPARE(page.txtMemSize->text(), QStringLiteral(" 27  3"));
+        QCOMPARE(page.txtIcRef->text(), QStringLiteral(" 1"));
+        QVERIFY(r.messages.shown.isEmpty());
+
+        // Replies in small pieces still make up their length.
+        r.printer.model().behaviour.chunkSize = 3;
+        r.printer.model().behaviour.chunkGapMs = 10;
+        page.txtUId->clear();
+        page.cmdInventory->click();
+        QCOMPARE(page.txtUId->text(), QStringLiteral(" 224   4   1   80   42   60   123   18  "));
+
+        // No tag in the field.
+        r.printer.model().tag.present = false;
+        page.cmdSysInfo->click();
+        QCOMPARE(r.messages.texts(), QStringList{"ATTENZIONE! Nessuna risposta dal TAG"});
+        QCOMPARE(page.lblComando->text(), QStringLiteral("INVENTORY"));
+    }
+
+    // Every byte value survives the trip: write all 28 blocks, clear the grid, read them back.
+    void writeThenReadBackAllBlocks()
+    {
+        PtyRig r;
+        QVERIFY(r.startQueried());
+        BlockPage &page = *r.window->blockPage;
+        QStringList written;
+        for (int i = 0; i < 28; ++i) {
+            QString text;
+            for (int k = 0; k < 4; ++k)
+                text += QChar(0x21 + (i * 4 + k) * 2);  // printable Latin-1, 0x21 to 0xFF
+            written << text;
+            page.txtBlocks[i]->setText(text);
+        }
+        page.cmdSelAll->click();
+        page.cmdWriteBlocks->click();
+        QCOMPARE(r.messages.texts(), QStringList{"Scrittura terminata"});
+        for (int i = 0; i < 28; ++i)
+            QCOMPARE(QString::fromLatin1(r.printer.model().tag.memory.mid(i * 4, 4)), written[i]);
+
+        page.cmdClearFlds->click();
+        page.cmdReadBlocks->click();
+        for (int i = 0; i < 28; ++i)
+            QCOMPARE(page.txtBlocks[i]->text(), written[i]);
+        QCOMPARE(r.messages.shown.size(), 1);
+
+        // A block the tag cannot read is reported and the others still come in.
+        r.printer.model().behaviour.unreadableBlocks = {4};
+        page.cmdClearFlds->click();
+        page.cmdReadBlocks->click();
+        QCOMPARE(r.messages.texts().last(), QStringLiteral("ATTENZIONE! Blocco n. 5 non letto."));
+        QCOMPARE(page.txtBlocks[4]->text(), QString());
+        QCOMPARE(page.txtBlocks[5]->text(), written[5]);
+    }
+};
+
+QTEST_MAIN(tst_E2eTag)
+#include "tst_e2e_tag.moc"

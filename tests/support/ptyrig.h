@@ -1,0 +1,56 @@
+#pragma once
+
+#include "app/frmmain.h"
+#include "link/qserialportcontrol.h"
+#include "ptyprinter.h"
+#include "recordingmessages.h"
+#include "settings/settingsstore.h"
+#include "testsettings.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <memory>
+
+// The program on the real QSerialPort over a pseudo-terminal, the simulated printer on the
+// other side (or any device given).
+struct PtyRig
+{
+    TestSettings settings;
+    PtyPrinter printer;
+    RecordingMessages messages;
+    std::unique_ptr<SettingsStore> store;
+    std::unique_ptr<QSerialPortControl> comm;
+    std::unique_ptr<frmMain> window;
+    int ended = 0;
+
+    // Com1 is `device`, the simulator's pseudo-terminal unless given; `properties` are the
+    // settings file's other lines.
+    bool start(QString device = {}, const QByteArray &properties = {})
+    {
+        QString error;
+        if (device.isEmpty()) {
+            if (!printer.openPty(&error))
+                qFatal("openpty: %s", qPrintable(error));
+            device = printer.path();
+        }
+        settings.writeFile("[Ports]\nCom1=" + device.toUtf8() + "\n" + properties);
+        store = std::make_unique<SettingsStore>();
+        comm = std::make_unique<QSerialPortControl>(*store);
+        window = std::make_unique<frmMain>(*comm, *store, messages);
+        window->setEndProgram([this] { ++ended; });
+        if (!window->load())
+            return false;
+        window->show();
+        return true;
+    }
+
+    // start(), then the printer query.
+    bool startQueried()
+    {
+        if (!start())
+            return false;
+        window->cmdInterroga->click();
+        return !window->txtModello->text().isEmpty();
+    }
+};
