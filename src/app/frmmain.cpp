@@ -2,6 +2,7 @@
 
 #include "app/messages.h"
 #include "app/statusbartexts.h"
+#include "label/labeljobs.h"
 #include "link/operationcontext.h"
 #include "link/serialcontrol.h"
 #include "settings/settingsstore.h"
@@ -75,6 +76,7 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
                                                  statusBar()->showMessage(note);
                                          }});
     m_tag = std::make_unique<TagOperations>(*m_context, *tagPage, *blockPage);
+    m_labels = std::make_unique<LabelJobs>(*m_context, *tagPage, *blockPage);
 
     connect(cmdInterroga, &QPushButton::clicked, this, [this] { m_query->run(); });
     connect(tagPage->cmdInventory, &QPushButton::clicked, this, [this] { m_tag->inventory(); });
@@ -83,6 +85,8 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     connect(blockPage->cmdReadBlocks, &QPushButton::clicked, this, [this] { m_tag->readBlocks(); });
     connect(blockPage->cmdWriteBlocks, &QPushButton::clicked, this,
             [this] { m_tag->writeBlocks(); });
+    connect(tagPage->cmdStampa1, &QPushButton::clicked, this, [this] { m_labels->printTagInfo(); });
+    connect(blockPage->cmdStampa2, &QPushButton::clicked, this, [this] { m_labels->printBlocks(); });
     connect(cmdEsci, &QPushButton::clicked, this, &frmMain::onExitClicked);
     connect(TabStrip, &QTabBar::currentChanged, this, &frmMain::onTabChanged);
     connect(&m_link, &PrinterLink::operationRefused, this, [this] {

@@ -11,6 +11,7 @@
 #include <memory>
 
 class BlockPage;
+class LabelJobs;
 class MessageSink;
 struct OperationContext;
 class TagInfoPage;
@@ -88,6 +89,7 @@ private:
     std::unique_ptr<PrinterQuery> m_query;
     std::unique_ptr<OperationContext> m_context;
     std::unique_ptr<TagOperations> m_tag;
+    std::unique_ptr<LabelJobs> m_labels;
     std::function<void()> m_endProgram;
     bool m_ending = false;
 };

@@ -92,11 +92,24 @@ TagInfoPage::TagInfoPage(QWidget *parent) : QFrame(parent)
         readButtons->addWidget(b);
     }
 
+    Frame5 = named(new QGroupBox(QStringLiteral("Stampa i dati ricevuti")), "Frame5");
+    auto *printButton = new QHBoxLayout(Frame5);
+    cmdStampa1 = named(new QPushButton(QStringLiteral("Stampa")), "cmdStampa1");
+    cmdStampa1->setToolTip(QStringLiteral("Stampa i dati riportati nelle caselle di testo"));
+    // Wide enough for "Stampa in corso..." while a label is sent.
+    cmdStampa1->setMinimumSize(
+        qMax(127, cmdStampa1->fontMetrics().horizontalAdvance(QStringLiteral("Stampa in corso...")) + 24),
+        55);
+    printButton->addStretch(1);
+    printButton->addWidget(cmdStampa1);
+    printButton->addStretch(1);
+
     auto *page = new QHBoxLayout(this);
     page->setContentsMargins(6, 6, 6, 6);
     page->addWidget(Frame3, 1);
     auto *right = new QVBoxLayout;
     right->addWidget(Frame2);
+    right->addWidget(Frame5);
     right->addStretch(1);
     page->addLayout(right);
 
@@ -108,6 +121,7 @@ TagInfoPage::TagInfoPage(QWidget *parent) : QFrame(parent)
     setTabOrder(txtIcRef, txtUId);
     setTabOrder(txtUId, cmdInventory);
     setTabOrder(cmdInventory, cmdSysInfo);
+    setTabOrder(cmdSysInfo, cmdStampa1);
 }
 
 QList<QLineEdit *> TagInfoPage::fields() const

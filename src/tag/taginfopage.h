@@ -36,6 +36,8 @@ public:
     QGroupBox *Frame2 = nullptr;
     QPushButton *cmdInventory = nullptr;
     QPushButton *cmdSysInfo = nullptr;
+    QGroupBox *Frame5 = nullptr;
+    QPushButton *cmdStampa1 = nullptr;
 
     // The seven fields in the order of the page.
     QList<QLineEdit *> fields() const;

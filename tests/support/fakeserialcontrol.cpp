@@ -73,6 +73,8 @@ SerialError FakeSerialControl::writeBytes(const QByteArray &bytes)
         return writeError;
     writes.append(bytes);
     writeTimesMs.append(clock.elapsed());
+    if (onWrite)
+        onWrite(bytes);
     if (!script) {
         engine.receive(bytes);
         return {};

@@ -21,6 +21,9 @@ public:
     // When set, answers come from here instead of the printer model (the command has no CR LF).
     std::function<QList<Emission>(const QByteArray &command)> script;
 
+    // Called on every write, as it happens.
+    std::function<void(const QByteArray &bytes)> onWrite;
+
     SerialError openError;   // every opening fails with this while set
     SerialError lineError;   // applying line settings to the open port fails with this
     SerialError writeError;  // every write fails with this while set

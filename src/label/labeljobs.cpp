@@ -1,0 +1,155 @@
+#include "label/labeljobs.h"
+
+#include "app/globvar.h"
+#include "app/messages.h"
+#include "label/labelcommands.h"
+#include "link/operationcontext.h"
+#include "link/printercommands.h"
+#include "link/printerlink.h"
+#include "link/printerquery.h"
+#include "link/replytext.h"
+#include "tag/blockpage.h"
+#include "tag/taginfopage.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+// From the first command to the last the job's button shows it is printing and PrintingFlag is
+// set; both are put back on every way out, so that the exit button never stays refused.
+class Printing
+{
+public:
+    Printing(GlobVar &globals, QPushButton *button, const QString &caption)
+        : m_globals(globals), m_button(button), m_caption(button->text())
+    {
+        m_globals.PrintingFlag = -1;
+        m_button->setText(caption);
+        m_button->repaint();
+    }
+    ~Printing()
+    {
+        m_button->setText(m_caption);
+        m_button->repaint();
+        m_globals.PrintingFlag = 0;
+    }
+
+private:
+    GlobVar &m_globals;
+    QPushButton *m_button;
+    QString m_caption;
+};
+
+// Tells the operator which texts cannot go out as single bytes; true when all can.
+bool refuseUnsendable(MessageSink &messages, const QStringList &names, const QStringList &texts)
+{
+    QStringList refused;
+    for (int i = 0; i < texts.size(); ++i) {
+        if (!isSingleByte(texts[i]))
+            refused << names[i];
+    }
+    if (refused.isEmpty())
+        return true;
+    messages.show(QStringLiteral("ATTENZIONE! Stampa annullata: %1 caratteri che non si possono "
+                                 "inviare come byte singoli. Non è stato inviato nulla.")
+                      .arg(refused.size() == 1
+                               ? QStringLiteral("%1 contiene").arg(refused.first())
+                               : QStringLiteral("%1 contengono").arg(refused.join(QLatin1String(", ")))),
+                  kStyleError);
+    return false;
+}
+
+} // namespace
+
+LabelJobs::LabelJobs(OperationContext &context, TagInfoPage &info, BlockPage &blocks)
+    : m_context(context), m_info(info), m_blocks(blocks)
+{
+}
+
+void LabelJobs::printTagInfo()
+{
+    if (m_context.globals.PrintingFlag != 0)
+        return;
+    const PrinterLink::Operation operation = m_context.link.beginOperation();
+    if (!operation)
+        return;
+
+    struct Field
+    {
+        QLineEdit *field;
+        const char *caption;  // as printed, which is not as shown beside the field
+        const char *name;     // as the operator knows it
+    };
+    const Field fields[] = {
+        {m_info.txtDataSets, "DATA-SETS:", "DATA-SETS"}, {m_info.txtDSFId, "DSF ID:", "DSFID"},
+        {m_info.txtMemSize, "MEM-SIZE:", "MEM-SIZE"},    {m_info.txtTrType, "TR-TIPE:", "TR-TYPE"},
+        {m_info.txtAFI, "AFI:", "AFI"},                  {m_info.txtIcRef, "IC-REF:", "IC-REF"},
+        {m_info.txtUId, "UID:", "UID"},
+    };
+    QStringList names{QStringLiteral("l'ultima lettura")};
+    QStringList texts{m_info.lblComando->text()};
+    bool anything = false;
+    for (const Field &f : fields) {
+        names << QStringLiteral("il campo %1").arg(QLatin1String(f.name));
+        texts << f.field->text();
+        anything = anything || !f.field->text().isEmpty();
+    }
+    if (!anything) {
+        m_context.messages.show(QStringLiteral("ATTENZIONE! Nessun dato da stampare"), kStyleError);
+        return;
+    }
+    if (!refuseUnsendable(m_context.messages, names, texts))
+        return;
+
+    using namespace labelcommands;
+    PrinterLink &link = m_context.link;
+    const Printing printing(m_context.globals, m_info.cmdStampa1, QStringLiteral("Stampa in corso..."));
+    if (!link.SendCommand(QLatin1String(printer::kLabelReset)) ||
+        !link.SendCommand(QLatin1String(printer::kLabelBegin)) ||
+        !link.SendCommand(textCommand(20, kCommandLine, kCaptionColumn, 7, 12, QStringLiteral("Comando:"))) ||
+        !link.SendCommand(textCommand(20, kCommandLine, kValueColumn, 7, 12, m_info.lblComando->text())))
+        return;
+    int line = firstFieldLine();
+    // Each field is read when its turn comes: the operator may edit it during an earlier pause.
+    for (const Field &f : fields) {
+        if (f.field->text().isEmpty())
+            continue;
+        if (!link.SendCommand(textCommand(20, line, kCaptionColumn, 7, 11, QLatin1String(f.caption))) ||
+            !link.SendCommand(textCommand(20, line, kValueColumn, 7, 11, f.field->text())))
+            return;
+        line -= kFieldLineStep;
+        if (!link.Pause(printer::kLabelFieldPause))
+            return;
+    }
+    if (!link.SendCommand(QLatin1String(printer::kLabelPrint)))
+        return;
+    (void)link.SendCommand(QLatin1String(printer::kLabelEnd));
+}
+
+void LabelJobs::printBlocks()
+{
+    if (m_context.globals.PrintingFlag != 0)
+        return;
+    const PrinterLink::Operation operation = m_context.link.beginOperation();
+    if (!operation || !m_context.query.requireQueried())
+        return;
+    const QString row1 = m_blocks.txtBlocks[0]->text();
+    const QString row2 = m_blocks.txtBlocks[1]->text();
+    if (row1.isEmpty() && row2.isEmpty()) {
+        m_context.messages.show(QStringLiteral("ATTENZIONE! I blocchi 1 e 2 non contengono nessun dato"),
+                                kStyleError);
+        return;
+    }
+    if (!refuseUnsendable(m_context.messages,
+                          {QStringLiteral("il blocco 1"), QStringLiteral("il blocco 2")}, {row1, row2}))
+        return;
+
+    // Back to back: no window events are processed, so the rows cannot change meanwhile.
+    const Printing printing(m_context.globals, m_blocks.cmdStampa2, QStringLiteral("STAMPA..."));
+    for (const QString &command : labelcommands::blockLabel(row1, row2)) {
+        if (!m_context.link.SendCommand(command))
+            return;
+    }
+}
