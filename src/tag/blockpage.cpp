@@ -75,12 +75,19 @@ BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
     for (QPushButton *b :
          {cmdWriteBlocks, cmdReadBlocks, cmdStampa2, cmdSelAll, cmdUnselAll, cmdClearFlds})
         buttons->addWidget(b);
+    chkVerify = new QCheckBox(QStringLiteral("Verifica dopo scrittura"));
+    chkVerify->setObjectName(QStringLiteral("chkVerify"));
+    chkVerify->setToolTip(QStringLiteral("Dopo la scrittura rilegge i blocchi scritti e li confronta"));
+
+    auto *bottom = new QHBoxLayout;
+    bottom->addWidget(Frame4);
+    bottom->addWidget(chkVerify);
 
     auto *page = new QVBoxLayout(this);
     page->setContentsMargins(6, 6, 6, 6);
     page->addLayout(grid);
     page->addStretch(1);
-    page->addWidget(Frame4);
+    page->addLayout(bottom);
 
     // The grid's own buttons change only the screen.
     connect(cmdSelAll, &QPushButton::clicked, this, [this] {
@@ -94,6 +101,7 @@ BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
     connect(cmdClearFlds, &QPushButton::clicked, this, [this] {
         for (QLineEdit *t : txtBlocks)
             t->clear();
+        setFailedRows({});
     });
 
     // Tab order: row by row, each check box before its field, then the buttons.
@@ -104,8 +112,9 @@ BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
         setTabOrder(chkBlocks[i], txtBlocks[i]);
         previous = txtBlocks[i];
     }
-    for (QPushButton *b :
-         {cmdWriteBlocks, cmdReadBlocks, cmdStampa2, cmdSelAll, cmdUnselAll, cmdClearFlds}) {
+    for (QWidget *b : std::initializer_list<QWidget *>{cmdWriteBlocks, cmdReadBlocks, cmdStampa2,
+                                                       cmdSelAll, cmdUnselAll, cmdClearFlds,
+                                                       chkVerify}) {
         setTabOrder(previous, b);
         previous = b;
     }
@@ -113,12 +122,29 @@ BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
 
 void BlockPage::setWorkingRow(int row)
 {
-    if (m_workingRow >= 0)
-        txtBlocks[m_workingRow]->setPalette(QPalette());
-    m_workingRow = row;
-    if (row >= 0) {
-        QPalette highlight = txtBlocks[row]->palette();
-        highlight.setColor(QPalette::Base, QColor(0xFF, 0xF1, 0xA8));
-        txtBlocks[row]->setPalette(highlight);
-    }
+    const int previous = std::exchange(m_workingRow, row);
+    if (previous >= 0)
+        updateLook(previous);
+    if (row >= 0)
+        updateLook(row);
+}
+
+void BlockPage::setFailedRows(const QList<int> &rows)
+{
+    const QList<int> previous = std::exchange(m_failedRows, rows);
+    for (int row : previous + rows)
+        updateLook(row);
+}
+
+void BlockPage::updateLook(int row)
+{
+    QLineEdit *field = txtBlocks[row];
+    QPalette palette;
+    const bool failed = m_failedRows.contains(row);
+    if (row == m_workingRow)
+        palette.setColor(QPalette::Base, QColor(0xFF, 0xF1, 0xA8));
+    else if (failed)
+        palette.setColor(QPalette::Base, QColor(0xF8, 0xB4, 0xB4));
+    field->setPalette(palette);
+    field->setAccessibleDescription(failed ? QStringLiteral("Verifica fallita") : QString());
 }

@@ -30,11 +30,19 @@ public:
     QPushButton *cmdSelAll = nullptr;
     QPushButton *cmdUnselAll = nullptr;
     QPushButton *cmdClearFlds = nullptr;
+    QCheckBox *chkVerify = nullptr;  // read back what SCRIVI wrote
 
     // Marks the row a read or write is working on (-1: none).
     void setWorkingRow(int row);
     int workingRow() const { return m_workingRow; }
 
+    // Marks the rows whose verification failed, until the next read, write or "Cancella campi".
+    void setFailedRows(const QList<int> &rows);
+    const QList<int> &failedRows() const { return m_failedRows; }
+
 private:
+    void updateLook(int row);
+
     int m_workingRow = -1;
+    QList<int> m_failedRows;
 };

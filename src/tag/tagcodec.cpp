@@ -2,6 +2,7 @@
 
 #include "link/printercommands.h"
 #include "link/replytext.h"
+#include "tag/tagdetails.h"
 
 namespace tagcodec {
 
@@ -18,6 +19,22 @@ QString byteList(QStringView chars)
     return out;
 }
 
+namespace {
+
+quint8 byteAt(const QString &reply, int index)
+{
+    return quint8(reply.at(index).unicode());
+}
+
+QString uidTip(const QString &reply, int from)
+{
+    const QByteArray uid = reply.mid(from, 8).toLatin1();
+    return tagdetails::hexBytes(uid) + QStringLiteral("\nProduttore: ") +
+           tagdetails::uidManufacturer(uid);
+}
+
+} // namespace
+
 TagInfo decodeInventory(const QString &reply)
 {
     TagInfo t;
@@ -27,6 +44,10 @@ TagInfo decodeInventory(const QString &reply)
     t.uid = byteList(QStringView(reply).mid(4, 8));
     t.memSize = t.afi = t.icRef = QLatin1String(kPlaceholder);
     t.command = QStringLiteral("INVENTORY");
+    t.dataSetsTip = tagdetails::hexByte(byteAt(reply, 1));
+    t.trTypeTip = tagdetails::hexByte(byteAt(reply, 2));
+    t.dsfidTip = tagdetails::hexByte(byteAt(reply, 3));
+    t.uidTip = uidTip(reply, 4);
     return t;
 }
 
@@ -40,6 +61,11 @@ TagInfo decodeSystemInformation(const QString &reply)
     t.icRef = decimalByte(reply.at(13));
     t.dataSets = t.trType = QLatin1String(kPlaceholder);
     t.command = QStringLiteral("GET SYSTEM INFORMATION");
+    t.dsfidTip = tagdetails::hexByte(byteAt(reply, 1));
+    t.uidTip = uidTip(reply, 2);
+    t.afiTip = tagdetails::hexByte(byteAt(reply, 10));
+    t.memSizeTip = tagdetails::memorySize(byteAt(reply, 11), byteAt(reply, 12));
+    t.icRefTip = tagdetails::hexByte(byteAt(reply, 13));
     return t;
 }
 

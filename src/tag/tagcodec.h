@@ -15,11 +15,12 @@ QString byteList(QStringView chars);
 inline constexpr char kPlaceholder[] = " **";
 
 // What a successful Inventory or System information shows in the seven tag fields and the
-// last-command label.
+// last-command label, and each field's decoded meaning (empty for a placeholder).
 struct TagInfo
 {
     QString dataSets, trType, dsfid, uid, afi, memSize, icRef;
     QString command;
+    QString dataSetsTip, trTypeTip, dsfidTip, uidTip, afiTip, memSizeTip, icRefTip;
 };
 // `reply` must hold exactly the expected number of characters (14 and 16).
 TagInfo decodeInventory(const QString &reply);

@@ -140,4 +140,11 @@ void TagInfoPage::showTagInfo(const tagcodec::TagInfo &info)
     txtIcRef->setText(info.icRef);
     lblComando->setText(info.command);
     Frame7->repaint();
+    txtDataSets->setToolTip(info.dataSetsTip);
+    txtTrType->setToolTip(info.trTypeTip);
+    txtDSFId->setToolTip(info.dsfidTip);
+    txtUId->setToolTip(info.uidTip);
+    txtAFI->setToolTip(info.afiTip);
+    txtMemSize->setToolTip(info.memSizeTip);
+    txtIcRef->setToolTip(info.icRefTip);
 }

@@ -92,6 +92,18 @@ void TagOperations::readTagInfo(const char *request, int length, bool inventory)
                                  : tagcodec::decodeSystemInformation(link.ReceiveBuffer));
 }
 
+TagOperations::BlockReply TagOperations::readBlock(int block)
+{
+    PrinterLink &link = m_context.link;
+    link.ReceiveBuffer.clear();
+    if (!link.SendCommand(tagcodec::readBlockRequest(block)) ||
+        !link.Pause(printer::kReadBlockPause))
+        return BlockReply::Stopped;
+    if (link.ReceiveBuffer.size() != printer::kReadBlockReplyLength)
+        return BlockReply::Missing;
+    return tagcodec::blockReadOk(link.ReceiveBuffer) ? BlockReply::Read : BlockReply::NotRead;
+}
+
 void TagOperations::readBlocks()
 {
     const PrinterLink::Operation operation = m_context.link.beginOperation();
@@ -99,6 +111,7 @@ void TagOperations::readBlocks()
         return;
 
     PrinterLink &link = m_context.link;
+    m_blocks.setFailedRows({});
     BlockLoopProgress progress(m_context, m_blocks, QStringLiteral("Lettura del"));
     if (!link.SendCommand(QLatin1String(printer::kRfPreamble)) ||
         !link.Pause(printer::kRfPreamblePause))
@@ -108,16 +121,18 @@ void TagOperations::readBlocks()
         if (!m_blocks.chkBlocks[i]->isChecked())
             continue;
         progress.row(i);
-        link.ReceiveBuffer.clear();
-        if (!link.SendCommand(tagcodec::readBlockRequest(i)) ||
-            !link.Pause(printer::kReadBlockPause))
+        switch (readBlock(i)) {
+        case BlockReply::Stopped:
             return;
-        if (link.ReceiveBuffer.size() == printer::kReadBlockReplyLength) {
-            if (tagcodec::blockReadOk(link.ReceiveBuffer))
-                m_blocks.txtBlocks[i]->setText(tagcodec::blockFieldText(link.ReceiveBuffer));
-        } else {
+        case BlockReply::Read:
+            m_blocks.txtBlocks[i]->setText(tagcodec::blockFieldText(link.ReceiveBuffer));
+            break;
+        case BlockReply::NotRead:
+            break;
+        case BlockReply::Missing:
             progress.message(QStringLiteral("ATTENZIONE! Blocco n. %1 non letto.").arg(i + 1),
                              kStyleErrorInformation);
+            break;
         }
     }
 }
@@ -132,8 +147,7 @@ void TagOperations::writeBlocks()
     // whole write before anything goes out, rather than substitute it.
     QStringList refused;
     for (int i = 0; i < BlockPage::kRows; ++i) {
-        if (m_blocks.chkBlocks[i]->isChecked() &&
-            !isSingleByte(m_blocks.txtBlocks[i]->text()))
+        if (m_blocks.chkBlocks[i]->isChecked() && !isSingleByte(m_blocks.txtBlocks[i]->text()))
             refused << QString::number(i + 1);
     }
     if (!refused.isEmpty()) {
@@ -150,21 +164,56 @@ void TagOperations::writeBlocks()
     }
 
     PrinterLink &link = m_context.link;
-    bool sent = false;
+    const bool verify = m_blocks.chkVerify->isChecked();
+    m_blocks.setFailedRows({});
+    QList<std::pair<int, QString>> written;
     {
         BlockLoopProgress progress(m_context, m_blocks, QStringLiteral("Scrittura del"));
         for (int i = 0; i < BlockPage::kRows; ++i) {
             if (!m_blocks.chkBlocks[i]->isChecked())
                 continue;
-            sent = true;
             progress.row(i);
             link.ReceiveBuffer.clear();
             const QString data = tagcodec::blockData(m_blocks.txtBlocks[i]->text());
             if (!link.SendCommand(tagcodec::writeBlockRequest(i, data)) ||
                 !link.Pause(printer::kWriteBlockPause))
                 return;
+            written.append({i, data});
         }
     }
-    if (sent)
+    if (written.isEmpty())
+        return;
+    if (!verify) {
         m_context.messages.show(QStringLiteral("Scrittura terminata"), kStyleInformation);
+        return;
+    }
+
+    // Read back every row written, as LEGGI reads, and compare the four bytes with those sent.
+    QList<int> failed;
+    {
+        BlockLoopProgress progress(m_context, m_blocks, QStringLiteral("Verifica del"));
+        if (!link.SendCommand(QLatin1String(printer::kRfPreamble)) ||
+            !link.Pause(printer::kRfPreamblePause))
+            return;
+        for (const auto &[row, data] : written) {
+            progress.row(row);
+            const BlockReply reply = readBlock(row);
+            if (reply == BlockReply::Stopped)
+                return;
+            if (reply != BlockReply::Read || link.ReceiveBuffer.mid(4, printer::kBlockSize) != data)
+                failed << row;
+        }
+    }
+    m_blocks.setFailedRows(failed);
+    if (failed.isEmpty()) {
+        m_context.messages.show(QStringLiteral("Scrittura terminata e verificata"),
+                                kStyleInformation);
+        return;
+    }
+    QStringList rows;
+    for (int row : failed)
+        rows << QString::number(row + 1);
+    m_context.messages.show(QStringLiteral("ATTENZIONE! Verifica fallita per i blocchi: ") +
+                                rows.join(QLatin1String(", ")),
+                            kStyleError);
 }

@@ -20,6 +20,10 @@ private:
     // The RF preamble, the request, and a wait for exactly `length` characters.
     void readTagInfo(const char *request, int length, bool inventory);
 
+    // One block read, paced: the buffer emptied, the request, the fixed pause, the reply judged.
+    enum class BlockReply { Read, NotRead, Missing, Stopped };
+    BlockReply readBlock(int block);
+
     OperationContext &m_context;
     TagInfoPage &m_info;
     BlockPage &m_blocks;

@@ -73,6 +73,26 @@ private Q_SLOTS:
         QCOMPARE(page.txtBlocks[4]->text(), QString());
         QCOMPARE(page.txtBlocks[5]->text(), written[5]);
     }
+
+    void verifyAfterWrite()
+    {
+        PtyRig r;
+        QVERIFY(r.startQueried());
+        r.printer.model().behaviour.ignoredWrites = {2};
+        BlockPage &page = *r.window->blockPage;
+        page.chkVerify->setChecked(true);
+        for (int row : {0, 1, 2}) {
+            page.chkBlocks[row]->setChecked(true);
+            page.txtBlocks[row]->setText(QStringLiteral("V%1").arg(row));
+        }
+        page.cmdWriteBlocks->click();
+        QCOMPARE(r.messages.texts(), QStringList{"ATTENZIONE! Verifica fallita per i blocchi: 3"});
+        QCOMPARE(page.failedRows(), QList<int>{2});
+        r.printer.model().behaviour.ignoredWrites.clear();
+        page.cmdWriteBlocks->click();
+        QCOMPARE(r.messages.texts().last(), QStringLiteral("Scrittura terminata e verificata"));
+        QVERIFY(page.failedRows().isEmpty());
+    }
 };
 
 QTEST_MAIN(tst_E2eTag)
