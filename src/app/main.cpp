@@ -1,7 +1,4 @@
-#include "app/frmmain.h"
-#include "app/messages.h"
-#include "link/qserialportcontrol.h"
-#include "settings/settingsstore.h"
+#include "app/startup.h"
 
 #include <QApplication>
 
@@ -11,14 +8,5 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("v4400-tag-rf"));
     QApplication::setApplicationVersion(QStringLiteral(V4400_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("v4400-tag-rf"));
-
-    SettingsStore store;
-    MessageBoxSink messages;
-    QSerialPortControl comm(store);
-    frmMain window(comm, store, messages);
-    if (!window.load())
-        return 1;
-    messages.setParent(&window);
-    window.show();
-    return app.exec();
+    return runProgram(app);
 }

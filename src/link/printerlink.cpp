@@ -1,10 +1,10 @@
 #include "link/printerlink.h"
 
 #include "app/messages.h"
+#include "link/deadlinenotifier.h"
 #include "link/replytext.h"
 #include "link/serialcontrol.h"
 
-#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QTimer>
 
@@ -59,7 +59,7 @@ bool PrinterLink::wait(double seconds, int length)
     if (m_abandoned)
         return false;
     QDeadlineTimer deadline(Qt::PreciseTimer);
-    const qint64 ns = std::llround(seconds * 1e9);
+    const qint64 ns = std::llround(seconds * m_timeScale * 1e9);
     deadline.setPreciseRemainingTime(ns / 1000000000, ns % 1000000000, Qt::PreciseTimer);
     if (deadline.hasExpired())
         return true;
@@ -68,24 +68,11 @@ bool PrinterLink::wait(double seconds, int length)
 
     QEventLoop loop;
     Wait w{&loop, length, End::Running};
-    QTimer timer;
-    timer.setTimerType(Qt::PreciseTimer);
-    timer.setSingleShot(true);
-    // Milliseconds rounded up, and re-armed should the timer fire a hair early: a wait never ends
-    // before its limit.
-    const auto arm = [&] {
-        const qint64 left = deadline.remainingTimeNSecs();
-        timer.start(static_cast<int>((left + 999999) / 1000000));
-    };
-    connect(&timer, &QTimer::timeout, &loop, [&] {
-        if (deadline.hasExpired()) {
-            w.end = End::Normal;
-            loop.quit();
-        } else {
-            arm();
-        }
+    DeadlineNotifier deadlineReached(deadline);
+    connect(&deadlineReached, &DeadlineNotifier::reached, &loop, [&] {
+        w.end = End::Normal;
+        loop.quit();
     });
-    arm();
 
     m_waits.push_back(&w);
     loop.exec();

@@ -14,8 +14,8 @@ class SerialControl;
 // The line to the printer: sends commands, collects what comes back in ReceiveBuffer, and waits
 // for replies while the window stays alive.
 //
-// A wait is a local event loop that ends on the first of its deadline (a precise single-shot
-// timer on the monotonic clock), the reply reaching exactly the expected length (checked on every
+// A wait is a local event loop that ends on the first of its deadline (on the monotonic clock,
+// see DeadlineNotifier), the reply reaching exactly the expected length (checked on every
 // arrival), the device being lost, or the program ending. Nothing polls and nothing sleeps.
 //
 // Waits report whether they ended normally. When they did not (the program is ending, or the
@@ -64,6 +64,12 @@ public:
 
     SerialControl &control() const { return m_control; }
 
+    // Waits in progress, nested ones included.
+    int waitDepth() const { return int(m_waits.size()); }
+    // Every wait lasts `factor` times its limit. Tests that try hundreds of replies compress time
+    // with it; the program never changes it.
+    void setTimeScale(double factor) { m_timeScale = factor; }
+
 signals:
     void operationRefused();
     // ReceiveBuffer has grown.
@@ -88,4 +94,5 @@ private:
     std::vector<Wait *> m_waits;
     bool m_abandoned = false;
     bool m_operationRunning = false;
+    double m_timeScale = 1.0;
 };

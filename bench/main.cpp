@@ -1,0 +1,325 @@
+// v4400-bench: how fast and how frugally the program waits, measured on the real QSerialPort over
+// a pseudo-terminal against the simulated printer (answering at once, in a thread of its own),
+// side by side with the same waits built the naive way (processEvents() in a loop until the
+// deadline or the length). Prints a table of figures beside their goals. Not a test: nothing is
+// asserted.
+
+#include "app/frmmain.h"
+#include "app/messages.h"
+#include "app/startup.h"
+#include "link/printercommands.h"
+#include "link/printerlink.h"
+#include "link/qserialportcontrol.h"
+#include "ptyprinter.h"
+#include "settings/settingsstore.h"
+#include "tag/blockpage.h"
+#include "tag/taginfopage.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <sys/resource.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double nowMs()
+{
+    return std::chrono::duration<double, std::milli>(Clock::now().time_since_epoch()).count();
+}
+
+double threadCpuMs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+struct Stats
+{
+    double median = 0, p99 = 0, min = 0, max = 0;
+    int n = 0;
+};
+
+Stats stats(QList<double> v)
+{
+    Stats s;
+    if (v.isEmpty())
+        return s;
+    std::sort(v.begin(), v.end());
+    s.n = int(v.size());
+    s.median = v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+    s.p99 = v[qMin<qsizetype>(v.size() - 1, qsizetype(std::ceil(v.size() * 0.99)) - 1)];
+    s.min = v.first();
+    s.max = v.last();
+    return s;
+}
+
+class NullMessages : public MessageSink
+{
+public:
+    int count = 0;
+    QString last;
+    void show(const QString &text, int) override
+    {
+        ++count;
+        last = text;
+    }
+};
+
+// The simulated printer in a thread of its own, so that its work is not the program's.
+class SimThread
+{
+public:
+    SimThread()
+    {
+        m_thread.start();
+        m_printer.moveToThread(&m_thread);
+        run([this] {
+            QString error;
+            if (!m_printer.openPty(&error))
+                qFatal("openpty: %s", qPrintable(error));
+            QObject::connect(&m_printer, &PtyPrinter::bytesSent, &m_printer,
+                             [this](const QByteArray &) { m_lastWriteMs.store(nowMs()); },
+                             Qt::DirectConnection);
+        });
+    }
+    ~SimThread()
+    {
+        run([this] { m_printer.close(); });
+        m_thread.quit();
+        m_thread.wait();
+    }
+    QString path() const { return m_printer.path(); }
+    double lastWriteMs() const { return m_lastWriteMs.load(); }
+    void setSilent(bool silent)
+    {
+        run([this, silent] { m_printer.model().behaviour.silent = silent; });
+    }
+
+private:
+    template <typename F>
+    void run(F f)
+    {
+        QMetaObject::invokeMethod(&m_printer, f, Qt::BlockingQueuedConnection);
+    }
+    QThread m_thread;
+    PtyPrinter m_printer;
+    std::atomic<double> m_lastWriteMs{0};
+};
+
+// The baseline: a busy-polling wait, as the naive design builds it.
+void naiveWait(PrinterLink &link, double seconds, int length)
+{
+    const double end = nowMs() + seconds * 1000;
+    while (nowMs() < end && (length < 0 || link.ReceiveBuffer.size() != length))
+        QCoreApplication::processEvents();
+}
+
+void row(const char *what, const QString &ours, const QString &naive, const char *goal)
+{
+    std::printf("  %-40s %-26s %-26s %s\n", what, qPrintable(ours), qPrintable(naive), goal);
+}
+
+QString ms(const Stats &s)
+{
+    return QStringLiteral("%1 / %2 ms").arg(s.median, 0, 'f', 3).arg(s.p99, 0, 'f', 3);
+}
+
+int startupChild(QApplication &app)
+{
+    const double t0 = qEnvironmentVariable("V4400_BENCH_T0").toDouble();
+    return runProgram(app, [t0](QWidget &) {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        std::printf("%.3f %ld\n", nowMs() - t0, usage.ru_maxrss);
+        std::fflush(stdout);
+        QCoreApplication::exit(0);
+    });
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (argc > 1 && qstrcmp(argv[1], "--startup-child") == 0) {
+        QApplication app(argc, argv);
+        return startupChild(app);
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption quick("quick", "Fewer repetitions.");
+    parser.addOption(quick);
+    parser.process(app);
+    const int reps = parser.isSet(quick) ? 1 : 4;
+
+    QTemporaryDir config;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    SimThread sim;
+    {
+        QFile conf(config.filePath(QStringLiteral("V4400 TAG RF.conf")));
+        conf.open(QIODevice::WriteOnly);
+        conf.write("[Ports]\nCom1=" + sim.path().toUtf8() + "\n");
+    }
+
+    std::printf("v4400-bench: QSerialPort on %s, simulated printer answering at once\n",
+                qPrintable(sim.path()));
+    std::printf("  %-40s %-26s %-26s %s\n", "figure (median / p99)", "ours", "naive baseline", "goal");
+
+    SettingsStore store;
+    NullMessages messages;
+    {
+        QSerialPortControl comm(store);
+        PrinterLink link(comm, messages);
+        if (SerialError e = comm.setPortOpen(true); e.failed())
+            qFatal("%s", qPrintable(e.text()));
+
+        // Wait-end latency: from the printer's last byte written to WaitForReply returning.
+        QList<double> ours, naive;
+        for (int i = 0; i < 50 * reps; ++i) {
+            for (bool ourWait : {true, false}) {
+                link.ReceiveBuffer.clear();
+                (void)link.SendCommand(QLatin1String(printer::kQueryModel));
+                if (ourWait)
+                    (void)link.WaitForReply(0.5, printer::kModelReplyLength);
+                else
+                    naiveWait(link, 0.5, printer::kModelReplyLength);
+                const double end = nowMs();
+                if (link.ReceiveBuffer.size() != printer::kModelReplyLength)
+                    qFatal("no model reply");
+                (ourWait ? ours : naive) << end - sim.lastWriteMs();
+            }
+        }
+        row("wait-end latency", ms(stats(ours)), ms(stats(naive)), "median <= 1 ms, p99 <= 5 ms");
+
+        // CPU used by a wait that runs to its 1.5 s limit.
+        sim.setSilent(true);
+        QList<double> ourCpu, naiveCpu;
+        for (int i = 0; i < qMax(1, reps - 1); ++i) {
+            for (bool ourWait : {true, false}) {
+                link.ReceiveBuffer.clear();
+                (void)link.SendCommand(QLatin1String(printer::kInventory));
+                const double cpu0 = threadCpuMs(), t0 = nowMs();
+                if (ourWait)
+                    (void)link.WaitForReply(printer::kTagReplyLimit, printer::kInventoryReplyLength);
+                else
+                    naiveWait(link, printer::kTagReplyLimit, printer::kInventoryReplyLength);
+                (ourWait ? ourCpu : naiveCpu) << 100.0 * (threadCpuMs() - cpu0) / (nowMs() - t0);
+            }
+        }
+        sim.setSilent(false);
+        row("CPU during a 1.5 s wait (% of a core)",
+            QStringLiteral("%1 %").arg(stats(ourCpu).median, 0, 'f', 2),
+            QStringLiteral("%1 %").arg(stats(naiveCpu).median, 0, 'f', 2), "<= 1 %");
+
+        // Pause accuracy: actual minus requested.
+        for (double d : {0.1, 0.2, 0.5}) {
+            QList<double> o, n;
+            const int count = int((d < 0.3 ? 10 : 4) * reps);
+            for (int i = 0; i < count; ++i) {
+                double t0 = nowMs();
+                (void)link.Pause(d);
+                o << nowMs() - t0 - d * 1000;
+                t0 = nowMs();
+                naiveWait(link, d, -1);
+                n << nowMs() - t0 - d * 1000;
+            }
+            const Stats so = stats(o), sn = stats(n);
+            row(qPrintable(QStringLiteral("pause %1 s: actual - requested (min)").arg(d)),
+                ms(so) + QStringLiteral(" (%1)").arg(so.min, 0, 'f', 3),
+                ms(sn) + QStringLiteral(" (%1)").arg(sn.min, 0, 'f', 3), "0 <= median <= 2 ms");
+        }
+    }
+
+    // Whole operations through the main window, minus the pauses and limits they must spend.
+    {
+        QSerialPortControl comm(store);
+        frmMain window(comm, store, messages);
+        window.setEndProgram([] {});
+        if (!window.load())
+            qFatal("load: %s", qPrintable(messages.last));
+        window.show();
+        QCoreApplication::processEvents();
+        BlockPage &blocks = *window.blockPage;
+        for (int i = 0; i < BlockPage::kRows; ++i) {
+            blocks.chkBlocks[i]->setChecked(true);
+            blocks.txtBlocks[i]->setText(QStringLiteral("W%1").arg(i));
+        }
+        struct Op
+        {
+            const char *name;
+            QPushButton *button;
+            double mustSpend;  // seconds of pauses and limits the operation cannot avoid
+            int runs;
+            bool loop;
+        };
+        const Op ops[] = {
+            {"printer query", window.cmdInterroga, printer::kQuerySettle, 5 * reps, false},
+            {"Inventory", window.tagPage->cmdInventory, printer::kRfPreamblePause, 5 * reps, false},
+            {"System information", window.tagPage->cmdSysInfo, printer::kRfPreamblePause, 5 * reps, false},
+            {"28-block write", blocks.cmdWriteBlocks, 28 * printer::kWriteBlockPause, reps, true},
+            {"28-block read", blocks.cmdReadBlocks,
+             printer::kRfPreamblePause + 28 * printer::kReadBlockPause, reps, true},
+            {"tag information label (7 fields)", window.tagPage->cmdStampa1,
+             7 * printer::kLabelFieldPause, 2 * reps, false},
+        };
+        for (const Op &op : ops) {
+            QList<double> overhead;
+            const int before = messages.count;
+            for (int i = 0; i < op.runs; ++i) {
+                const double t0 = nowMs();
+                op.button->click();
+                overhead << nowMs() - t0 - op.mustSpend * 1000;
+            }
+            const Stats s = stats(overhead);
+            QString figure = ms(s);
+            if (op.loop)
+                figure += QStringLiteral(" (%1 %)").arg(100 * s.median / (op.mustSpend * 1000), 0, 'f', 2);
+            const bool expectsMessage = op.button == blocks.cmdWriteBlocks;
+            if (messages.count - before != (expectsMessage ? op.runs : 0))
+                figure += QStringLiteral(" [message: %1]").arg(messages.last);
+            row(qPrintable(QStringLiteral("overhead: %1").arg(QLatin1String(op.name))), figure,
+                QStringLiteral("-"), op.loop ? "<= 1 %" : "<= 5 ms");
+        }
+    }
+
+    // Start-up of the program to its window painted with the port open, and its peak memory.
+    {
+        QList<double> startup, rss;
+        for (int i = 0; i < 5 * reps; ++i) {
+            QProcess child;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("V4400_BENCH_T0"), QString::number(nowMs(), 'f', 3));
+            child.setProcessEnvironment(env);
+            child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--startup-child")});
+            child.waitForFinished(10000);
+            const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
+            if (fields.size() != 2)
+                qFatal("start-up child: %s", child.readAllStandardError().constData());
+            startup << fields[0].toDouble();
+            rss << fields[1].toDouble() / 1024;
+        }
+        row("start-up to window shown", ms(stats(startup)), QStringLiteral("-"), "<= 150 ms");
+        row("peak resident memory", QStringLiteral("%1 MB").arg(stats(rss).max, 0, 'f', 1),
+            QStringLiteral("-"), "<= 60 MB");
+    }
+    std::printf("platform: %s\n", qPrintable(QGuiApplication::platformName()));
+    return 0;
+}
