@@ -34,6 +34,16 @@ void FakeSerialControl::loseDevice()
     deviceLost({SerialError::DeviceLost, currentDevice() + QStringLiteral(": dispositivo scollegato")});
 }
 
+QString FakeSerialControl::settings() const
+{
+    return reportedSettings ? *reportedSettings : SerialControl::settings();
+}
+
+int FakeSerialControl::handshaking() const
+{
+    return reportedHandshaking ? *reportedHandshaking : SerialControl::handshaking();
+}
+
 QByteArray FakeSerialControl::input()
 {
     return std::exchange(m_in, {});
