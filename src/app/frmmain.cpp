@@ -3,6 +3,7 @@
 #include "app/messages.h"
 #include "app/statusbartexts.h"
 #include "link/serialcontrol.h"
+#include "settings/frmproperties.h"
 #include "settings/settingsstore.h"
 
 #include <QAction>
@@ -66,6 +67,7 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
                                              cmdInterroga);
     connect(cmdInterroga, &QPushButton::clicked, this, [this] { m_query->run(); });
     connect(cmdEsci, &QPushButton::clicked, this, &frmMain::onExitClicked);
+    connect(mnuSerialPort, &QAction::triggered, this, &frmMain::onSerialPortTriggered);
     connect(TabStrip, &QTabBar::currentChanged, this, &frmMain::onTabChanged);
     connect(&m_link, &PrinterLink::operationRefused, this, [this] {
         statusBar()->showMessage(
@@ -81,8 +83,7 @@ void frmMain::buildWindow()
 
     mnuSerialPort = named(menuBar()->addAction(QStringLiteral("&Porta Seriale...")), "mnuSerialPort");
     mnuInfo = named(menuBar()->addAction(QStringLiteral("&?")), "mnuInfo");
-    // Their windows are not built yet.
-    mnuSerialPort->setEnabled(false);
+    // Its window is not built yet.
     mnuInfo->setEnabled(false);
 
     auto *central = new QWidget(this);
@@ -260,6 +261,22 @@ void frmMain::onTabChanged(int index)
     for (int i = 1; i <= 2; ++i)
         Frame1[i]->setVisible(i == selected);
     globals.CurrentTab = selected;
+}
+
+std::unique_ptr<frmProperties> frmMain::createPropertiesDialog()
+{
+    auto dialog = std::make_unique<frmProperties>(m_comm, m_store, m_messages, this);
+    connect(dialog.get(), &frmProperties::settingsApplied, this, &frmMain::UpgradeStatusBar);
+    return dialog;
+}
+
+void frmMain::onSerialPortTriggered()
+{
+    // The dialog closes and reopens the port: nothing else may talk to the printer meanwhile.
+    const PrinterLink::Operation operation = m_link.beginOperation();
+    if (!operation)
+        return;
+    createPropertiesDialog()->exec();
 }
 
 void frmMain::onExitClicked()

@@ -20,6 +20,7 @@ class QPushButton;
 class QTabBar;
 class SerialControl;
 class SettingsStore;
+class frmProperties;
 
 // The main window: printer query, the two tab pages, the menu and the status bar. Its controls
 // carry the names operators and maintainers know them by, both as members and as objectName.
@@ -37,6 +38,10 @@ public:
 
     // Shows in the status bar the port and line settings the serial control now holds.
     void UpgradeStatusBar();
+
+    // The serial settings dialog, owned by this window and wired to it; "Porta Seriale..." shows
+    // one modally.
+    std::unique_ptr<frmProperties> createPropertiesDialog();
 
     // What ending the program does; by default the application's event loop exits.
     void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
@@ -71,6 +76,7 @@ private:
     void buildStatusBar();
 
     void onExitClicked();
+    void onSerialPortTriggered();
     void onTabChanged(int index);
     void endProgram();
     bool startupFailure(const QString &cause);

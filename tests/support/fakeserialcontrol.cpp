@@ -57,6 +57,8 @@ QString FakeSerialControl::deviceName(int port) const
 SerialError FakeSerialControl::openDevice()
 {
     ++openCount;
+    if (const auto it = portOpenErrors.constFind(commPort()); it != portOpenErrors.constEnd())
+        return *it;
     return openError;
 }
 

@@ -4,6 +4,7 @@
 #include "printermodel.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 
 #include <functional>
 #include <optional>
@@ -23,6 +24,7 @@ public:
     std::function<QList<Emission>(const QByteArray &command)> script;
 
     SerialError openError;   // every opening fails with this while set
+    QHash<int, SerialError> portOpenErrors;  // opening these port numbers fails
     SerialError lineError;   // applying line settings to the open port fails with this
     SerialError writeError;  // every write fails with this while set
 
