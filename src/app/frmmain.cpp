@@ -59,7 +59,8 @@ const char *const kLineKeys[] = {"BaudRate", "Parity", "DataBit", "StopBit"};
 
 frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &messages, QWidget *parent)
     : QMainWindow(parent), m_comm(comm), m_store(store), m_messages(messages),
-      m_link(comm, messages), m_endProgram([] { QCoreApplication::exit(0); })
+      m_link(comm, messages), m_endProgram([] { QCoreApplication::exit(0); }),
+      m_aboutCloseAfter(frmSplash::kCloseAfter)
 {
     setObjectName(QStringLiteral("frmMain"));
     buildWindow();
@@ -68,6 +69,7 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     connect(cmdInterroga, &QPushButton::clicked, this, [this] { m_query->run(); });
     connect(cmdEsci, &QPushButton::clicked, this, &frmMain::onExitClicked);
     connect(mnuSerialPort, &QAction::triggered, this, &frmMain::onSerialPortTriggered);
+    connect(mnuInfo, &QAction::triggered, this, &frmMain::onInfoTriggered);
     connect(TabStrip, &QTabBar::currentChanged, this, &frmMain::onTabChanged);
     connect(&m_link, &PrinterLink::operationRefused, this, [this] {
         statusBar()->showMessage(
@@ -83,8 +85,6 @@ void frmMain::buildWindow()
 
     mnuSerialPort = named(menuBar()->addAction(QStringLiteral("&Porta Seriale...")), "mnuSerialPort");
     mnuInfo = named(menuBar()->addAction(QStringLiteral("&?")), "mnuInfo");
-    // Its window is not built yet.
-    mnuInfo->setEnabled(false);
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
@@ -277,6 +277,16 @@ void frmMain::onSerialPortTriggered()
     if (!operation)
         return;
     createPropertiesDialog()->exec();
+}
+
+void frmMain::onInfoTriggered()
+{
+    // One window at a time; while it is open it is shown again as it is, not loaded afresh.
+    if (!m_about)
+        m_about = new frmSplash(this, m_aboutCloseAfter);
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
 }
 
 void frmMain::onExitClicked()

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "app/frmsplash.h"
 #include "app/globvar.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -43,6 +46,11 @@ public:
     // one modally.
     std::unique_ptr<frmProperties> createPropertiesDialog();
 
+    // The About window open now, if any.
+    frmSplash *about() const { return m_about; }
+    // How long the About window stays up after its last activation.
+    void setAboutCloseAfter(std::chrono::milliseconds delay) { m_aboutCloseAfter = delay; }
+
     // What ending the program does; by default the application's event loop exits.
     void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
 
@@ -77,6 +85,7 @@ private:
 
     void onExitClicked();
     void onSerialPortTriggered();
+    void onInfoTriggered();
     void onTabChanged(int index);
     void endProgram();
     bool startupFailure(const QString &cause);
@@ -87,5 +96,7 @@ private:
     PrinterLink m_link;
     std::unique_ptr<PrinterQuery> m_query;
     std::function<void()> m_endProgram;
+    QPointer<frmSplash> m_about;
+    std::chrono::milliseconds m_aboutCloseAfter;
     bool m_ending = false;
 };
