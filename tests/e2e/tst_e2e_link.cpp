@@ -1,9 +1,4 @@
-#include "app/frmmain.h"
-#include "link/qserialportcontrol.h"
-#include "ptyprinter.h"
-#include "recordingmessages.h"
-#include "settings/settingsstore.h"
-#include "testsettings.h"
+#include "e2erig.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -12,43 +7,11 @@
 #include <QTest>
 #include <QTimer>
 
-#include <memory>
-
 // The real QSerialPort over a pseudo-terminal, the simulated printer on the other side.
 class tst_E2eLink : public QObject
 {
     Q_OBJECT
-private:
-    struct Rig
-    {
-        TestSettings settings;
-        PtyPrinter printer;
-        RecordingMessages messages;
-        std::unique_ptr<SettingsStore> store;
-        std::unique_ptr<QSerialPortControl> comm;
-        std::unique_ptr<frmMain> window;
-        int ended = 0;
-
-        // Com1 points at `device` (the simulator's pseudo-terminal unless given).
-        bool start(QString device = {})
-        {
-            QString error;
-            if (device.isEmpty()) {
-                if (!printer.openPty(&error))
-                    qFatal("openpty: %s", qPrintable(error));
-                device = printer.path();
-            }
-            settings.writeFile("[Ports]\nCom1=" + device.toUtf8() + "\n");
-            store = std::make_unique<SettingsStore>();
-            comm = std::make_unique<QSerialPortControl>(*store);
-            window = std::make_unique<frmMain>(*comm, *store, messages);
-            window->setEndProgram([this] { ++ended; });
-            if (!window->load())
-                return false;
-            window->show();
-            return true;
-        }
-    };
+    using Rig = E2eRig;
 
 private Q_SLOTS:
     void startupAndQuery()
