@@ -95,7 +95,7 @@ void frmProperties::buildWindow()
     for (auto [label, list] : {std::pair{Label3, cboDataBits}, std::pair{Label4, cboParity},
                                std::pair{Label5, cboStopBits}}) {
         label->setBuddy(list);
-        list->setMinimumWidth(80);
+        list->setMinimumWidth(96);
         connection->addWidget(label, row, 0);
         connection->addWidget(list, row, 1);
         ++row;

@@ -2,8 +2,11 @@
 // files for the README. Run it under Xvfb (scripts/screenshots.sh) for the desktop's look.
 
 #include "harness.h"
+#include "settings/frmproperties.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,5 +41,13 @@ int main(int argc, char *argv[])
 
     h.window.TabStrip->setCurrentIndex(1);
     save(&h.window, dir, QStringLiteral("main-blocks") + suffix);
+
+    const auto properties = h.window.createPropertiesDialog();
+    properties->show();
+    save(properties.get(), dir, QStringLiteral("properties") + suffix);
+    properties->reject();
+
+    h.window.mnuInfo->trigger();
+    save(h.window.about(), dir, QStringLiteral("about") + suffix);
     return 0;
 }
