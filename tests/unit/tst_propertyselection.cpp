@@ -19,17 +19,6 @@ class tst_PropertySelection : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void lists()
-    {
-        QCOMPARE(properties::portEntries(), (QStringList{"Com1", "Com2", "Com3", "Com4"}));
-        QCOMPARE(properties::speedEntries(),
-                 (QStringList{"1200", "2400", "4800", "9600", "19200", "38400", "57600"}));
-        QCOMPARE(properties::dataBitsEntries(), (QStringList{"7", "8"}));
-        QCOMPARE(properties::parityEntries(),
-                 (QStringList{"Pari", "Dispari", "Nessuna", "Mark", "Space"}));
-        QCOMPARE(properties::stopBitsEntries(), (QStringList{"1", "2"}));
-    }
-
     void lineFields_data()
     {
         QTest::addColumn<QString>("settings");
