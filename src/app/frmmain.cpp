@@ -5,6 +5,7 @@
 #include "label/labeljobs.h"
 #include "link/operationcontext.h"
 #include "link/serialcontrol.h"
+#include "settings/frmproperties.h"
 #include "settings/settingsstore.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
@@ -63,7 +64,8 @@ const char *const kLineKeys[] = {"BaudRate", "Parity", "DataBit", "StopBit"};
 
 frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &messages, QWidget *parent)
     : QMainWindow(parent), m_comm(comm), m_store(store), m_messages(messages),
-      m_link(comm, messages), m_endProgram([] { QCoreApplication::exit(0); })
+      m_link(comm, messages), m_endProgram([] { QCoreApplication::exit(0); }),
+      m_aboutCloseAfter(frmSplash::kCloseAfter)
 {
     setObjectName(QStringLiteral("frmMain"));
     buildWindow();
@@ -88,6 +90,8 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     connect(tagPage->cmdStampa1, &QPushButton::clicked, this, [this] { m_labels->printTagInfo(); });
     connect(blockPage->cmdStampa2, &QPushButton::clicked, this, [this] { m_labels->printBlocks(); });
     connect(cmdEsci, &QPushButton::clicked, this, &frmMain::onExitClicked);
+    connect(mnuSerialPort, &QAction::triggered, this, &frmMain::onSerialPortTriggered);
+    connect(mnuInfo, &QAction::triggered, this, &frmMain::onInfoTriggered);
     connect(TabStrip, &QTabBar::currentChanged, this, &frmMain::onTabChanged);
     connect(&m_link, &PrinterLink::operationRefused, this, [this] {
         statusBar()->showMessage(
@@ -103,9 +107,6 @@ void frmMain::buildWindow()
 
     mnuSerialPort = named(menuBar()->addAction(QStringLiteral("&Porta Seriale...")), "mnuSerialPort");
     mnuInfo = named(menuBar()->addAction(QStringLiteral("&?")), "mnuInfo");
-    // Their windows are not built yet.
-    mnuSerialPort->setEnabled(false);
-    mnuInfo->setEnabled(false);
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
@@ -279,6 +280,32 @@ void frmMain::onTabChanged(int index)
     for (int i = 1; i <= 2; ++i)
         Frame1[i]->setVisible(i == selected);
     globals.CurrentTab = selected;
+}
+
+std::unique_ptr<frmProperties> frmMain::createPropertiesDialog()
+{
+    auto dialog = std::make_unique<frmProperties>(m_comm, m_store, m_messages, this);
+    connect(dialog.get(), &frmProperties::settingsApplied, this, &frmMain::UpgradeStatusBar);
+    return dialog;
+}
+
+void frmMain::onSerialPortTriggered()
+{
+    // The dialog closes and reopens the port: nothing else may talk to the printer meanwhile.
+    const PrinterLink::Operation operation = m_link.beginOperation();
+    if (!operation)
+        return;
+    createPropertiesDialog()->exec();
+}
+
+void frmMain::onInfoTriggered()
+{
+    // One window at a time; while it is open it is shown again as it is, not loaded afresh.
+    if (!m_about)
+        m_about = new frmSplash(this, m_aboutCloseAfter);
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
 }
 
 void frmMain::onExitClicked()

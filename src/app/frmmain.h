@@ -1,12 +1,15 @@
 #pragma once
 
+#include "app/frmsplash.h"
 #include "app/globvar.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -25,6 +28,7 @@ class QPushButton;
 class QTabBar;
 class SerialControl;
 class SettingsStore;
+class frmProperties;
 
 // The main window: printer query, the two tab pages, the menu and the status bar. Its controls
 // carry the names operators and maintainers know them by, both as members and as objectName.
@@ -42,6 +46,15 @@ public:
 
     // Shows in the status bar the port and line settings the serial control now holds.
     void UpgradeStatusBar();
+
+    // The serial settings dialog, owned by this window and wired to it; "Porta Seriale..." shows
+    // one modally.
+    std::unique_ptr<frmProperties> createPropertiesDialog();
+
+    // The About window open now, if any.
+    frmSplash *about() const { return m_about; }
+    // How long the About window stays up after its last activation.
+    void setAboutCloseAfter(std::chrono::milliseconds delay) { m_aboutCloseAfter = delay; }
 
     // What ending the program does; by default the application's event loop exits.
     void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
@@ -78,6 +91,8 @@ private:
     void buildStatusBar();
 
     void onExitClicked();
+    void onSerialPortTriggered();
+    void onInfoTriggered();
     void onTabChanged(int index);
     void endProgram();
     bool startupFailure(const QString &cause);
@@ -91,5 +106,7 @@ private:
     std::unique_ptr<TagOperations> m_tag;
     std::unique_ptr<LabelJobs> m_labels;
     std::function<void()> m_endProgram;
+    QPointer<frmSplash> m_about;
+    std::chrono::milliseconds m_aboutCloseAfter;
     bool m_ending = false;
 };

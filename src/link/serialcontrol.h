@@ -24,11 +24,11 @@ public:
     SerialError setCommPort(int port);
 
     // "9600,n,8,1": the four fields, parity read back in lower case.
-    QString settings() const { return m_line.format(); }
+    virtual QString settings() const { return m_line.format(); }
     SerialError setSettings(const QString &text);
 
     // Flow control: 0 none, 1 XON/XOFF, 2 RTS/CTS, 3 both.
-    int handshaking() const { return m_handshaking; }
+    virtual int handshaking() const { return m_handshaking; }
     SerialError setHandshaking(int mode);
 
     // Only text input (0) is used: every byte becomes one character.

@@ -28,9 +28,27 @@ QString SettingsStore::read(const QString &key, const QString &defaultValue) con
 
 bool SettingsStore::write(const QString &key, const QString &text)
 {
-    m_settings.setValue(QLatin1String("Properties/") + key, text);
-    m_settings.sync();
-    return m_settings.status() == QSettings::NoError;
+    if (m_settings.status() != QSettings::NoError) {
+        m_writeStatus = m_settings.status();
+        return false;
+    }
+    if (m_formatError) {
+        m_writeStatus = QSettings::FormatError;
+        return false;
+    }
+    // A handle of its own for every write: QSettings keeps its first error for good, and each
+    // write must report its own outcome (the operator may have fixed the folder's permissions).
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kApplication);
+    // Parse every group first, including what was edited on disk since: QSettings rewrites the
+    // file without the lines it cannot read. It parses a file once per process, hence the latch.
+    settings.allKeys();
+    if (settings.status() == QSettings::NoError) {
+        settings.setValue(QLatin1String("Properties/") + key, text);
+        settings.sync();
+    }
+    m_writeStatus = settings.status();
+    m_formatError = m_writeStatus == QSettings::FormatError;
+    return m_writeStatus == QSettings::NoError;
 }
 
 QString SettingsStore::portDevice(int port) const

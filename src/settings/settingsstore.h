@@ -14,15 +14,21 @@ public:
     SettingsStore();
 
     QString read(const QString &key, const QString &defaultValue) const;
-    // Returns false when the value could not be written to disk.
+    // Returns false when the value could not be written to disk (writeStatus() says why). A file
+    // with lines QSettings cannot read is never written: it would come back without them.
     bool write(const QString &key, const QString &text);
+    // The outcome of the last write.
+    QSettings::Status writeStatus() const { return m_writeStatus; }
 
     // The device configured for a port number, empty when group "Ports" has no such key.
     QString portDevice(int port) const;
 
+    // Reading's outcome: an error the file showed when it was read.
     QSettings::Status status() const { return m_settings.status(); }
     QString fileName() const { return m_settings.fileName(); }
 
 private:
     mutable QSettings m_settings;
+    QSettings::Status m_writeStatus = QSettings::NoError;
+    bool m_formatError = false;  // seen by a write; the file stays untouched for the whole run
 };

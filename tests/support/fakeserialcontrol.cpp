@@ -34,6 +34,16 @@ void FakeSerialControl::loseDevice()
     deviceLost({SerialError::DeviceLost, currentDevice() + QStringLiteral(": dispositivo scollegato")});
 }
 
+QString FakeSerialControl::settings() const
+{
+    return reportedSettings ? *reportedSettings : SerialControl::settings();
+}
+
+int FakeSerialControl::handshaking() const
+{
+    return reportedHandshaking ? *reportedHandshaking : SerialControl::handshaking();
+}
+
 QByteArray FakeSerialControl::input()
 {
     return std::exchange(m_in, {});
@@ -47,6 +57,8 @@ QString FakeSerialControl::deviceName(int port) const
 SerialError FakeSerialControl::openDevice()
 {
     ++openCount;
+    if (const auto it = portOpenErrors.constFind(commPort()); it != portOpenErrors.constEnd())
+        return *it;
     return openError;
 }
 

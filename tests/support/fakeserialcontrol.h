@@ -4,8 +4,10 @@
 #include "printermodel.h"
 
 #include <QElapsedTimer>
+#include <QHash>
 
 #include <functional>
+#include <optional>
 
 // An in-process serial control for tests: the printer model answers after its scripted delays,
 // and tests can make opening, line settings or writes fail, or the device disappear.
@@ -25,8 +27,15 @@ public:
     std::function<void(const QByteArray &bytes)> onWrite;
 
     SerialError openError;   // every opening fails with this while set
+    QHash<int, SerialError> portOpenErrors;  // opening these port numbers fails
     SerialError lineError;   // applying line settings to the open port fails with this
     SerialError writeError;  // every write fails with this while set
+
+    // While set, the control reports these instead of what it holds: a serial layer that hands
+    // back the settings text as it was given (an upper-case parity letter), or values no list of
+    // the settings dialog offers.
+    std::optional<QString> reportedSettings;
+    std::optional<int> reportedHandshaking;
 
     QList<QByteArray> writes;    // every write, in order, as sent (CR LF included)
     QList<qint64> writeTimesMs;  // when each write happened, on clock
@@ -42,6 +51,8 @@ public:
     // The device disappears (the adapter is pulled).
     void loseDevice();
 
+    QString settings() const override;
+    int handshaking() const override;
     QByteArray input() override;
     QString deviceName(int port) const override;
 

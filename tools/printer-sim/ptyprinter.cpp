@@ -82,6 +82,38 @@ bool PtyPrinter::watch(QString *error)
     return true;
 }
 
+QString PtyPrinter::programLineSettings() const
+{
+    termios t{};
+    if (m_peerFd < 0 || ::tcgetattr(m_peerFd, &t) != 0)
+        return {};
+    static const std::pair<speed_t, int> speeds[] = {
+        {B110, 110},     {B300, 300},     {B600, 600},     {B1200, 1200},
+        {B2400, 2400},   {B4800, 4800},   {B9600, 9600},   {B19200, 19200},
+        {B38400, 38400}, {B57600, 57600}, {B115200, 115200}};
+    int speed = 0;
+    for (const auto &[code, baud] : speeds)
+        if (::cfgetospeed(&t) == code)
+            speed = baud;
+    char parity = 'n';
+    if (t.c_cflag & PARENB) {
+        const bool odd = t.c_cflag & PARODD;
+        parity = (t.c_cflag & CMSPAR) ? (odd ? 'm' : 's') : (odd ? 'o' : 'e');
+    }
+    int dataBits = 8;
+    switch (t.c_cflag & CSIZE) {
+    case CS5: dataBits = 5; break;
+    case CS6: dataBits = 6; break;
+    case CS7: dataBits = 7; break;
+    default: break;
+    }
+    return QStringLiteral("%1,%2,%3,%4")
+        .arg(speed)
+        .arg(QLatin1Char(parity))
+        .arg(dataBits)
+        .arg((t.c_cflag & CSTOPB) ? 2 : 1);
+}
+
 void PtyPrinter::close()
 {
     m_engine.cancelPending();

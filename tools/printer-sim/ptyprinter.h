@@ -21,6 +21,9 @@ public:
     // Where the program connects: the other side of the pseudo-terminal, or the device itself.
     QString path() const { return m_path; }
     bool isOpen() const { return m_fd >= 0; }
+    // The line settings the program has set on its side of the pseudo-terminal, in the form
+    // "19200,n,8,2"; empty for a device that is not our pseudo-terminal.
+    QString programLineSettings() const;
     // The device disappears: the program's side sees a hang-up.
     void close();
 

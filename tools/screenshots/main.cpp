@@ -2,12 +2,15 @@
 // files for the README. Run it under Xvfb (scripts/screenshots.sh) for the desktop's look.
 
 #include "harness.h"
+#include "settings/frmproperties.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
 
 #include <QCheckBox>
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,5 +49,13 @@ int main(int argc, char *argv[])
         h.window.blockPage->chkBlocks[i]->setChecked(true);
     h.window.blockPage->cmdReadBlocks->click();
     save(&h.window, dir, QStringLiteral("main-blocks") + suffix);
+
+    const auto properties = h.window.createPropertiesDialog();
+    properties->show();
+    save(properties.get(), dir, QStringLiteral("properties") + suffix);
+    properties->reject();
+
+    h.window.mnuInfo->trigger();
+    save(h.window.about(), dir, QStringLiteral("about") + suffix);
     return 0;
 }

@@ -1,0 +1,153 @@
+#include "app/frmsplash.h"
+
+#include "settings/settingsstore.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+
+QLabel *label(const char *name, const QString &text, qreal points, bool bold)
+{
+    auto *l = new QLabel(text);
+    l->setObjectName(QLatin1String(name));
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    l->setFont(font);
+    // A click on a label is not a click on the frame behind it.
+    l->setAttribute(Qt::WA_NoMousePropagation);
+    return l;
+}
+
+} // namespace
+
+frmSplash::frmSplash(QWidget *mainWindow, std::chrono::milliseconds closeAfter)
+    : QWidget(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint), m_mainWindow(mainWindow)
+{
+    setObjectName(QStringLiteral("frmSplash"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    buildWindow();
+
+    m_closeTimer.setSingleShot(true);
+    m_closeTimer.setTimerType(Qt::PreciseTimer);
+    m_closeTimer.setInterval(closeAfter);
+    connect(&m_closeTimer, &QTimer::timeout, this, &QWidget::close);
+
+    load();
+}
+
+void frmSplash::buildWindow()
+{
+    Frame1 = new QGroupBox;
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->installEventFilter(this);
+
+    imgLogo = new QLabel;
+    imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    imgLogo->setPixmap(QPixmap(QStringLiteral(":/images/logo.png")));
+    imgLogo->setScaledContents(true);
+    imgLogo->setFixedSize(153, 138);
+    imgLogo->setAttribute(Qt::WA_NoMousePropagation);
+
+    lblCompanyProduct = label("lblCompanyProduct", QStringLiteral("Belmuth s.p.a."), 18, true);
+    lblProductName = label("lblProductName", QStringLiteral("Prodotto"), 30, true);
+    Label1 = label("Label1",
+                   QStringLiteral("Software per la lettura, la scrittura e la verifica di TAG "
+                                  "ISO15693"),
+                   12, false);
+    Label1->setWordWrap(true);
+    lblVersion = label("lblVersion", QStringLiteral("Versione"), 12, true);
+    Label2 = label("Label2", QStringLiteral("Per le piattaforme:"), 11.25, false);
+    lblPlatform =
+        label("lblPlatform", QStringLiteral("Win XP - Win2000 - Win 98 - Win ME"), 11.25, true);
+
+    auto *texts = new QVBoxLayout;
+    texts->setSpacing(0);
+    texts->addWidget(lblCompanyProduct);
+    texts->addWidget(lblProductName);
+    texts->addSpacing(16);
+    texts->addWidget(Label1);
+    texts->addSpacing(24);
+    texts->addWidget(lblVersion);
+    texts->addStretch(1);
+
+    auto *grid = new QGridLayout(Frame1);
+    grid->setContentsMargins(12, 16, 24, 12);
+    grid->setHorizontalSpacing(16);
+    grid->setVerticalSpacing(24);
+    grid->addWidget(imgLogo, 0, 0, Qt::AlignTop);
+    grid->addLayout(texts, 0, 1);
+    grid->addWidget(Label2, 1, 0, Qt::AlignRight | Qt::AlignBaseline);
+    grid->addWidget(lblPlatform, 1, 1, Qt::AlignBaseline);
+    grid->setColumnMinimumWidth(1, 320);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 6, 10, 6);
+    layout->addWidget(Frame1);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QString frmSplash::versionLine()
+{
+    return QStringLiteral("Versione %1.%2.%3")
+        .arg(V4400_VERSION_MAJOR)
+        .arg(V4400_VERSION_MINOR)
+        .arg(V4400_VERSION_PATCH);
+}
+
+void frmSplash::load()
+{
+    lblVersion->setText(versionLine());
+    lblProductName->setText(SettingsStore::kApplication);
+    if (m_mainWindow) {
+        adjustSize();
+        move(m_mainWindow->frameGeometry().center() - rect().center());
+    }
+}
+
+bool frmSplash::event(QEvent *event)
+{
+    // The time runs from the last activation.
+    if (event->type() == QEvent::WindowActivate || event->type() == QEvent::Show)
+        m_closeTimer.start();
+    return QWidget::event(event);
+}
+
+bool frmSplash::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == Frame1 && event->type() == QEvent::MouseButtonRelease) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            Frame1->rect().contains(mouse->position().toPoint())) {
+            close();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmSplash::keyPressEvent(QKeyEvent *event)
+{
+    // Any key that types a character, Enter and Esc included; Shift, arrows and the like do not.
+    if (!event->text().isEmpty()) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmSplash::closeEvent(QCloseEvent *event)
+{
+    m_closeTimer.stop();
+    event->accept();
+    if (m_mainWindow) {
+        m_mainWindow->show();
+        m_mainWindow->raise();
+        m_mainWindow->activateWindow();
+    }
+}

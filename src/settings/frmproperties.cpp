@@ -1,0 +1,264 @@
+#include "settings/frmproperties.h"
+
+#include "app/messages.h"
+#include "link/serialcontrol.h"
+#include "settings/propertyselection.h"
+#include "settings/settingsstore.h"
+
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+
+template <typename W>
+W *named(W *widget, const char *name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+QComboBox *dropDownList(const char *name, const char *accessibleName)
+{
+    auto *list = named(new QComboBox, name);
+    list->setEditable(false);
+    list->setAccessibleName(QString::fromUtf8(accessibleName));
+    return list;
+}
+
+// A failing step does not end OK: later steps still run, a later failure replaces an earlier
+// one, and the checkpoints ask whether any step has failed so far.
+class RememberedFailure
+{
+public:
+    void step(const SerialError &result)
+    {
+        if (result.failed())
+            m_error = result;
+    }
+    explicit operator bool() const { return m_error.failed(); }
+    const SerialError &error() const { return m_error; }
+
+private:
+    SerialError m_error;
+};
+
+} // namespace
+
+frmProperties::frmProperties(SerialControl &comm, SettingsStore &store, MessageSink &messages,
+                             QWidget *parent)
+    : QDialog(parent), m_comm(comm), m_store(store), m_messages(messages)
+{
+    setObjectName(QStringLiteral("frmProperties"));
+    buildWindow();
+    connect(m_flowGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            m_flow = id;
+    });
+    connect(cmdOK, &QPushButton::clicked, this, &frmProperties::onOkClicked);
+    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    LoadPropertySettings();
+}
+
+void frmProperties::buildWindow()
+{
+    setWindowTitle(QStringLiteral("Proprietà porta di comunicazione"));
+
+    fraSettings = named(new QGroupBox, "fraSettings");
+    auto *grid = new QGridLayout(fraSettings);
+    grid->setHorizontalSpacing(12);
+    grid->setVerticalSpacing(10);
+
+    Frame2 = named(new QGroupBox(QStringLiteral("Porta")), "Frame2");
+    cboPort = dropDownList("cboPort", "Porta");
+    (new QHBoxLayout(Frame2))->addWidget(cboPort);
+
+    Frame1 = named(new QGroupBox(QStringLiteral("BAUD")), "Frame1");
+    cboSpeed = dropDownList("cboSpeed", "BAUD");
+    (new QHBoxLayout(Frame1))->addWidget(cboSpeed);
+
+    fraConnection =
+        named(new QGroupBox(QStringLiteral("Impostazioni connessione")), "fraConnection");
+    auto *connection = new QGridLayout(fraConnection);
+    Label3 = named(new QLabel(QStringLiteral("Bit di dati:")), "Label3");
+    cboDataBits = dropDownList("cboDataBits", "Bit di dati");
+    Label4 = named(new QLabel(QStringLiteral("Parità:")), "Label4");
+    cboParity = dropDownList("cboParity", "Parità");
+    Label5 = named(new QLabel(QStringLiteral("Bit di stop:")), "Label5");
+    cboStopBits = dropDownList("cboStopBits", "Bit di stop");
+    int row = 0;
+    for (auto [label, list] : {std::pair{Label3, cboDataBits}, std::pair{Label4, cboParity},
+                               std::pair{Label5, cboStopBits}}) {
+        label->setBuddy(list);
+        list->setMinimumWidth(96);
+        connection->addWidget(label, row, 0);
+        connection->addWidget(list, row, 1);
+        ++row;
+    }
+
+    Frame5 = named(new QGroupBox(QStringLiteral("&Controllo di flusso")), "Frame5");
+    auto *flow = new QVBoxLayout(Frame5);
+    m_flowGroup = new QButtonGroup(this);
+    const char *const captions[] = {"Nessuno", "Xon/Xoff", "RTS", "Xon/RTS"};
+    for (int i = 0; i < 4; ++i) {
+        optFlow[i] = new QRadioButton(QLatin1String(captions[i]));
+        optFlow[i]->setObjectName(QStringLiteral("optFlow_%1").arg(i));
+        m_flowGroup->addButton(optFlow[i], i);
+        flow->addWidget(optFlow[i]);
+    }
+
+    cmdOK = named(new QPushButton(QStringLiteral("OK")), "cmdOK");
+    cmdOK->setDefault(true);
+    cmdCancel = named(new QPushButton(QStringLiteral("Annulla")), "cmdCancel");
+    for (QPushButton *button : {cmdOK, cmdCancel})
+        button->setMinimumWidth(72);
+
+    grid->addWidget(Frame2, 0, 0);
+    grid->addWidget(Frame1, 0, 1);
+    grid->addWidget(cmdOK, 0, 2, Qt::AlignBottom);
+    grid->addWidget(fraConnection, 1, 0);
+    grid->addWidget(Frame5, 1, 1);
+    grid->addWidget(cmdCancel, 1, 2, Qt::AlignTop);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(fraSettings);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void frmProperties::LoadPropertySettings()
+{
+    const struct
+    {
+        QComboBox *list;
+        QStringList entries;
+    } lists[] = {{cboPort, properties::portEntries()},
+                 {cboSpeed, properties::speedEntries()},
+                 {cboDataBits, properties::dataBitsEntries()},
+                 {cboParity, properties::parityEntries()},
+                 {cboStopBits, properties::stopBitsEntries()}};
+    for (const auto &l : lists) {
+        l.list->clear();
+        l.list->addItems(l.entries);
+    }
+
+    const properties::Selection s =
+        properties::selection(m_comm.settings(), m_comm.commPort(), m_comm.handshaking());
+    cboSpeed->setCurrentIndex(s.speed);
+    cboParity->setCurrentIndex(s.parity);
+    cboDataBits->setCurrentIndex(s.dataBits);
+    cboStopBits->setCurrentIndex(s.stopBits);
+    cboPort->setCurrentIndex(s.port);
+    if (s.flow >= 0) {
+        optFlow[s.flow]->setChecked(true);  // sets the chosen mode, as a click would
+    } else {
+        // A mode no option stands for: none is chosen until the operator picks one.
+        m_flowGroup->setExclusive(false);
+        for (QRadioButton *option : optFlow)
+            option->setChecked(false);
+        m_flowGroup->setExclusive(true);
+        m_flow = -1;
+    }
+}
+
+void frmProperties::onOkClicked()
+{
+    RememberedFailure failure;
+    const int previousPort = m_comm.commPort();
+    const int newPort = cboPort->currentIndex() + 1;  // 0 with no port chosen
+    bool closedHere = false;
+
+    if (newPort != previousPort) {
+        if (newPort < 1) {
+            failure.step({SerialError::InvalidPortNumber,
+                          QStringLiteral("nessuna porta scelta: scegliere una porta da Com1 a "
+                                         "Com4")});
+        } else {
+            if (m_comm.portOpen()) {
+                m_comm.setPortOpen(false);
+                closedHere = true;
+            }
+            failure.step(m_comm.setCommPort(newPort));
+        }
+        if (failure)
+            return failureExit(failure.error(), previousPort, closedHere);
+        if (closedHere)
+            failure.step(m_comm.setPortOpen(true));  // a failure here shows at the next checkpoint
+    }
+    // A lost device left the port closed: confirming the dialog is the way back to an open port.
+    bool openedHere = false;
+    if (!closedHere && !m_comm.portOpen()) {
+        openedHere = true;
+        failure.step(m_comm.setPortOpen(true));
+    }
+    const bool reopen = closedHere || openedHere;
+
+    const QString parity = properties::parityLetter(cboParity->currentText());
+    failure.step(m_comm.setSettings(properties::settingsText(
+        cboSpeed->currentText(), parity, cboDataBits->currentText(), cboStopBits->currentText())));
+    if (failure)
+        return failureExit(failure.error(), previousPort, reopen);
+
+    if (m_flow < 0)
+        failure.step({SerialError::InvalidHandshaking,
+                      QStringLiteral("nessun controllo di flusso scelto: scegliere Nessuno, "
+                                     "Xon/Xoff, RTS o Xon/RTS")});
+    else
+        failure.step(m_comm.setHandshaking(m_flow));
+    if (failure)
+        return failureExit(failure.error(), previousPort, reopen);
+
+    store(m_comm.handshaking());
+    emit settingsApplied();
+    accept();
+}
+
+void frmProperties::failureExit(const SerialError &failure, int previousPort, bool reopen)
+{
+    m_messages.show(failure.description, kStyleWarning);
+    if (m_comm.commPort() != previousPort) {
+        // Already reopened on the new number, which can change only while the port is closed.
+        m_comm.setPortOpen(false);
+        m_comm.setCommPort(previousPort);
+    }
+    if (reopen)
+        m_comm.setPortOpen(true);
+}
+
+void frmProperties::store(int flowMode)
+{
+    const std::pair<const char *, QString> values[] = {
+        {"CommPort", properties::commPortValue(cboPort->currentText())},
+        {"BaudRate", cboSpeed->currentText().trimmed()},
+        {"Parity", properties::parityLetter(cboParity->currentText())},
+        {"DataBit", cboDataBits->currentText().trimmed()},
+        {"StopBit", cboStopBits->currentText().trimmed()},
+        {"Handshaking", QString::number(flowMode)},
+    };
+    QSettings::Status failed = QSettings::NoError;
+    for (const auto &[key, value] : values) {
+        if (!m_store.write(QLatin1String(key), value) && failed == QSettings::NoError)
+            failed = m_store.writeStatus();
+    }
+    // The port already runs with the new settings; the operator must know they will not last.
+    if (failed == QSettings::FormatError)
+        m_messages.show(
+            QStringLiteral("ATTENZIONE! Le nuove impostazioni sono in uso ma non sono state "
+                           "salvate: il file delle impostazioni\n%1\ncontiene righe che il "
+                           "programma non sa leggere e non viene riscritto, per non perderle. Va "
+                           "corretto o cancellato; al prossimo avvio varranno le impostazioni "
+                           "che contiene.")
+                .arg(m_store.fileName()),
+            kStyleWarning);
+    else if (failed != QSettings::NoError)
+        m_messages.show(
+            QStringLiteral("ATTENZIONE! Le nuove impostazioni sono in uso ma non è stato "
+                           "possibile salvarle nel file\n%1\n(cartella non scrivibile o disco "
+                           "pieno?): al prossimo avvio varranno quelle di prima.")
+                .arg(m_store.fileName()),
+            kStyleWarning);
+}

@@ -1,0 +1,502 @@
+#include "harness.h"
+#include "settings/frmproperties.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+using Values = QMap<QString, QString>;
+
+// The dialog as "Porta Seriale..." opens it, but shown non-modally so that a test never blocks.
+std::unique_ptr<frmProperties> openDialog(Harness &h)
+{
+    auto dialog = h.window.createPropertiesDialog();
+    dialog->show();
+    return dialog;
+}
+
+bool choose(QComboBox *list, const QString &entry)
+{
+    const int index = list->findText(entry);
+    list->setCurrentIndex(index);
+    return index >= 0;
+}
+
+// What group [Properties] of the settings file holds now.
+Values stored(const Harness &h)
+{
+    QSettings file(h.settings.fileName(), QSettings::IniFormat);
+    file.beginGroup(QStringLiteral("Properties"));
+    Values values;
+    for (const QString &key : file.childKeys())
+        values[key] = file.value(key).toString();
+    return values;
+}
+
+QStringList panels(const frmMain &w)
+{
+    QStringList texts;
+    for (int i = 1; i <= 5; ++i)
+        texts << w.Panels[i]->text();
+    return texts;
+}
+
+const Values kDefaults = {{"CommPort", "1"}, {"BaudRate", "9600"}, {"Parity", "N"},
+                          {"DataBit", "8"},  {"StopBit", "1"},     {"Handshaking", "0"}};
+
+} // namespace
+
+class tst_Properties : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void windowAndLists()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        const auto d = openDialog(h);
+        QCOMPARE(d->windowTitle(), QStringLiteral("Proprietà porta di comunicazione"));
+        QCOMPARE(d->parentWidget(), &h.window);
+        QCOMPARE(d->fraSettings->title(), QString());
+        QCOMPARE(d->Frame2->title(), QStringLiteral("Porta"));
+        QCOMPARE(d->Frame1->title(), QStringLiteral("BAUD"));
+        QCOMPARE(d->fraConnection->title(), QStringLiteral("Impostazioni connessione"));
+        QCOMPARE(d->Frame5->title(), QStringLiteral("&Controllo di flusso"));
+        QCOMPARE(d->Label3->text(), QStringLiteral("Bit di dati:"));
+        QCOMPARE(d->Label4->text(), QStringLiteral("Parità:"));
+        QCOMPARE(d->Label5->text(), QStringLiteral("Bit di stop:"));
+        const QStringList flow = {"Nessuno", "Xon/Xoff", "RTS", "Xon/RTS"};
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(d->optFlow[i]->text(), flow[i]);
+        QCOMPARE(d->cmdOK->text(), QStringLiteral("OK"));
+        QVERIFY(d->cmdOK->isDefault());
+        QCOMPARE(d->cmdCancel->text(), QStringLiteral("Annulla"));
+
+        const std::pair<QComboBox *, QStringList> lists[] = {
+            {d->cboPort, {"Com1", "Com2", "Com3", "Com4"}},
+            {d->cboSpeed, {"1200", "2400", "4800", "9600", "19200", "38400", "57600"}},
+            {d->cboDataBits, {"7", "8"}},
+            {d->cboParity, {"Pari", "Dispari", "Nessuna", "Mark", "Space"}},
+            {d->cboStopBits, {"1", "2"}}};
+        for (const auto &[list, entries] : lists) {
+            QVERIFY(!list->isEditable());
+            QStringList items;
+            for (int i = 0; i < list->count(); ++i)
+                items << list->itemText(i);
+            QCOMPARE(items, entries);
+            QVERIFY(!list->accessibleName().isEmpty());
+        }
+        for (const char *name : {"cboPort", "cboSpeed", "cboDataBits", "cboParity", "cboStopBits",
+                                 "cmdOK", "cmdCancel", "fraSettings", "Frame1", "Frame2", "Frame5",
+                                 "fraConnection", "Label3", "Label4", "Label5"})
+            QVERIFY2(d->findChild<QWidget *>(name), name);
+        QCOMPARE(d->findChild<QRadioButton *>("optFlow_2"), d->optFlow[2]);
+    }
+
+    // The dialog shows what the serial control holds now, not what is stored.
+    void opensWithTheLiveSettings_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("live");  // set on the control after start-up, when given
+        QTest::addColumn<QStringList>("shown");  // port, speed, data bits, parity, stop bits
+        QTest::addColumn<int>("flow");
+        QTest::newRow("9600,n,8,1") << QByteArray() << QString()
+                                    << QStringList{"Com1", "9600", "8", "Nessuna", "1"} << 0;
+        QTest::newRow("57600,e,7,2")
+            << QByteArray("[Properties]\nCommPort=3\nBaudRate=57600\nParity=E\nDataBit=7\n"
+                          "StopBit=2\nHandshaking=2\n")
+            << QString() << QStringList{"Com3", "57600", "7", "Pari", "2"} << 2;
+        QTest::newRow("changed since start-up")
+            << QByteArray("[Properties]\nBaudRate=19200\nHandshaking=3\n") << "4800,m,7,2"
+            << QStringList{"Com1", "4800", "7", "Mark", "2"} << 3;
+    }
+    void opensWithTheLiveSettings()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, live);
+        QFETCH(QStringList, shown);
+        QFETCH(int, flow);
+        Harness h(file);
+        QVERIFY(h.start());
+        if (!live.isEmpty())
+            QVERIFY(h.comm.setSettings(live).ok());
+        const auto d = openDialog(h);
+        QCOMPARE((QStringList{d->cboPort->currentText(), d->cboSpeed->currentText(),
+                              d->cboDataBits->currentText(), d->cboParity->currentText(),
+                              d->cboStopBits->currentText()}),
+                 shown);
+        QVERIFY(d->optFlow[flow]->isChecked());
+        QCOMPARE(d->chosenFlow(), flow);
+    }
+
+    void okWithNothingChanged()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        const QStringList before = panels(h.window);
+        h.window.Panels[2]->setText("stale");
+        const auto d = openDialog(h);
+        QTest::keyClick(d.get(), Qt::Key_Return);  // OK is the default button
+
+        QCOMPARE(d->result(), int(QDialog::Accepted));
+        QVERIFY(!d->isVisible());
+        QCOMPARE(h.comm.closeCount, 0);  // the port stays open throughout
+        QCOMPARE(h.comm.openCount, 1);
+        QVERIFY(h.comm.portOpen());
+        QCOMPARE(h.comm.settings(), QStringLiteral("9600,n,8,1"));
+        QCOMPARE(stored(h), kDefaults);
+        QCOMPARE(panels(h.window), before);
+        QVERIFY(h.messages.shown.isEmpty());
+    }
+
+    // Closed, renumbered, reopened; the entry Com4 is stored as "4".
+    void anotherPortWhileOpen()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        const auto d = openDialog(h);
+        QVERIFY(choose(d->cboPort, "Com4"));
+        QVERIFY(choose(d->cboSpeed, "38400"));
+        d->cmdOK->click();
+
+        QCOMPARE(d->result(), int(QDialog::Accepted));
+        QCOMPARE(h.comm.closeCount, 1);
+        QCOMPARE(h.comm.openCount, 2);
+        QVERIFY(h.comm.portOpen());
+        QCOMPARE(h.comm.commPort(), 4);
+        QCOMPARE(h.comm.settings(), QStringLiteral("38400,n,8,1"));
+        QCOMPARE(stored(h)["CommPort"], QStringLiteral("4"));
+        QCOMPARE(h.window.Panels[1]->text(), QStringLiteral("Porta Seriale:  COM4"));
+        QCOMPARE(h.window.Panels[2]->text(), QStringLiteral("Baudrate:  38400"));
+        QVERIFY(h.messages.shown.isEmpty());
+    }
+
+    // The operator's choices, as stored and as the next start-up applies them.
+    void choicesAreStoredAndUsedAtTheNextStart()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        const auto d = openDialog(h);
+        QVERIFY(choose(d->cboPort, "Com3"));
+        QVERIFY(choose(d->cboSpeed, "19200"));
+        QVERIFY(choose(d->cboParity, "Dispari"));
+        QVERIFY(choose(d->cboDataBits, "7"));
+        QVERIFY(choose(d->cboStopBits, "2"));
+        d->optFlow[1]->click();
+        d->cmdOK->click();
+
+        const Values expected = {{"CommPort", "3"}, {"BaudRate", "19200"}, {"Parity", "O"},
+                                 {"DataBit", "7"},  {"StopBit", "2"},      {"Handshaking", "1"}};
+        QCOMPARE(stored(h), expected);
+        QCOMPARE(h.comm.handshaking(), 1);
+        QCOMPARE(h.window.Panels[3]->text(), QStringLiteral("Parità:  DISPARI"));
+
+        FakeSerialControl comm;
+        RecordingMessages messages;
+        SettingsStore store;
+        frmMain next(comm, store, messages);
+        QVERIFY(next.load());
+        QCOMPARE(comm.commPort(), 3);
+        QCOMPARE(comm.settings(), QStringLiteral("19200,o,7,2"));
+        QCOMPARE(comm.handshaking(), 1);
+    }
+
+    // The new port cannot be opened: the settings text is still applied, then OK fails with the
+    // open failure's description and the line goes back to the previous port, open.
+    void portThatCannotBeOpened()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        h.comm.portOpenErrors[2] = {SerialError::DeviceBusy,
+                                    "/dev/fake1: porta già in uso da un altro programma"};
+        const QStringList before = panels(h.window);
+        const auto d = openDialog(h);
+        QVERIFY(choose(d->cboPort, "Com2"));
+        QVERIFY(choose(d->cboSpeed, "19200"));
+        d->cmdOK->click();
+
+        QCOMPARE(h.messages.shown.size(), 1);
+        QCOMPARE(h.messages.shown[0].text,
+                 QStringLiteral("/dev/fake1: porta già in uso da un altro programma"));
+        QCOMPARE(h.messages.shown[0].style, int(kStyleWarning));
+        QCOMPARE(h.comm.commPort(), 1);
+        QVERIFY(h.comm.portOpen());
+        QCOMPARE(h.comm.openCount, 3);  // start-up, Com2 (refused), Com1 again
+        QCOMPARE(h.comm.settings(), QStringLiteral("19200,n,8,1"));
+        QVERIFY(stored(h).isEmpty());
+        QVERIFY(d->isVisible());
+        QCOMPARE(d->cboPort->currentText(), QStringLiteral("Com2"));  // the choices stay
+        QCOMPARE(panels(h.window), before);
+    }
+
+    // The serial layer refuses the settings text: on the same port, and after the port was
+    // already reopened on a new number (closed, set back, opened again).
+    void refusedSettingsText_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<int>("closes");
+        QTest::addColumn<int>("opens");
+        QTest::newRow("same port") << "Com1" << 0 << 1;
+        QTest::newRow("new port") << "Com3" << 2 << 3;
+    }
+    void refusedSettingsText()
+    {
+        QFETCH(QString, port);
+        QFETCH(int, closes);
+        QFETCH(int, opens);
+        Harness h;
+        QVERIFY(h.start());
+        h.comm.lineError = {SerialError::InvalidSettings,
+                            "/dev/fake: impostazioni \"57600,s,8,1\" rifiutate dal dispositivo"};
+        const auto d = openDialog(h);
+        QVERIFY(choose(d->cboPort, port));
+        QVERIFY(choose(d->cboSpeed, "57600"));
+        QVERIFY(choose(d->cboParity, "Space"));
+        d->optFlow[3]->click();
+        d->cmdOK->click();
+
+        QCOMPARE(h.messages.texts(), QStringList{h.comm.lineError.description});
+        QCOMPARE(h.comm.commPort(), 1);
+        QVERIFY(h.comm.portOpen());
+        QCOMPARE(h.comm.closeCount, closes);
+        QCOMPARE(h.comm.openCount, opens);
+        QCOMPARE(h.comm.settings(), QStringLiteral("9600,n,8,1"));
+        QCOMPARE(h.comm.handshaking(), 0);  // not reached
+        QVERIFY(stored(h).isEmpty());
+        QVERIFY(d->isVisible());
+    }
+
+    void cancelChangesNothing_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("Annulla") << 0;
+        QTest::newRow("Esc") << 1;
+        QTest::newRow("close box") << 2;
+    }
+    void cancelChangesNothing()
+    {
+        QFETCH(int, how);
+        Harness h;
+        QVERIFY(h.start());
+        const QStringList before = panels(h.window);
+        const auto d = openDialog(h);
+        QVERIFY(choose(d->cboPort, "Com2"));
+        QVERIFY(choose(d->cboSpeed, "1200"));
+        d->optFlow[2]->click();
+        if (how == 0)
+            d->cmdCancel->click();
+        else if (how == 1)
+            QTest::keyClick(d.get(), Qt::Key_Escape);
+        else
+            d->close();
+
+        QVERIFY(!d->isVisible());
+        QCOMPARE(d->result(), int(QDialog::Rejected));
+        QCOMPARE(h.comm.commPort(), 1);
+        QCOMPARE(h.comm.settings(), QStringLiteral("9600,n,8,1"));
+        QCOMPARE(h.comm.handshaking(), 0);
+        QCOMPARE(h.comm.closeCount, 0);
+        QVERIFY(!QFile::exists(h.settings.fileName()));
+        QCOMPARE(panels(h.window), before);
+        QVERIFY(h.messages.shown.isEmpty());
+    }
+
+    // A value the serial control holds but no list offers opens that list without a selection;
+    // OK then fails, saying what is missing, until the operator picks an entry.
+    void valuesNoListHolds_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("reportedSettings");
+        QTest::addColumn<int>("reportedFlow");
+        QTest::addColumn<QString>("list");  // objectName of the list left empty
+        QTest::addColumn<QString>("why");   // in the failure's description
+        QTest::addColumn<QString>("pick");
+        QTest::newRow("speed 300") << QByteArray("[Properties]\nBaudRate=300\n") << QString() << -1
+                                   << "cboSpeed" << "velocità \"\" non ammessa" << "9600";
+        QTest::newRow("stop bits 1.5") << QByteArray("[Properties]\nStopBit=1.5\n") << QString()
+                                       << -1 << "cboStopBits" << "bit di stop \"\"" << "1";
+        QTest::newRow("upper-case parity letter") << QByteArray() << "9600,N,8,1" << -1
+                                                  << "cboParity" << "manca la parità" << "Nessuna";
+        QTest::newRow("port 7") << QByteArray("[Properties]\nCommPort=7\n") << QString() << -1
+                                << "cboPort" << "nessuna porta scelta" << "Com1";
+        QTest::newRow("flow mode 9") << QByteArray() << QString() << 9 << "optFlow"
+                                     << "nessun controllo di flusso scelto" << "Xon/Xoff";
+    }
+    void valuesNoListHolds()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, reportedSettings);
+        QFETCH(int, reportedFlow);
+        QFETCH(QString, list);
+        QFETCH(QString, why);
+        QFETCH(QString, pick);
+        Harness h(file);
+        QVERIFY(h.start());
+        if (!reportedSettings.isEmpty())
+            h.comm.reportedSettings = reportedSettings;
+        if (reportedFlow >= 0)
+            h.comm.reportedHandshaking = reportedFlow;
+        const int port = h.comm.commPort();
+        const Values before = stored(h);
+        const auto d = openDialog(h);
+
+        for (QComboBox *l : d->findChildren<QComboBox *>())
+            QCOMPARE(l->currentIndex() < 0, l->objectName() == list);
+        for (QRadioButton *option : d->optFlow)
+            QCOMPARE(option->isChecked(), list != "optFlow" && option == d->optFlow[0]);
+
+        d->cmdOK->click();
+        QCOMPARE(h.messages.shown.size(), 1);
+        QVERIFY2(h.messages.shown[0].text.contains(why), qPrintable(h.messages.shown[0].text));
+        QCOMPARE(h.messages.shown[0].style, int(kStyleWarning));
+        QVERIFY(d->isVisible());
+        QCOMPARE(stored(h), before);
+        QCOMPARE(h.comm.commPort(), port);
+        QVERIFY(h.comm.portOpen());
+
+        h.comm.reportedSettings.reset();
+        h.comm.reportedHandshaking.reset();
+        if (list == "optFlow")
+            d->optFlow[1]->click();
+        else
+            QVERIFY(choose(d->findChild<QComboBox *>(list), pick));
+        d->cmdOK->click();
+        QCOMPARE(h.messages.shown.size(), 1);
+        QVERIFY(!d->isVisible());
+        QCOMPARE(stored(h).size(), 6);
+    }
+
+    // The settings are in use but will not last: the operator is told once, the file named.
+    void storeThatCannotBeWritten_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("folder not writable") << QByteArray() << "non è stato possibile salvarle";
+        QTest::newRow("lines the program cannot read")
+            << QByteArray("[Ports]\nCom1=/dev/fake0\nnot a setting\n") << "non viene riscritto";
+    }
+    void storeThatCannotBeWritten()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, why);
+        Harness h(file);
+        QVERIFY(h.start());
+        const QString fileName = h.settings.fileName();
+        if (file.isEmpty()) {
+            // Not even root can make a folder below a plain file.
+            QFile plain(h.settings.dir() + "/plain");
+            QVERIFY(plain.open(QIODevice::WriteOnly));
+            QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                               plain.fileName() + "/x");
+        }
+        const auto d = openDialog(h);
+        QVERIFY(choose(d->cboSpeed, "2400"));
+        d->cmdOK->click();
+
+        QCOMPARE(h.messages.shown.size(), 1);
+        const QString text = h.messages.shown[0].text;
+        QVERIFY2(text.startsWith("ATTENZIONE!") && text.contains(why) && text.contains(fileName),
+                 qPrintable(text));
+        // Applied all the same.
+        QCOMPARE(h.comm.settings(), QStringLiteral("2400,n,8,1"));
+        QCOMPARE(h.window.Panels[2]->text(), QStringLiteral("Baudrate:  2400"));
+        QVERIFY(!d->isVisible());
+        if (!file.isEmpty())
+            QCOMPARE(h.settings.readFile(), file);
+    }
+
+    // After a lost device the port is closed; confirming the dialog opens it again.
+    void lostDeviceRecovery()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        h.comm.loseDevice();
+        QTRY_COMPARE(h.messages.shown.size(), 1);  // reported by the printer link
+        QVERIFY(!h.comm.portOpen());
+
+        // Still unplugged: OK fails with the reason, the dialog stays.
+        h.comm.openError = {SerialError::DeviceMissing, "/dev/fake0: dispositivo inesistente"};
+        const auto d = openDialog(h);
+        d->cmdOK->click();
+        QCOMPARE(h.messages.shown.size(), 2);
+        QCOMPARE(h.messages.shown[1].text, h.comm.openError.description);
+        QVERIFY(!h.comm.portOpen());
+        QVERIFY(d->isVisible());
+        QVERIFY(stored(h).isEmpty());
+
+        // Plugged back in.
+        h.comm.openError = {};
+        d->cmdOK->click();
+        QVERIFY(!d->isVisible());
+        QVERIFY(h.comm.portOpen());
+        QCOMPARE(h.messages.shown.size(), 2);
+        QCOMPARE(stored(h), kDefaults);
+        h.window.cmdInterroga->click();
+        QCOMPARE(h.window.txtModello->text(), QStringLiteral(" VIREO 4400"));
+    }
+
+    // The menu shows the dialog modally and holds the printer for as long as it is open.
+    void menuEntry()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        QVERIFY(h.window.mnuSerialPort->isEnabled());
+        bool seen = false;
+        h.after(0, [&] {
+            auto *d = qobject_cast<frmProperties *>(QApplication::activeModalWidget());
+            QVERIFY(d);
+            seen = true;
+            QCOMPARE(d->parentWidget(), &h.window);
+            QVERIFY(h.window.link().operationRunning());
+            h.window.cmdInterroga->click();  // another printer operation does not start
+            QVERIFY(h.comm.writes.isEmpty());
+            QVERIFY(choose(d->cboSpeed, "4800"));
+            d->cmdOK->click();
+        });
+        h.window.mnuSerialPort->trigger();
+        QVERIFY(seen);
+        QVERIFY(!h.window.link().operationRunning());
+        QCOMPARE(h.comm.settings(), QStringLiteral("4800,n,8,1"));
+        QCOMPARE(h.window.Panels[2]->text(), QStringLiteral("Baudrate:  4800"));
+    }
+
+    // While another operation talks to the printer the menu entry does not open the dialog.
+    void menuEntryDuringAnotherOperation()
+    {
+        Harness h;
+        h.comm.model().behaviour.silent = true;
+        QVERIFY(h.start());
+        int dialogs = 0;
+        QTimer guard;  // should a dialog appear after all, close it rather than hang
+        connect(&guard, &QTimer::timeout, [&] {
+            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                ++dialogs;
+                d->reject();
+            }
+        });
+        guard.start(10);
+        QString note;
+        h.after(100, [&] {
+            h.window.mnuSerialPort->trigger();
+            note = h.window.statusBar()->currentMessage();
+        });
+        h.window.cmdInterroga->click();  // waits for an answer that never comes
+        QCOMPARE(dialogs, 0);
+        QVERIFY2(note.startsWith("Attendere"), qPrintable(note));
+        QCOMPARE(h.comm.closeCount, 0);
+    }
+};
+
+QTEST_MAIN(tst_Properties)
+#include "tst_properties.moc"
