@@ -200,12 +200,17 @@ void frmMain::UpgradeStatusBar()
 
 bool frmMain::load()
 {
-    if (m_store.status() != QSettings::NoError)
-        return startupFailure(
-            m_store.status() == QSettings::AccessError
-                ? QStringLiteral("Il file delle impostazioni non si può leggere (permessi?).")
-                : QStringLiteral("Il file delle impostazioni contiene errori di formato: va "
-                                 "corretto o cancellato."));
+    if (m_store.status() == QSettings::AccessError)
+        return startupFailure(QStringLiteral("Il file delle impostazioni non si può leggere: "
+                                             "controllarne i permessi."));
+    if (m_store.status() == QSettings::FormatError) {
+        const QString line = m_store.firstUnreadableLine();
+        return startupFailure(QStringLiteral("Il file delle impostazioni contiene righe che il "
+                                             "programma non sa leggere%1: vanno corrette o "
+                                             "cancellate. Il file non viene riscritto, per non "
+                                             "perderle.")
+                                  .arg(line.isEmpty() ? QString() : QStringLiteral(" (") + line + QLatin1Char(')')));
+    }
 
     // 1. Port number.
     const QString commPort = m_store.read(QStringLiteral("CommPort"), QStringLiteral("1"));

@@ -1,5 +1,6 @@
 #include "settings/settingsstore.h"
 
+#include <QFile>
 #include <QStringList>
 
 const QString SettingsStore::kApplication = QStringLiteral("V4400 TAG RF");
@@ -19,6 +20,27 @@ QString asText(const QVariant &value)
 SettingsStore::SettingsStore()
     : m_settings(QSettings::NativeFormat, QSettings::UserScope, kApplication)
 {
+    // QSettings reads a group only when it is first asked for; read them all now, so that a
+    // damaged file is known from the start.
+    m_settings.allKeys();
+}
+
+QString SettingsStore::firstUnreadableLine() const
+{
+    QFile file(fileName());
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    int number = 0;
+    while (!file.atEnd()) {
+        ++number;
+        const QByteArray line = file.readLine().trimmed();
+        const bool fine = line.isEmpty() || line.startsWith(';') || line.startsWith('#') ||
+                          (line.startsWith('[') && line.endsWith(']')) ||
+                          (line.indexOf('=') > 0 && !line.left(line.indexOf('=')).trimmed().isEmpty());
+        if (!fine)
+            return QStringLiteral("riga %1: «%2»").arg(number).arg(QString::fromUtf8(line).left(60));
+    }
+    return {};
 }
 
 QString SettingsStore::read(const QString &key, const QString &defaultValue) const

@@ -23,8 +23,11 @@ public:
     // The device configured for a port number, empty when group "Ports" has no such key.
     QString portDevice(int port) const;
 
-    // Reading's outcome: an error the file showed when it was read.
+    // Reading's outcome: an error the file showed when it was read (all of it, at construction).
     QSettings::Status status() const { return m_settings.status(); }
+    // The first line of the file that is neither a [group], a key=value, a comment nor blank,
+    // as "riga 3: «…»"; empty when there is none.
+    QString firstUnreadableLine() const;
     QString fileName() const { return m_settings.fileName(); }
 
 private:

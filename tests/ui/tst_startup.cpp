@@ -87,6 +87,12 @@ private Q_SLOTS:
                                   << QStringList{"\"Parity\"", "\"X\"", "Errore 3:"};
         QTest::newRow("StopBit empty") << QByteArray("[Properties]\nStopBit=\n")
                                        << QStringList{"\"StopBit\"", "Errore 3:"};
+        QTest::newRow("line that is no setting")
+            << QByteArray("[Properties]\nCommPort=2\n[Ports]\nCom1=/dev/ttyUSB0\nCom2 /dev/ttyUSB1\n")
+            << QStringList{"riga 5: «Com2 /dev/ttyUSB1»", "non viene riscritto"};
+        QTest::newRow("group without its bracket")
+            << QByteArray("; ports\n[Properties\nCommPort=2\n")
+            << QStringList{"riga 2: «[Properties»"};
     }
     void unusableStoredValueEndsStartup()
     {
