@@ -7,6 +7,7 @@
 #include "settings/settingsstore.h"
 #include "testsettings.h"
 
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -45,12 +46,31 @@ struct PtyRig
         return true;
     }
 
-    // start(), then the printer query.
-    bool startQueried()
+    // start(), then the printer query. With `linked`, Com1 is a symbolic link to the
+    // simulator's pseudo-terminal, so that reconnect() can bring a new one in its place.
+    bool startQueried(bool linked = false)
     {
-        if (!start())
+        if (linked) {
+            QString error;
+            if (!printer.openPty(&error))
+                qFatal("openpty: %s", qPrintable(error));
+            QFile::link(printer.path(), linkPath());
+        }
+        if (!start(linked ? linkPath() : QString()))
             return false;
         window->cmdInterroga->click();
         return !window->txtModello->text().isEmpty();
+    }
+
+    QString linkPath() const { return settings.dir() + QStringLiteral("/printer"); }
+
+    // The printer comes back on a new pseudo-terminal, behind the same link.
+    void reconnect()
+    {
+        QString error;
+        if (!printer.openPty(&error))
+            qFatal("openpty: %s", qPrintable(error));
+        QFile::remove(linkPath());
+        QFile::link(printer.path(), linkPath());
     }
 };
