@@ -131,7 +131,7 @@ void naiveWait(PrinterLink &link, double seconds, int length)
 
 void row(const char *what, const QString &ours, const QString &naive, const char *goal)
 {
-    std::printf("  %-40s %-26s %-26s %s\n", what, qPrintable(ours), qPrintable(naive), goal);
+    std::printf("  %-44s %-28s %-26s %s\n", what, qPrintable(ours), qPrintable(naive), goal);
 }
 
 QString ms(const Stats &s)
@@ -181,7 +181,7 @@ int main(int argc, char *argv[])
 
     std::printf("v4400-bench: QSerialPort on %s, simulated printer answering at once\n",
                 qPrintable(sim.path()));
-    std::printf("  %-40s %-26s %-26s %s\n", "figure (median / p99)", "ours", "naive baseline", "goal");
+    std::printf("  %-44s %-28s %-26s %s\n", "figure (median / p99)", "ours", "naive baseline", "goal");
 
     SettingsStore store;
     NullMessages messages;

@@ -8,6 +8,8 @@ packages=(
     qt6-base-dev qt6-serialport-dev libgl-dev
     fonts-liberation            # Arial's metrics, for the windows' texts
     xvfb xauth                  # a display for screenshots and headless runs
+    clang libclang-rt-14-dev    # the fuzzers (scripts/fuzz.sh)
+    valgrind
 )
 
 missing=()

@@ -31,7 +31,7 @@ private Q_SLOTS:
     void simulatorProgram()
     {
         QProcess sim;
-        sim.start(QStringLiteral(V4400_SIM_PATH), {"--delay", "20", "--chunk", "4", "--chunk-gap", "5"});
+        sim.start(qEnvironmentVariable("V4400_SIM"), {"--delay", "20", "--chunk", "4", "--chunk-gap", "5"});
         QVERIFY(sim.waitForStarted());
         QVERIFY(sim.waitForReadyRead(5000));
         const QString path = QString::fromLocal8Bit(sim.readLine()).trimmed();

@@ -6,6 +6,7 @@
 #include "settings/settingsstore.h"
 #include "testsettings.h"
 
+#include <QTest>
 #include <QTimer>
 
 // The main window on the fake serial control with a settings store of its own, holding `file`
@@ -30,7 +31,7 @@ struct Harness
         if (!window.load())
             return false;
         window.show();
-        return true;
+        return QTest::qWaitForWindowExposed(&window);
     }
 
     // Runs `action` after `ms` milliseconds, from inside whatever wait is running then.

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include <memory>
 
@@ -43,7 +44,9 @@ struct PtyRig
         if (!window->load())
             return false;
         window->show();
-        return true;
+        // Painted before the test's first wait, so that slow machines (or valgrind) spend the
+        // first paint outside it.
+        return QTest::qWaitForWindowExposed(window.get());
     }
 
     // start(), then the printer query. With `linked`, Com1 is a symbolic link to the

@@ -1,0 +1,37 @@
+// Reply decoding: whatever the printer sends, decoding never fails and keeps its shapes.
+#include "link/replytext.h"
+#include "tag/tagcodec.h"
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString reply = QString::fromLatin1(reinterpret_cast<const char *>(data), qsizetype(size));
+
+    const QString query = queryFieldText(reply);
+    if (!query.isEmpty() && query.at(0) != QLatin1Char(' '))
+        std::abort();
+    if (query.contains(QChar(0)) || query.size() > qMax<qsizetype>(1, reply.size()))
+        std::abort();
+
+    // The decoders are only given replies of their exact length.
+    const auto exactly = [&](int length) {
+        return reply.leftJustified(length, QChar(0x55), true);
+    };
+    const tagcodec::TagInfo inventory = tagcodec::decodeInventory(exactly(14));
+    const tagcodec::TagInfo info = tagcodec::decodeSystemInformation(exactly(16));
+    if (inventory.uid.count(QLatin1String("  ")) < 8 || info.uid.count(QLatin1String("  ")) < 8)
+        std::abort();
+    if (!info.memSizeTip.contains(QLatin1String(" byte")) || !inventory.uidTip.contains(QLatin1Char('\n')))
+        std::abort();
+
+    const QString block = exactly(10);
+    const QString field = tagcodec::blockFieldText(block);
+    // (A blank before a code-0 byte stays: the text ends at the zero, after the trimming.)
+    if (field.size() > 4 || field.contains(QChar(0)) || field.startsWith(QLatin1Char(' ')))
+        std::abort();
+    if (tagcodec::blockReadOk(block) != (block.at(3).unicode() == 0))
+        std::abort();
+    return 0;
+}
