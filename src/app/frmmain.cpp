@@ -1,5 +1,6 @@
 #include "app/frmmain.h"
 
+#include "app/appicon.h"
 #include "app/messages.h"
 #include "app/statusbartexts.h"
 #include "label/labeljobs.h"
@@ -104,6 +105,7 @@ frmMain::~frmMain() = default;
 void frmMain::buildWindow()
 {
     setWindowTitle(QStringLiteral("Vireo 4400 TAG - RF"));
+    setWindowIcon(applicationIcon());
 
     mnuSerialPort = named(menuBar()->addAction(QStringLiteral("&Porta Seriale...")), "mnuSerialPort");
     mnuInfo = named(menuBar()->addAction(QStringLiteral("&?")), "mnuInfo");
