@@ -198,6 +198,7 @@ void frmMain::UpgradeStatusBar()
     const QStringList texts = statusBarTexts(m_comm.commPort(), m_comm.settings());
     for (int i = 1; i <= 5; ++i)
         Panels[i]->setText(texts[i - 1]);
+    Panels[1]->setToolTip(m_comm.currentDevice());
 }
 
 bool frmMain::load()

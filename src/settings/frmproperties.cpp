@@ -62,6 +62,7 @@ frmProperties::frmProperties(SerialControl &comm, SettingsStore &store, MessageS
     });
     connect(cmdOK, &QPushButton::clicked, this, &frmProperties::onOkClicked);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cboPort, &QComboBox::currentIndexChanged, this, &frmProperties::showPortDevice);
     LoadPropertySettings();
 }
 
@@ -145,6 +146,9 @@ void frmProperties::LoadPropertySettings()
         l.list->clear();
         l.list->addItems(l.entries);
     }
+    // Operators know their adapter by its device, not by a port number.
+    for (int i = 0; i < cboPort->count(); ++i)
+        cboPort->setItemData(i, m_comm.deviceName(i + 1), Qt::ToolTipRole);
 
     const properties::Selection s =
         properties::selection(m_comm.settings(), m_comm.commPort(), m_comm.handshaking());
@@ -153,6 +157,7 @@ void frmProperties::LoadPropertySettings()
     cboDataBits->setCurrentIndex(s.dataBits);
     cboStopBits->setCurrentIndex(s.stopBits);
     cboPort->setCurrentIndex(s.port);
+    showPortDevice();
     if (s.flow >= 0) {
         optFlow[s.flow]->setChecked(true);  // sets the chosen mode, as a click would
     } else {
@@ -163,6 +168,11 @@ void frmProperties::LoadPropertySettings()
         m_flowGroup->setExclusive(true);
         m_flow = -1;
     }
+}
+
+void frmProperties::showPortDevice()
+{
+    cboPort->setToolTip(cboPort->currentData(Qt::ToolTipRole).toString());
 }
 
 void frmProperties::onOkClicked()
