@@ -14,6 +14,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 namespace {
 
 template <typename W>
@@ -129,6 +131,12 @@ void frmProperties::buildWindow()
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(fraSettings);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Tab runs through the line parameters as they read, then to the buttons.
+    QWidget *order[] = {cboPort, cboSpeed, cboDataBits, cboParity, cboStopBits,
+                        optFlow[0], optFlow[1], optFlow[2], optFlow[3], cmdOK, cmdCancel};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void frmProperties::LoadPropertySettings()
@@ -168,6 +176,9 @@ void frmProperties::LoadPropertySettings()
         m_flowGroup->setExclusive(true);
         m_flow = -1;
     }
+    // Tab enters the options at the one chosen (the first while none is); the arrows move on.
+    for (int i = 0; i < int(optFlow.size()); ++i)
+        optFlow[i]->setFocusPolicy(i == qMax(s.flow, 0) ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 void frmProperties::showPortDevice()
