@@ -1,5 +1,6 @@
 #include "settings/frmproperties.h"
 
+#include "app/designsize.h"
 #include "app/messages.h"
 #include "link/serialcontrol.h"
 #include "settings/propertyselection.h"
@@ -119,7 +120,7 @@ void frmProperties::buildWindow()
     cmdOK->setDefault(true);
     cmdCancel = named(new QPushButton(QStringLiteral("Annulla")), "cmdCancel");
     for (QPushButton *button : {cmdOK, cmdCancel})
-        button->setMinimumWidth(72);
+        setDesignMinimumSize(button, {72, 0});
 
     grid->addWidget(Frame2, 0, 0);
     grid->addWidget(Frame1, 0, 1);
