@@ -124,7 +124,8 @@ def main():
             wait_for_text("the printer's model", model, EXPECTED_MODEL)
 
             uid = find(window, pyatspi.ROLE_TEXT, "UID")
-            assert text_of(uid) == "", "UID shown before Inventory: %r" % text_of(uid)
+            if text_of(uid) != "":
+                raise AssertionError("UID shown before Inventory: %r" % text_of(uid))
             press(find(window, pyatspi.ROLE_PUSH_BUTTON, "Inventory"))
             wait_for_text("the tag's UID", uid, EXPECTED_UID)
             print("UID read over AT-SPI: %r" % text_of(uid))
