@@ -8,8 +8,10 @@ packages=(
     qt6-base-dev qt6-serialport-dev libgl-dev
     fonts-liberation            # Arial's metrics, for the windows' texts
     xvfb xauth                  # a display for screenshots and headless runs
-    clang libclang-rt-14-dev    # the fuzzers (scripts/fuzz.sh)
-    valgrind
+    clang libclang-rt-14-dev            # the fuzzers (scripts/fuzz.sh)
+    valgrind                            # scripts/memcheck.sh
+    dbus at-spi2-core python3-pyatspi   # the accessibility test drives the program over AT-SPI
+    dpkg-dev file desktop-file-utils    # the Debian package: derived dependencies, checks
 )
 
 missing=()

@@ -1,5 +1,7 @@
 #include "app/frmmain.h"
 
+#include "app/appicon.h"
+#include "app/designsize.h"
 #include "app/messages.h"
 #include "app/statusbartexts.h"
 #include "label/labeljobs.h"
@@ -104,6 +106,7 @@ frmMain::~frmMain() = default;
 void frmMain::buildWindow()
 {
     setWindowTitle(QStringLiteral("Vireo 4400 TAG - RF"));
+    setWindowIcon(applicationIcon());
 
     mnuSerialPort = named(menuBar()->addAction(QStringLiteral("&Porta Seriale...")), "mnuSerialPort");
     mnuInfo = named(menuBar()->addAction(QStringLiteral("&?")), "mnuInfo");
@@ -117,7 +120,7 @@ void frmMain::buildWindow()
     top->addStretch(1);
     cmdEsci = named(new QPushButton(QStringLiteral("&Chiudi")), "cmdEsci");
     cmdEsci->setToolTip(QStringLiteral("Chude l'applicazione"));
-    cmdEsci->setMinimumSize(103, 52);
+    setDesignMinimumSize(cmdEsci, {103, 52});
     top->addWidget(cmdEsci, 0, Qt::AlignTop);
     layout->addLayout(top);
 
@@ -137,8 +140,14 @@ void frmMain::buildWindow()
     auto *paneLayout = new QGridLayout(pane);
     Frame1[1] = tagPage = new TagInfoPage(pane);
     Frame1[2] = blockPage = new BlockPage(pane);
-    for (int i = 1; i <= 2; ++i)
+    for (int i = 1; i <= 2; ++i) {
+        // The pane takes the size of the larger page, hidden or not: the window keeps its size
+        // and every caption its room when the tab changes.
+        QSizePolicy policy = Frame1[i]->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        Frame1[i]->setSizePolicy(policy);
         paneLayout->addWidget(Frame1[i], 0, 0);
+    }
     tabs->addWidget(pane, 1);
     layout->addLayout(tabs, 1);
 
@@ -163,7 +172,7 @@ QWidget *frmMain::buildPrinterFrame()
         field->setMinimumWidth(115);
     }
     cmdInterroga = named(new QPushButton(QStringLiteral("Interroga stampante")), "cmdInterroga");
-    cmdInterroga->setMinimumSize(124, 61);
+    setDesignMinimumSize(cmdInterroga, {124, 61});
 
     grid->addWidget(Label8, 0, 0);
     grid->addWidget(txtModello, 0, 1);
@@ -182,6 +191,7 @@ void frmMain::buildStatusBar()
     auto *bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar"));
     bar->setSizeGripEnabled(false);
+    bar->setContentsMargins(0, 0, 4, 2);  // keeps the last panel's frame off the window's edge
     for (int i = 1; i <= 5; ++i) {
         Panels[i] = new QLabel(design[i - 1]);
         Panels[i]->setObjectName(QStringLiteral("Panel%1").arg(i));
@@ -196,6 +206,7 @@ void frmMain::UpgradeStatusBar()
     const QStringList texts = statusBarTexts(m_comm.commPort(), m_comm.settings());
     for (int i = 1; i <= 5; ++i)
         Panels[i]->setText(texts[i - 1]);
+    Panels[1]->setToolTip(m_comm.currentDevice());
 }
 
 bool frmMain::load()

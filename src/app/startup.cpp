@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/appicon.h"
 #include "app/frmmain.h"
 #include "app/messages.h"
 #include "link/qserialportcontrol.h"
@@ -32,6 +33,8 @@ private:
 
 int runProgram(QApplication &app, const std::function<void(QWidget &)> &shown)
 {
+    // Also for a message box shown before the main window.
+    QApplication::setWindowIcon(applicationIcon());
     SettingsStore store;
     MessageBoxSink messages;
     QSerialPortControl comm(store);

@@ -1,5 +1,6 @@
 #include "settings/frmproperties.h"
 
+#include "app/designsize.h"
 #include "app/messages.h"
 #include "link/serialcontrol.h"
 #include "settings/propertyselection.h"
@@ -13,6 +14,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <iterator>
 
 namespace {
 
@@ -62,6 +65,7 @@ frmProperties::frmProperties(SerialControl &comm, SettingsStore &store, MessageS
     });
     connect(cmdOK, &QPushButton::clicked, this, &frmProperties::onOkClicked);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(cboPort, &QComboBox::currentIndexChanged, this, &frmProperties::showPortDevice);
     LoadPropertySettings();
 }
 
@@ -116,7 +120,7 @@ void frmProperties::buildWindow()
     cmdOK->setDefault(true);
     cmdCancel = named(new QPushButton(QStringLiteral("Annulla")), "cmdCancel");
     for (QPushButton *button : {cmdOK, cmdCancel})
-        button->setMinimumWidth(72);
+        setDesignMinimumSize(button, {72, 0});
 
     grid->addWidget(Frame2, 0, 0);
     grid->addWidget(Frame1, 0, 1);
@@ -128,6 +132,12 @@ void frmProperties::buildWindow()
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(fraSettings);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // Tab runs through the line parameters as they read, then to the buttons.
+    QWidget *order[] = {cboPort, cboSpeed, cboDataBits, cboParity, cboStopBits,
+                        optFlow[0], optFlow[1], optFlow[2], optFlow[3], cmdOK, cmdCancel};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
 }
 
 void frmProperties::LoadPropertySettings()
@@ -145,6 +155,9 @@ void frmProperties::LoadPropertySettings()
         l.list->clear();
         l.list->addItems(l.entries);
     }
+    // Operators know their adapter by its device, not by a port number.
+    for (int i = 0; i < cboPort->count(); ++i)
+        cboPort->setItemData(i, m_comm.deviceName(i + 1), Qt::ToolTipRole);
 
     const properties::Selection s =
         properties::selection(m_comm.settings(), m_comm.commPort(), m_comm.handshaking());
@@ -153,6 +166,7 @@ void frmProperties::LoadPropertySettings()
     cboDataBits->setCurrentIndex(s.dataBits);
     cboStopBits->setCurrentIndex(s.stopBits);
     cboPort->setCurrentIndex(s.port);
+    showPortDevice();
     if (s.flow >= 0) {
         optFlow[s.flow]->setChecked(true);  // sets the chosen mode, as a click would
     } else {
@@ -163,6 +177,14 @@ void frmProperties::LoadPropertySettings()
         m_flowGroup->setExclusive(true);
         m_flow = -1;
     }
+    // Tab enters the options at the one chosen (the first while none is); the arrows move on.
+    for (int i = 0; i < int(optFlow.size()); ++i)
+        optFlow[i]->setFocusPolicy(i == qMax(s.flow, 0) ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+void frmProperties::showPortDevice()
+{
+    cboPort->setToolTip(cboPort->currentData(Qt::ToolTipRole).toString());
 }
 
 void frmProperties::onOkClicked()

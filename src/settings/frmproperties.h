@@ -55,6 +55,7 @@ signals:
 
 private:
     void buildWindow();
+    void showPortDevice();
     void onOkClicked();
     void failureExit(const SerialError &failure, int previousPort, bool reopen);
     void store(int flowMode);

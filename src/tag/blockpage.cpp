@@ -1,5 +1,7 @@
 #include "tag/blockpage.h"
 
+#include "app/designsize.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -18,7 +20,7 @@ QPushButton *button(const char *name, const QString &caption, const QString &too
     b->setObjectName(QLatin1String(name));
     if (!toolTip.isEmpty())
         b->setToolTip(toolTip);
-    b->setMinimumSize(91, 31);
+    setDesignMinimumSize(b, {91, 31});
     return b;
 }
 

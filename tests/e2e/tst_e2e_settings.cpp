@@ -61,6 +61,10 @@ private Q_SLOTS:
         QVERIFY(r.start({}, "Com2=/dev/v4400-no-such-device\n"));
         const auto d = r.window->createPropertiesDialog();
         d->show();
+        QCOMPARE(d->cboPort->itemData(0, Qt::ToolTipRole).toString(), r.printer.path());
+        QCOMPARE(d->cboPort->itemData(1, Qt::ToolTipRole).toString(),
+                 QStringLiteral("/dev/v4400-no-such-device"));
+        QCOMPARE(d->cboPort->itemData(2, Qt::ToolTipRole).toString(), QStringLiteral("/dev/ttyS2"));
         QVERIFY(choose(d->cboPort, "Com2"));
         QVERIFY(choose(d->cboSpeed, "4800"));
         d->cmdOK->click();

@@ -104,6 +104,30 @@ private Q_SLOTS:
         QCOMPARE(d->findChild<QRadioButton *>("optFlow_2"), d->optFlow[2]);
     }
 
+    // Each port entry and the status bar name the device behind the port number.
+    void portDevices()
+    {
+        Harness h("[Properties]\nCommPort=2\n");
+        QVERIFY(h.start());
+        QCOMPARE(h.window.Panels[1]->text(), QStringLiteral("Porta Seriale:  COM2"));
+        QCOMPARE(h.window.Panels[1]->toolTip(), QStringLiteral("/dev/fake1"));
+        const auto d = openDialog(h);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(d->cboPort->itemData(i, Qt::ToolTipRole).toString(),
+                     QStringLiteral("/dev/fake%1").arg(i));
+        QCOMPARE(d->cboPort->toolTip(), QStringLiteral("/dev/fake1"));
+        QVERIFY(choose(d->cboPort, "Com4"));
+        QCOMPARE(d->cboPort->toolTip(), QStringLiteral("/dev/fake3"));
+        d->cmdOK->click();
+        QCOMPARE(h.window.Panels[1]->text(), QStringLiteral("Porta Seriale:  COM4"));
+        QCOMPARE(h.window.Panels[1]->toolTip(), QStringLiteral("/dev/fake3"));
+
+        // Opened again: the entry of the port in use, without a change of selection.
+        Harness first;
+        QVERIFY(first.start());
+        QCOMPARE(openDialog(first)->cboPort->toolTip(), QStringLiteral("/dev/fake0"));
+    }
+
     // The dialog shows what the serial control holds now, not what is stored.
     void opensWithTheLiveSettings_data()
     {

@@ -51,6 +51,12 @@ private Q_SLOTS:
         QCOMPARE(w.TabStrip->tabText(1), QStringLiteral("Lettura e Scrittura blocchi del TAG"));
         QCOMPARE(w.findChild<QLineEdit *>("txtModello"), w.txtModello);
         QCOMPARE(w.txtModello->accessibleName(), QStringLiteral("Modello"));
+
+        // The window icon is the logo, in every size the desktop may ask for.
+        const QIcon icon = w.windowIcon();
+        QCOMPARE(icon.availableSizes().size(), 8);
+        for (const QSize &size : icon.availableSizes())
+            QCOMPARE(icon.pixmap(size).size(), size);
     }
 
     void storedValuesAreApplied()

@@ -2,9 +2,15 @@
 """Draws the About window's logo, a label printer issuing an RFID label, into a PNG.
 
 Plain Python, no imaging library: every shape is a test of whether a point lies inside it,
-sampled 4 x 4 times per pixel for smooth edges. Usage: make_logo.py [out.png]
+sampled 4 x 4 times per pixel for smooth edges, so the same drawing comes out sharp at any size.
+
+Usage: make_logo.py [out.png]                 the About window's logo, 83 x 71
+       make_logo.py --size N [out.png]        the application icon, N x N, the logo centred
+       make_logo.py --icons DIR               the icon in every size desktops ask for, as
+                                              DIR/NxN/apps/v4400-tag-rf.png (a hicolor theme)
 """
 import math
+import os
 import struct
 import sys
 import zlib
@@ -75,12 +81,17 @@ SHAPES = [
 ]
 
 
-def pixel(px, py):
+ICON_SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+ICON_NAME = "v4400-tag-rf"
+
+
+def pixel(px, py, scale=1.0, dy=0.0):
+    """Pixel (px, py) of a picture that shows the drawing enlarged by scale, moved down by dy."""
     r = g = b = a = 0.0
     for sy in range(SS):
         for sx in range(SS):
-            x = px + (sx + 0.5) / SS
-            y = py + (sy + 0.5) / SS
+            x = (px + (sx + 0.5) / SS) / scale
+            y = (py + (sy + 0.5) / SS) / scale - dy
             colour = None
             for inside, c in SHAPES:
                 if inside(x, y):
@@ -106,11 +117,35 @@ def png(width, height, rows):
             + chunk(b"IEND", b""))
 
 
+def logo():
+    return png(W, H, [[pixel(x, y) for x in range(W)] for y in range(H)])
+
+
+def icon(size):
+    """The logo on a square canvas: as wide as the canvas, centred from top to bottom."""
+    scale = size / W
+    dy = (W - H) / 2
+    return png(size, size, [[pixel(x, y, scale, dy) for x in range(size)] for y in range(size)])
+
+
+def write(path, data):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
 def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else "logo.png"
-    rows = [[pixel(x, y) for x in range(W)] for y in range(H)]
-    with open(out, "wb") as f:
-        f.write(png(W, H, rows))
+    args = sys.argv[1:]
+    if args[:1] == ["--icons"] and len(args) == 2:
+        for size in ICON_SIZES:
+            folder = os.path.join(args[1], "%dx%d" % (size, size), "apps")
+            os.makedirs(folder, exist_ok=True)
+            write(os.path.join(folder, ICON_NAME + ".png"), icon(size))
+    elif args[:1] == ["--size"] and len(args) in (2, 3):
+        write(args[2] if len(args) == 3 else ICON_NAME + ".png", icon(int(args[1])))
+    elif len(args) <= 1:
+        write(args[0] if args else "logo.png", logo())
+    else:
+        sys.exit(__doc__)
 
 
 if __name__ == "__main__":

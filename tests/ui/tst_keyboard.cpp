@@ -1,0 +1,249 @@
+#include "harness.h"
+#include "settings/frmproperties.h"
+#include "tag/blockpage.h"
+#include "tag/taginfopage.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+// objectName, with the index of the controls that are arrays: "txtBlocks(3)".
+QString nameOf(const QWidget *w)
+{
+    if (!w)
+        return QStringLiteral("(none)");
+    const QVariant index = w->property("index");
+    if (index.isValid() && !w->objectName().startsWith(QLatin1String("Frame")))
+        return QStringLiteral("%1(%2)").arg(w->objectName()).arg(index.toInt());
+    return w->objectName();
+}
+
+// The controls Tab visits, from `first` until it comes round to `first` again.
+QStringList tabChain(QWidget *first, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    first->setFocus(Qt::TabFocusReason);
+    QStringList chain;
+    QWidget *w = QApplication::focusWidget();
+    while (w && chain.size() < 200) {
+        chain << nameOf(w);
+        QTest::keyClick(w, modifiers & Qt::ShiftModifier ? Qt::Key_Backtab : Qt::Key_Tab,
+                        modifiers);
+        w = QApplication::focusWidget();
+        if (w == first)
+            break;
+    }
+    return chain;
+}
+
+bool activate(QWidget *window)
+{
+    window->show();
+    QApplication::setActiveWindow(window);
+    return QTest::qWaitForWindowActive(window);
+}
+
+// A caption as a screen reader should speak it: no access key marker, no leader dots, no colon.
+QString spoken(QString caption)
+{
+    caption.remove(QLatin1Char('&'));
+    return caption.remove(QRegularExpression(QStringLiteral("[.:\\s]+$")));
+}
+
+// Every text field and list of `window` has an accessible name, a field with a caption beside it
+// or around it its caption. A text field tells assistive technology its name; a list tells its
+// entry (Qt's choice on Linux) and is labelled by its caption.
+void checkAccessibleNames(QWidget *window)
+{
+    int checked = 0;
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        const bool field = qobject_cast<QLineEdit *>(w);
+        if (!field && !qobject_cast<QComboBox *>(w))
+            continue;
+        if (qobject_cast<QComboBox *>(w->parentWidget()))
+            continue;  // a list's own parts
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(w);
+        QVERIFY2(a, qPrintable(nameOf(w)));
+        QVERIFY2(!w->accessibleName().isEmpty(), qPrintable(nameOf(w)));
+        if (field)
+            QCOMPARE(a->text(QAccessible::Name), w->accessibleName());
+        const auto labels = a->relations(QAccessible::Label);
+        if (!labels.isEmpty())
+            QCOMPARE(spoken(labels.first().first->text(QAccessible::Name)), w->accessibleName());
+        else
+            QVERIFY2(field, qPrintable(nameOf(w) + QLatin1String(" has no caption")));
+        ++checked;
+    }
+    QVERIFY(checked > 0);
+}
+
+// Access keys of the controls and menu entries of `window`, none taken twice.
+void checkAccessKeysDistinct(QWidget *window)
+{
+    QStringList captions;
+    for (QAbstractButton *b : window->findChildren<QAbstractButton *>())
+        captions << b->text();
+    for (QGroupBox *g : window->findChildren<QGroupBox *>())
+        captions << g->title();
+    for (QLabel *l : window->findChildren<QLabel *>())
+        captions << l->text();
+    if (auto *main = qobject_cast<QMainWindow *>(window)) {
+        for (QAction *a : main->menuBar()->actions())
+            captions << a->text();
+    }
+    QMap<QString, QString> keys;
+    for (const QString &caption : captions) {
+        const int amp = caption.indexOf(QLatin1Char('&'));
+        if (amp < 0 || amp + 1 >= caption.size())
+            continue;
+        const QString key = caption.mid(amp + 1, 1).toUpper();
+        QVERIFY2(!keys.contains(key),
+                 qPrintable(QStringLiteral("%1 and %2").arg(keys.value(key), caption)));
+        keys.insert(key, caption);
+    }
+}
+
+} // namespace
+
+class tst_Keyboard : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // Tab runs down the printer frame, across to "Chiudi", to the tab strip and through the page
+    // shown, in reading order; the hidden page is skipped.
+    void mainWindowTabOrder()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        QVERIFY(activate(&h.window));
+        const QStringList top = {"txtModello", "txtRelease", "cmdInterroga", "cmdEsci",
+                                 "TabStrip"};
+
+        const QStringList page1 = top + QStringList{"txtDataSets", "txtDSFId",   "txtMemSize",
+                                                    "txtTrType",   "txtAFI",     "txtIcRef",
+                                                    "txtUId",      "cmdInventory", "cmdSysInfo",
+                                                    "cmdStampa1"};
+        QCOMPARE(tabChain(h.window.txtModello), page1);
+        QStringList backwards = page1;
+        std::reverse(backwards.begin() + 1, backwards.end());
+        QCOMPARE(tabChain(h.window.txtModello, Qt::ShiftModifier), backwards);
+
+        h.window.TabStrip->setCurrentIndex(1);
+        QStringList page2 = top;
+        for (int i = 0; i < 28; ++i)
+            page2 << QStringLiteral("chkBlocks(%1)").arg(i) << QStringLiteral("txtBlocks(%1)").arg(i);
+        page2 << "cmdWriteBlocks" << "cmdReadBlocks" << "cmdStampa2" << "cmdSelAll"
+              << "cmdUnselAll" << "cmdClearFlds" << "chkVerify";
+        QCOMPARE(tabChain(h.window.txtModello), page2);
+
+        // The tab strip changes page with the arrow keys.
+        h.window.TabStrip->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(h.window.TabStrip, Qt::Key_Left);
+        QCOMPARE(h.window.globals.CurrentTab, 1);
+        QVERIFY(h.window.Frame1[1]->isVisible());
+    }
+
+    // The lists in the order they read, then the flow option chosen, then OK and "Annulla".
+    void settingsDialogTabOrder()
+    {
+        Harness h("[Properties]\nHandshaking=2\n");
+        QVERIFY(h.start());
+        const auto d = h.window.createPropertiesDialog();
+        QVERIFY(activate(d.get()));
+        QCOMPARE(tabChain(d->cboPort),
+                 QStringList({"cboPort", "cboSpeed", "cboDataBits", "cboParity", "cboStopBits",
+                              "optFlow_2", "cmdOK", "cmdCancel"}));
+    }
+
+    void mainWindowAccessKeys()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        QVERIFY(activate(&h.window));
+        checkAccessKeysDistinct(&h.window);
+
+        // Alt+P: the settings dialog, modally.
+        QString opened;
+        h.after(0, [&] {
+            if (auto *d = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                opened = d->objectName();
+                d->reject();
+            }
+        });
+        QTest::keyClick(&h.window, Qt::Key_P, Qt::AltModifier);
+        QTRY_COMPARE(opened, QStringLiteral("frmProperties"));
+
+        // Alt+?: the About window.
+        QVERIFY(activate(&h.window));
+        QTest::keyClick(&h.window, Qt::Key_Question, Qt::AltModifier);
+        QVERIFY(h.window.about());
+        QTRY_VERIFY(h.window.about()->isVisible());
+        h.window.about()->close();
+
+        // Alt+C: "Chiudi", refused while a label is sent like a click.
+        QVERIFY(activate(&h.window));
+        QSignalSpy clicks(h.window.cmdEsci, &QPushButton::clicked);
+        h.window.globals.PrintingFlag = -1;
+        QTest::keyClick(&h.window, Qt::Key_C, Qt::AltModifier);
+        QTRY_COMPARE(clicks.size(), 1);
+        QCOMPARE(h.ended, 0);
+        h.window.globals.PrintingFlag = 0;
+        QTest::keyClick(&h.window, Qt::Key_C, Qt::AltModifier);
+        QTRY_COMPARE(h.ended, 1);
+    }
+
+    // Alt+C moves into the flow options, onto the one chosen; the arrows then choose another.
+    void flowControlAccessKey()
+    {
+        Harness h("[Properties]\nHandshaking=1\n");
+        QVERIFY(h.start());
+        const auto d = h.window.createPropertiesDialog();
+        QVERIFY(activate(d.get()));
+        checkAccessKeysDistinct(d.get());
+        d->cboSpeed->setFocus();
+        QTest::keyClick(d.get(), Qt::Key_C, Qt::AltModifier);
+        QCOMPARE(QApplication::focusWidget(), d->optFlow[1]);
+        QTest::keyClick(d->optFlow[1], Qt::Key_Down);
+        QCOMPARE(QApplication::focusWidget(), d->optFlow[2]);
+        QVERIFY(d->optFlow[2]->isChecked());
+        QCOMPARE(d->chosenFlow(), 2);
+        QTest::keyClick(d->optFlow[2], Qt::Key_Return);  // OK is the default button
+        QVERIFY(!d->isVisible());
+        QCOMPARE(h.comm.handshaking(), 2);
+    }
+
+    void accessibleNames()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        checkAccessibleNames(&h.window);
+        for (int i = 0; i < 28; ++i)
+            QCOMPARE(h.window.blockPage->txtBlocks[i]->accessibleName(),
+                     h.window.blockPage->chkBlocks[i]->text());
+        QCOMPARE(h.window.tagPage->txtUId->accessibleName(), QStringLiteral("UID"));
+        QCOMPARE(h.window.tagPage->txtDSFId->accessibleName(), QStringLiteral("DSFID"));
+
+        const auto d = h.window.createPropertiesDialog();
+        checkAccessibleNames(d.get());
+        QCOMPARE(d->cboPort->accessibleName(), d->Frame2->title());
+        QCOMPARE(d->cboSpeed->accessibleName(), d->Frame1->title());
+    }
+};
+
+QTEST_MAIN(tst_Keyboard)
+#include "tst_keyboard.moc"
