@@ -6,13 +6,15 @@
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
 
-#include <QCheckBox>
-
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QScreen>
+#include <QToolTip>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
@@ -28,6 +30,17 @@ void save(QWidget *widget, const QString &dir, const QString &name)
     QApplication::processEvents();
     const QString path = QDir(dir).filePath(name + QLatin1String(".png"));
     if (!widget->grab().save(path))
+        qFatal("cannot write %s", qPrintable(path));
+    qInfo("%s", qPrintable(path));
+}
+
+// What the screen shows over the window, tooltips and message boxes included.
+void saveScreen(QWidget *window, const QString &dir, const QString &name)
+{
+    QTest::qWait(300);
+    const QRect area = window->frameGeometry();
+    const QString path = QDir(dir).filePath(name + QLatin1String(".png"));
+    if (!QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(path))
         qFatal("cannot write %s", qPrintable(path));
     qInfo("%s", qPrintable(path));
 }
@@ -63,5 +76,33 @@ int main(int argc, char *argv[])
 
     h.window.mnuInfo->trigger();
     save(h.window.about(), dir, QStringLiteral("about") + suffix);
+    h.window.about()->close();
+    if (!suffix.isEmpty())
+        return 0;
+
+    // The decoded view of the tag: the UID's tooltip.
+    h.window.TabStrip->setCurrentIndex(0);
+    h.window.activateWindow();
+    QLineEdit *uid = h.window.tagPage->txtUId;
+    QTest::mouseMove(uid);
+    QToolTip::showText(uid->mapToGlobal(QPoint(40, uid->height())), uid->toolTip(), uid);
+    saveScreen(&h.window, dir, QStringLiteral("uid-tooltip"));
+    QToolTip::hideText();
+
+    // A verification that failed: the tag ignored one write and altered another.
+    h.window.TabStrip->setCurrentIndex(1);
+    BlockPage &blocks = *h.window.blockPage;
+    h.comm.model().behaviour.ignoredWrites = {2};
+    h.comm.model().behaviour.corruptedWrites = {9};
+    const QStringList texts = {"ABCD", "1234", "WXYZ", "tag!"};
+    for (int i = 0; i < texts.size(); ++i)
+        blocks.txtBlocks[i]->setText(texts[i]);
+    blocks.txtBlocks[9]->setText(QStringLiteral("9876"));
+    blocks.chkVerify->setChecked(true);
+    blocks.cmdWriteBlocks->click();
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("V4400 TAG RF"), h.messages.shown.last().text,
+                    QMessageBox::Ok, &h.window);
+    box.show();
+    saveScreen(&h.window, dir, QStringLiteral("verify-failed"));
     return 0;
 }
