@@ -7,7 +7,7 @@ dir="$root/build"
 extra=()
 if [ "${1:-}" = "--sanitize" ]; then
     dir="$root/build-asan"
-    extra=(-DV4400_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug)
+    extra=(-DV4400_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DV4400_BUILD_TOOLS=OFF)
 fi
 
 cmake -S "$root" -B "$dir" -G Ninja "${extra[@]}" >/dev/null

@@ -12,14 +12,18 @@ cmake --build "$dir" -j "$(nproc)"
 seconds=${FUZZ_SECONDS:-15}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for target in replies linesettings properties labels; do
-    cp -r "$root/fuzz/corpus/$target" "$work/$target"
-    echo "fuzz_$target: ${seconds} s"
-    if ! (cd "$dir" && "./fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \
-            "$work/$target" >"$work/$target.log" 2>&1); then
-        cat "$work/$target.log"
-        echo "fuzz_$target failed; the input is in $dir"
-        exit 1
+export DIR="$dir" WORK="$work" SECONDS_EACH="$seconds" ROOT="$root"
+
+fuzz() {
+    cp -r "$ROOT/fuzz/corpus/$1" "$WORK/$1"
+    if ! (cd "$DIR" && "./fuzz/fuzz_$1" -max_total_time="$SECONDS_EACH" -print_final_stats=1 \
+            "$WORK/$1" >"$WORK/$1.log" 2>&1); then
+        cat "$WORK/$1.log"
+        echo "fuzz_$1 failed; the input is in $DIR"
+        return 1
     fi
-    grep -E '^stat::(number_of_executed_units|new_units_added)' "$work/$target.log"
-done
+    echo "fuzz_$1 ($SECONDS_EACH s):" $(grep -E '^stat::(number_of_executed_units|new_units_added)' "$WORK/$1.log")
+}
+export -f fuzz
+# One fuzzer a core.
+printf '%s\n' replies linesettings properties labels | xargs -n 1 -P "$(nproc)" bash -c 'fuzz "$0"'

@@ -1,20 +1,26 @@
 #!/usr/bin/env bash
-# Runs the end-to-end tests under valgrind's memcheck: no memory errors, no definite leaks.
+# Runs the end-to-end tests under valgrind's memcheck, as many at a time as there are cores: no
+# memory errors, no definite leaks.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
 dir=$("$root/scripts/build.sh" | tail -n 1)
-status=0
-for test in "$dir"/tests/tst_e2e_*; do
-    name=$(basename "$test")
-    if QT_QPA_PLATFORM=offscreen valgrind --tool=memcheck --leak-check=full \
-        --show-leak-kinds=definite --errors-for-leak-kinds=definite --error-exitcode=3 \
-        --suppressions="$root/tests/valgrind.supp" "$test" >"$dir/$name.memcheck.log" 2>&1; then
+export V4400_SIM="$dir/tools/printer-sim/v4400-printer-sim" QT_QPA_PLATFORM=offscreen
+export ROOT="$root" DIR="$dir"
+
+check() {
+    local name
+    name=$(basename "$1")
+    if valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite \
+        --errors-for-leak-kinds=definite --error-exitcode=3 \
+        --suppressions="$ROOT/tests/valgrind.supp" "$1" >"$DIR/$name.memcheck.log" 2>&1; then
         echo "$name: clean"
     else
-        echo "$name: FAILED (see $dir/$name.memcheck.log)"
-        grep -E 'FAIL|ERROR SUMMARY|definitely lost' "$dir/$name.memcheck.log" || true
-        status=1
+        echo "$name: FAILED (see $DIR/$name.memcheck.log)"
+        grep -E 'FAIL|Loc:|ERROR SUMMARY|definitely lost' "$DIR/$name.memcheck.log" || true
+        return 1
     fi
-done
-exit $status
+}
+export -f check
+find "$dir/tests" -maxdepth 1 -type f -executable -name 'tst_e2e_*' -print0 |
+    xargs -0 -n 1 -P "$(nproc)" bash -c 'check "$0"'

@@ -1,14 +1,22 @@
 #!/usr/bin/env bash
-# Builds the Debian package into build-package/ (a Release build without tests) and checks what it
-# holds by unpacking it into a throw-away root: the two programs, the menu entry, the icons, and
-# dependencies derived from the libraries the programs link. Prints the package's path last.
+# Builds the Debian package and checks what it holds by unpacking it into a throw-away root: the
+# two programs, the menu entry, the icons, and dependencies derived from the libraries the
+# programs link. Prints the package's path last.
+#   scripts/package.sh              a Release build without tests, in build-package/
+#   scripts/package.sh --from DIR   the programs of an existing build directory (CI reuses the
+#                                   tests' build; the package's binaries are stripped either way)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-dir="$root/build-package"
 
 "$root/scripts/deps.sh"
-cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DV4400_BUILD_TESTS=OFF >/dev/null
-cmake --build "$dir" -j "$(nproc)"
+if [ "${1:-}" = "--from" ]; then
+    dir=$(cd "$2" && pwd)
+    cmake --build "$dir" -j "$(nproc)" --target v4400-tag-rf v4400-printer-sim
+else
+    dir="$root/build-package"
+    cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DV4400_BUILD_TESTS=OFF >/dev/null
+    cmake --build "$dir" -j "$(nproc)"
+fi
 rm -f "$dir"/*.deb
 (cd "$dir" && cpack -G DEB >/dev/null)
 debs=("$dir"/*.deb)

@@ -13,4 +13,5 @@ if [ "${1:-}" = "--sanitize" ]; then
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 fi
 cd "$dir"
-ctest -j "$(nproc)" --output-on-failure --timeout 600
+# The tests spend most of their time waiting for the printer's pauses, not on the CPU.
+ctest -j "$(( $(nproc) * 2 ))" --output-on-failure --timeout 600

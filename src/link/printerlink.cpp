@@ -35,8 +35,8 @@ bool PrinterLink::SendCommand(const QString &command)
     }
     const SerialError e = m_control.output(line.toLatin1());
     if (e.failed()) {
-        // A lost device has been reported already, by onLost.
-        if (e.number != SerialError::DeviceLost)
+        // A lost device is reported once, by onLost (perhaps still on its way).
+        if (e.number != SerialError::DeviceLost && !m_lossReportPending)
             m_messages.show(QStringLiteral("ATTENZIONE! Comando non inviato.\n%1").arg(e.text()),
                             kStyleError);
         return false;
@@ -66,6 +66,7 @@ bool PrinterLink::wait(double seconds, int length)
     if (length >= 0 && ReceiveBuffer.size() == length)
         return true;
 
+    const int losses = m_losses;
     QEventLoop loop;
     Wait w{&loop, length, End::Running};
     DeadlineNotifier deadlineReached(deadline);
@@ -83,7 +84,9 @@ bool PrinterLink::wait(double seconds, int length)
         m_abandoned = true;
         return false;
     }
-    return w.end == End::Normal;
+    // The deadline and the loss can come in the same pass of the event loop: a device lost
+    // during the wait ends it all the same.
+    return w.end == End::Normal && m_losses == losses;
 }
 
 void PrinterLink::onComm()
@@ -103,9 +106,12 @@ void PrinterLink::onComm()
 
 void PrinterLink::onLost(const SerialError &error)
 {
+    ++m_losses;
     endWaits(End::Lost);
     // Told from the event loop, not from inside the serial layer's error report.
+    m_lossReportPending = true;
     QTimer::singleShot(0, this, [this, error] {
+        m_lossReportPending = false;
         if (m_abandoned)
             return;
         m_messages.show(QStringLiteral("ATTENZIONE! Collegamento con la stampante perso: la porta "

@@ -95,4 +95,6 @@ private:
     bool m_abandoned = false;
     bool m_operationRunning = false;
     double m_timeScale = 1.0;
+    int m_losses = 0;                  // devices lost so far
+    bool m_lossReportPending = false;  // the operator has not been told yet
 };

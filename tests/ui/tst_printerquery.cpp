@@ -169,6 +169,21 @@ private Q_SLOTS:
         QVERIFY2(h.messages.shown[1].text.contains("non è aperta"), qPrintable(h.messages.shown[1].text));
         QCOMPARE(h.comm.writes.size(), 1);
     }
+
+    // The loss comes in the same pass of the event loop as the end of a wait, so the operation
+    // goes on to its next send before the loss has been reported: still one message, the loss.
+    void lossReportedOnceWhenASendFollowsAtOnce()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        h.comm.loseDevice();
+        h.window.cmdInterroga->click();
+        QVERIFY(h.messages.shown.isEmpty());
+        QTRY_COMPARE(h.messages.shown.size(), 1);
+        QVERIFY(h.messages.shown[0].text.contains("Collegamento con la stampante perso"));
+        QTest::qWait(20);
+        QCOMPARE(h.messages.shown.size(), 1);
+    }
 };
 
 const QString tst_PrinterQuery::kNoAnswer = QStringLiteral("ATTENZIONE! La stampante non risponde.");
