@@ -3,6 +3,7 @@
 #include "app/appicon.h"
 #include "app/designsize.h"
 #include "app/messages.h"
+#include "app/named.h"
 #include "app/statusbartexts.h"
 #include "label/labeljobs.h"
 #include "link/operationcontext.h"
@@ -27,13 +28,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-template <typename W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 // Stored numbers are converted as a whole, blanks around them allowed; anything else is refused
 // with the reason.

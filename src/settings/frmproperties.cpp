@@ -2,6 +2,7 @@
 
 #include "app/designsize.h"
 #include "app/messages.h"
+#include "app/named.h"
 #include "link/serialcontrol.h"
 #include "settings/propertyselection.h"
 #include "settings/settingsstore.h"
@@ -18,13 +19,6 @@
 #include <iterator>
 
 namespace {
-
-template <typename W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QComboBox *dropDownList(const char *name, const char *accessibleName)
 {

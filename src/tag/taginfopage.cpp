@@ -1,22 +1,13 @@
 #include "tag/taginfopage.h"
 
+#include "app/named.h"
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-namespace {
-
-template <typename W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-} // namespace
 
 TagInfoPage::TagInfoPage(QWidget *parent) : QFrame(parent)
 {

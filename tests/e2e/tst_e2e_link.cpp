@@ -57,17 +57,6 @@ private Q_SLOTS:
         QVERIFY2(text.contains(r.settings.fileName()), qPrintable(text));
     }
 
-    void busyDevice()
-    {
-        PtyRig first;
-        QVERIFY(first.start());
-        PtyRig second;
-        QVERIFY(!second.start(first.printer.path()));
-        QCOMPARE(second.messages.shown.size(), 1);
-        QVERIFY2(second.messages.shown[0].text.contains("già in uso"),
-                 qPrintable(second.messages.shown[0].text));
-    }
-
     // The other side goes away during a wait, then while idle after reopening: one message each,
     // the port closed, nothing spins.
     void lostDevice()
