@@ -247,19 +247,15 @@ void frmProperties::failureExit(const SerialError &failure, int previousPort, bo
 
 void frmProperties::store(int flowMode)
 {
-    const std::pair<const char *, QString> values[] = {
-        {"CommPort", properties::commPortValue(cboPort->currentText())},
-        {"BaudRate", cboSpeed->currentText().trimmed()},
-        {"Parity", properties::parityLetter(cboParity->currentText())},
-        {"DataBit", cboDataBits->currentText().trimmed()},
-        {"StopBit", cboStopBits->currentText().trimmed()},
-        {"Handshaking", QString::number(flowMode)},
-    };
-    QSettings::Status failed = QSettings::NoError;
-    for (const auto &[key, value] : values) {
-        if (!m_store.write(QLatin1String(key), value) && failed == QSettings::NoError)
-            failed = m_store.writeStatus();
-    }
+    const bool written = m_store.write({
+        {QStringLiteral("CommPort"), properties::commPortValue(cboPort->currentText())},
+        {QStringLiteral("BaudRate"), cboSpeed->currentText().trimmed()},
+        {QStringLiteral("Parity"), properties::parityLetter(cboParity->currentText())},
+        {QStringLiteral("DataBit"), cboDataBits->currentText().trimmed()},
+        {QStringLiteral("StopBit"), cboStopBits->currentText().trimmed()},
+        {QStringLiteral("Handshaking"), QString::number(flowMode)},
+    });
+    const QSettings::Status failed = written ? QSettings::NoError : m_store.writeStatus();
     // The port already runs with the new settings; the operator must know they will not last.
     if (failed == QSettings::FormatError)
         m_messages.show(

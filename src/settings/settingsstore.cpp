@@ -50,6 +50,11 @@ QString SettingsStore::read(const QString &key, const QString &defaultValue) con
 
 bool SettingsStore::write(const QString &key, const QString &text)
 {
+    return write({{key, text}});
+}
+
+bool SettingsStore::write(const QList<std::pair<QString, QString>> &values)
+{
     if (m_settings.status() != QSettings::NoError) {
         m_writeStatus = m_settings.status();
         return false;
@@ -60,12 +65,14 @@ bool SettingsStore::write(const QString &key, const QString &text)
     }
     // A handle of its own for every write: QSettings keeps its first error for good, and each
     // write must report its own outcome (the operator may have fixed the folder's permissions).
+    // All the values go in one rewrite of the file.
     QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kApplication);
     // Parse every group first, including what was edited on disk since: QSettings rewrites the
     // file without the lines it cannot read. It parses a file once per process, hence the latch.
     settings.allKeys();
     if (settings.status() == QSettings::NoError) {
-        settings.setValue(QLatin1String("Properties/") + key, text);
+        for (const auto &[key, text] : values)
+            settings.setValue(QLatin1String("Properties/") + key, text);
         settings.sync();
     }
     m_writeStatus = settings.status();

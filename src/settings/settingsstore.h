@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QSettings>
 #include <QString>
 
@@ -17,6 +18,8 @@ public:
     // Returns false when the value could not be written to disk (writeStatus() says why). A file
     // with lines QSettings cannot read is never written: it would come back without them.
     bool write(const QString &key, const QString &text);
+    // Several values, in this order, in one rewrite of the file.
+    bool write(const QList<std::pair<QString, QString>> &values);
     // The outcome of the last write.
     QSettings::Status writeStatus() const { return m_writeStatus; }
 
