@@ -92,9 +92,9 @@ public:
             QString error;
             if (!m_printer.openPty(&error))
                 qFatal("openpty: %s", qPrintable(error));
-            QObject::connect(&m_printer, &PtyPrinter::bytesSent, &m_printer,
-                             [this](const QByteArray &) { m_lastWriteMs.store(nowMs()); },
-                             Qt::DirectConnection);
+            QObject::connect(
+                &m_printer, &PtyPrinter::bytesSent, &m_printer,
+                [this](const QByteArray &) { m_lastWriteMs.store(nowMs()); }, Qt::DirectConnection);
         });
     }
     ~SimThread()
@@ -151,7 +151,7 @@ int startupChild(QApplication &app)
     });
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char *argv[])
 {
@@ -181,7 +181,8 @@ int main(int argc, char *argv[])
 
     std::printf("v4400-bench: QSerialPort on %s, simulated printer answering at once\n",
                 qPrintable(sim.path()));
-    std::printf("  %-44s %-28s %-26s %s\n", "figure (median / p99)", "ours", "naive baseline", "goal");
+    std::printf("  %-44s %-28s %-26s %s\n", "figure (median / p99)", "ours", "naive baseline",
+                "goal");
 
     SettingsStore store;
     NullMessages messages;
@@ -218,7 +219,8 @@ int main(int argc, char *argv[])
                 (void)link.SendCommand(QLatin1String(printer::kInventory));
                 const double cpu0 = threadCpuMs(), t0 = nowMs();
                 if (ourWait)
-                    (void)link.WaitForReply(printer::kTagReplyLimit, printer::kInventoryReplyLength);
+                    (void)link.WaitForReply(printer::kTagReplyLimit,
+                                            printer::kInventoryReplyLength);
                 else
                     naiveWait(link, printer::kTagReplyLimit, printer::kInventoryReplyLength);
                 (ourWait ? ourCpu : naiveCpu) << 100.0 * (threadCpuMs() - cpu0) / (nowMs() - t0);
@@ -273,7 +275,8 @@ int main(int argc, char *argv[])
         const Op ops[] = {
             {"printer query", window.cmdInterroga, printer::kQuerySettle, 5 * reps, false},
             {"Inventory", window.tagPage->cmdInventory, printer::kRfPreamblePause, 5 * reps, false},
-            {"System information", window.tagPage->cmdSysInfo, printer::kRfPreamblePause, 5 * reps, false},
+            {"System information", window.tagPage->cmdSysInfo, printer::kRfPreamblePause, 5 * reps,
+             false},
             {"28-block write", blocks.cmdWriteBlocks, 28 * printer::kWriteBlockPause, reps, true},
             {"28-block read", blocks.cmdReadBlocks,
              printer::kRfPreamblePause + 28 * printer::kReadBlockPause, reps, true},
@@ -291,7 +294,8 @@ int main(int argc, char *argv[])
             const Stats s = stats(overhead);
             QString figure = ms(s);
             if (op.loop)
-                figure += QStringLiteral(" (%1 %)").arg(100 * s.median / (op.mustSpend * 1000), 0, 'f', 2);
+                figure += QStringLiteral(" (%1 %)").arg(100 * s.median / (op.mustSpend * 1000), 0,
+                                                        'f', 2);
             const bool expectsMessage = op.button == blocks.cmdWriteBlocks;
             if (messages.count - before != (expectsMessage ? op.runs : 0))
                 figure += QStringLiteral(" [message: %1]").arg(messages.last);
@@ -308,7 +312,8 @@ int main(int argc, char *argv[])
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.insert(QStringLiteral("V4400_BENCH_T0"), QString::number(nowMs(), 'f', 3));
             child.setProcessEnvironment(env);
-            child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--startup-child")});
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("--startup-child")});
             child.waitForFinished(10000);
             const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
             if (fields.size() != 2)

@@ -13,11 +13,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int i = 0; i < 5; ++i)
         n[i] = data[2 * i] | (data[2 * i + 1] << 8);
     n[0] %= 100;
-    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data + 10), qsizetype(size - 10));
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char *>(data + 10), qsizetype(size - 10));
     const QString command = labelcommands::textCommand(n[0], n[1], n[2], n[3], n[4], text);
     const QString head = command.left(command.size() - text.size());
     if (!command.startsWith(QLatin1String("?52&")) || !command.endsWith(text) ||
-        !head.endsWith(QLatin1Char(';')) || head.count(QLatin1Char(',')) != 4 || head.at(5).isDigit() == false)
+        !head.endsWith(QLatin1Char(';')) || head.count(QLatin1Char(',')) != 4 ||
+        head.at(5).isDigit() == false)
         std::abort();
 
     const qsizetype half = text.size() / 2;

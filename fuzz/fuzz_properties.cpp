@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     int mode = 0;
     std::memcpy(&port, data, 4);
     std::memcpy(&mode, data + 4, 4);
-    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data + 8), qsizetype(size - 8));
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char *>(data + 8), qsizetype(size - 8));
     const properties::Selection s = properties::selection(text, port, mode);
     const auto inRange = [](int index, qsizetype count) { return index >= -1 && index < count; };
     if (!inRange(s.port, properties::portEntries().size()) ||

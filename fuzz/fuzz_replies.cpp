@@ -7,7 +7,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString reply = QString::fromLatin1(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QString reply =
+        QString::fromLatin1(reinterpret_cast<const char *>(data), qsizetype(size));
 
     const QString query = queryFieldText(reply);
     if (!query.isEmpty() && query.at(0) != QLatin1Char(' '))
@@ -16,14 +17,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
 
     // The decoders are only given replies of their exact length.
-    const auto exactly = [&](int length) {
-        return reply.leftJustified(length, QChar(0x55), true);
-    };
+    const auto exactly = [&](int length) { return reply.leftJustified(length, QChar(0x55), true); };
     const tagcodec::TagInfo inventory = tagcodec::decodeInventory(exactly(14));
     const tagcodec::TagInfo info = tagcodec::decodeSystemInformation(exactly(16));
     if (inventory.uid.count(QLatin1String("  ")) < 8 || info.uid.count(QLatin1String("  ")) < 8)
         std::abort();
-    if (!info.memSizeTip.contains(QLatin1String(" byte")) || !inventory.uidTip.contains(QLatin1Char('\n')))
+    if (!info.memSizeTip.contains(QLatin1String(" byte")) ||
+        !inventory.uidTip.contains(QLatin1Char('\n')))
         std::abort();
 
     const QString block = exactly(10);

@@ -9,6 +9,7 @@ packages=(
     fonts-liberation            # Arial's metrics, for the windows' texts
     xvfb xauth                  # a display for screenshots and headless runs
     clang libclang-rt-14-dev            # the fuzzers (scripts/fuzz.sh)
+    clang-format                        # scripts/format.sh --check
     valgrind                            # scripts/memcheck.sh
     dbus at-spi2-core python3-pyatspi   # the accessibility test drives the program over AT-SPI
     dpkg-dev file desktop-file-utils    # the Debian package: derived dependencies, checks

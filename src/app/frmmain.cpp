@@ -56,7 +56,7 @@ QString keyValue(const QString &key, const QString &value)
 
 const char *const kLineKeys[] = {"BaudRate", "Parity", "DataBit", "StopBit"};
 
-} // namespace
+}  // namespace
 
 frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &messages, QWidget *parent)
     : QMainWindow(parent), m_comm(comm), m_store(store), m_messages(messages),
@@ -65,14 +65,15 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
 {
     setObjectName(QStringLiteral("frmMain"));
     buildWindow();
-    m_query = std::make_unique<PrinterQuery>(m_link, m_messages, txtModello, txtRelease,
-                                             cmdInterroga);
-    m_context.reset(new OperationContext{m_link, m_messages, globals, *m_query, [this](const QString &note) {
-                                             if (note.isEmpty())
-                                                 statusBar()->clearMessage();
-                                             else
-                                                 statusBar()->showMessage(note);
-                                         }});
+    m_query =
+        std::make_unique<PrinterQuery>(m_link, m_messages, txtModello, txtRelease, cmdInterroga);
+    m_context.reset(
+        new OperationContext{m_link, m_messages, globals, *m_query, [this](const QString &note) {
+                                 if (note.isEmpty())
+                                     statusBar()->clearMessage();
+                                 else
+                                     statusBar()->showMessage(note);
+                             }});
     m_tag = std::make_unique<TagOperations>(*m_context, *tagPage, *blockPage);
     m_labels = std::make_unique<LabelJobs>(*m_context, *tagPage, *blockPage);
 
@@ -84,7 +85,8 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     connect(blockPage->cmdWriteBlocks, &QPushButton::clicked, this,
             [this] { m_tag->writeBlocks(); });
     connect(tagPage->cmdStampa1, &QPushButton::clicked, this, [this] { m_labels->printTagInfo(); });
-    connect(blockPage->cmdStampa2, &QPushButton::clicked, this, [this] { m_labels->printBlocks(); });
+    connect(blockPage->cmdStampa2, &QPushButton::clicked, this,
+            [this] { m_labels->printBlocks(); });
     connect(cmdEsci, &QPushButton::clicked, this, &frmMain::onExitClicked);
     connect(mnuSerialPort, &QAction::triggered, this, &frmMain::onSerialPortTriggered);
     connect(mnuInfo, &QAction::triggered, this, &frmMain::onInfoTriggered);
@@ -102,7 +104,8 @@ void frmMain::buildWindow()
     setWindowTitle(QStringLiteral("Vireo 4400 TAG - RF"));
     setWindowIcon(applicationIcon());
 
-    mnuSerialPort = named(menuBar()->addAction(QStringLiteral("&Porta Seriale...")), "mnuSerialPort");
+    mnuSerialPort =
+        named(menuBar()->addAction(QStringLiteral("&Porta Seriale...")), "mnuSerialPort");
     mnuInfo = named(menuBar()->addAction(QStringLiteral("&?")), "mnuInfo");
 
     auto *central = new QWidget(this);
@@ -159,8 +162,8 @@ QWidget *frmMain::buildPrinterFrame()
     txtModello = named(new QLineEdit, "txtModello");
     Label9 = named(new QLabel(QStringLiteral("Release:")), "Label9");
     txtRelease = named(new QLineEdit, "txtRelease");
-    for (auto [label, field, name] : {std::tuple{Label8, txtModello, "Modello"},
-                                      std::tuple{Label9, txtRelease, "Release"}}) {
+    for (auto [label, field, name] :
+         {std::tuple{Label8, txtModello, "Modello"}, std::tuple{Label9, txtRelease, "Release"}}) {
         label->setBuddy(field);
         field->setAccessibleName(QLatin1String(name));
         field->setMinimumWidth(115);
@@ -210,11 +213,12 @@ bool frmMain::load()
                                              "controllarne i permessi."));
     if (m_store.status() == QSettings::FormatError) {
         const QString line = m_store.firstUnreadableLine();
-        return startupFailure(QStringLiteral("Il file delle impostazioni contiene righe che il "
-                                             "programma non sa leggere%1: vanno corrette o "
-                                             "cancellate. Il file non viene riscritto, per non "
-                                             "perderle.")
-                                  .arg(line.isEmpty() ? QString() : QStringLiteral(" (") + line + QLatin1Char(')')));
+        return startupFailure(
+            QStringLiteral("Il file delle impostazioni contiene righe che il "
+                           "programma non sa leggere%1: vanno corrette o "
+                           "cancellate. Il file non viene riscritto, per non "
+                           "perderle.")
+                .arg(line.isEmpty() ? QString() : QStringLiteral(" (") + line + QLatin1Char(')')));
     }
 
     // 1. Port number.
@@ -268,8 +272,9 @@ bool frmMain::load()
 
     // 10. Open the port.
     if (SerialError e = m_comm.setPortOpen(true); e.failed())
-        return startupFailure(
-            QStringLiteral("La porta COM%1 non si può aprire.\n%2").arg(m_comm.commPort()).arg(e.text()));
+        return startupFailure(QStringLiteral("La porta COM%1 non si può aprire.\n%2")
+                                  .arg(m_comm.commPort())
+                                  .arg(e.text()));
     return true;
 }
 

@@ -77,8 +77,8 @@ public:
 
     QTabBar *TabStrip = nullptr;
     std::array<QFrame *, 3> Frame1{};  // the tab pages, indexed 1 and 2
-    TagInfoPage *tagPage = nullptr;      // Frame1[1]
-    BlockPage *blockPage = nullptr;      // Frame1[2]
+    TagInfoPage *tagPage = nullptr;    // Frame1[1]
+    BlockPage *blockPage = nullptr;    // Frame1[2]
 
     std::array<QLabel *, 6> Panels{};  // status bar panels, indexed 1 to 5
 

@@ -24,7 +24,7 @@ QLabel *label(const char *name, const QString &text, qreal points, bool bold)
     return l;
 }
 
-} // namespace
+}  // namespace
 
 frmSplash::frmSplash(QWidget *mainWindow, std::chrono::milliseconds closeAfter)
     : QWidget(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint), m_mainWindow(mainWindow)

@@ -5,7 +5,8 @@
 class QWidget;
 
 // Message box styles: the icon an operator sees.
-enum MessageStyle {
+enum MessageStyle
+{
     kStyleError = 16,
     kStyleWarning = 48,
     kStyleInformation = 64,

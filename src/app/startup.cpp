@@ -29,7 +29,7 @@ private:
     std::function<void(QWidget &)> m_shown;
 };
 
-} // namespace
+}  // namespace
 
 int runProgram(QApplication &app, const std::function<void(QWidget &)> &shown)
 {

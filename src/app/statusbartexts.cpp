@@ -17,7 +17,9 @@ QStringList statusBarTexts(int port, const QString &settings)
     const qsizetype comma = settings.indexOf(QLatin1Char(','));
     const qsizetype p = comma < 0 ? settings.size() : comma;  // 0-based index of the first comma
     const auto at = [&](qsizetype i) { return i < settings.size() ? settings.at(i) : QChar(); };
-    const auto one = [&](qsizetype i) { return i < settings.size() ? QString(settings.at(i)) : QString(); };
+    const auto one = [&](qsizetype i) {
+        return i < settings.size() ? QString(settings.at(i)) : QString();
+    };
     return {
         QStringLiteral("Porta Seriale:  COM%1").arg(port),
         QStringLiteral("Baudrate:  ") + settings.left(p),

@@ -51,4 +51,4 @@ QStringList blockLabel(const QString &row1, const QString &row2)
     };
 }
 
-} // namespace labelcommands
+}  // namespace labelcommands

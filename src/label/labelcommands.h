@@ -26,4 +26,4 @@ int firstFieldLine();
 // of rows 1 and 2 joined.
 QStringList blockLabel(const QString &row1, const QString &row2);
 
-} // namespace labelcommands
+}  // namespace labelcommands

@@ -52,16 +52,17 @@ bool refuseUnsendable(MessageSink &messages, const QStringList &names, const QSt
     }
     if (refused.isEmpty())
         return true;
-    messages.show(QStringLiteral("ATTENZIONE! Stampa annullata: %1 caratteri che non si possono "
-                                 "inviare come byte singoli. Non è stato inviato nulla.")
-                      .arg(refused.size() == 1
-                               ? QStringLiteral("%1 contiene").arg(refused.first())
-                               : QStringLiteral("%1 contengono").arg(refused.join(QLatin1String(", ")))),
-                  kStyleError);
+    messages.show(
+        QStringLiteral("ATTENZIONE! Stampa annullata: %1 caratteri che non si possono "
+                       "inviare come byte singoli. Non è stato inviato nulla.")
+            .arg(refused.size() == 1
+                     ? QStringLiteral("%1 contiene").arg(refused.first())
+                     : QStringLiteral("%1 contengono").arg(refused.join(QLatin1String(", ")))),
+        kStyleError);
     return false;
 }
 
-} // namespace
+}  // namespace
 
 LabelJobs::LabelJobs(OperationContext &context, TagInfoPage &info, BlockPage &blocks)
     : m_context(context), m_info(info), m_blocks(blocks)
@@ -83,9 +84,12 @@ void LabelJobs::printTagInfo()
         const char *name;     // as the operator knows it
     };
     const Field fields[] = {
-        {m_info.txtDataSets, "DATA-SETS:", "DATA-SETS"}, {m_info.txtDSFId, "DSF ID:", "DSFID"},
-        {m_info.txtMemSize, "MEM-SIZE:", "MEM-SIZE"},    {m_info.txtTrType, "TR-TIPE:", "TR-TYPE"},
-        {m_info.txtAFI, "AFI:", "AFI"},                  {m_info.txtIcRef, "IC-REF:", "IC-REF"},
+        {m_info.txtDataSets, "DATA-SETS:", "DATA-SETS"},
+        {m_info.txtDSFId, "DSF ID:", "DSFID"},
+        {m_info.txtMemSize, "MEM-SIZE:", "MEM-SIZE"},
+        {m_info.txtTrType, "TR-TIPE:", "TR-TYPE"},
+        {m_info.txtAFI, "AFI:", "AFI"},
+        {m_info.txtIcRef, "IC-REF:", "IC-REF"},
         {m_info.txtUId, "UID:", "UID"},
     };
     QStringList names{QStringLiteral("l'ultima lettura")};
@@ -105,18 +109,22 @@ void LabelJobs::printTagInfo()
 
     using namespace labelcommands;
     PrinterLink &link = m_context.link;
-    const Printing printing(m_context.globals, m_info.cmdStampa1, QStringLiteral("Stampa in corso..."));
+    const Printing printing(m_context.globals, m_info.cmdStampa1,
+                            QStringLiteral("Stampa in corso..."));
     if (!link.SendCommand(QLatin1String(printer::kLabelReset)) ||
         !link.SendCommand(QLatin1String(printer::kLabelBegin)) ||
-        !link.SendCommand(textCommand(20, kCommandLine, kCaptionColumn, 7, 12, QStringLiteral("Comando:"))) ||
-        !link.SendCommand(textCommand(20, kCommandLine, kValueColumn, 7, 12, m_info.lblComando->text())))
+        !link.SendCommand(
+            textCommand(20, kCommandLine, kCaptionColumn, 7, 12, QStringLiteral("Comando:"))) ||
+        !link.SendCommand(
+            textCommand(20, kCommandLine, kValueColumn, 7, 12, m_info.lblComando->text())))
         return;
     int line = firstFieldLine();
     // Each field is read when its turn comes: the operator may edit it during an earlier pause.
     for (const Field &f : fields) {
         if (f.field->text().isEmpty())
             continue;
-        if (!link.SendCommand(textCommand(20, line, kCaptionColumn, 7, 11, QLatin1String(f.caption))) ||
+        if (!link.SendCommand(
+                textCommand(20, line, kCaptionColumn, 7, 11, QLatin1String(f.caption))) ||
             !link.SendCommand(textCommand(20, line, kValueColumn, 7, 11, f.field->text())))
             return;
         line -= kFieldLineStep;
@@ -138,12 +146,13 @@ void LabelJobs::printBlocks()
     const QString row1 = m_blocks.txtBlocks[0]->text();
     const QString row2 = m_blocks.txtBlocks[1]->text();
     if (row1.isEmpty() && row2.isEmpty()) {
-        m_context.messages.show(QStringLiteral("ATTENZIONE! I blocchi 1 e 2 non contengono nessun dato"),
-                                kStyleError);
+        m_context.messages.show(
+            QStringLiteral("ATTENZIONE! I blocchi 1 e 2 non contengono nessun dato"), kStyleError);
         return;
     }
     if (!refuseUnsendable(m_context.messages,
-                          {QStringLiteral("il blocco 1"), QStringLiteral("il blocco 2")}, {row1, row2}))
+                          {QStringLiteral("il blocco 1"), QStringLiteral("il blocco 2")},
+                          {row1, row2}))
         return;
 
     // Back to back: no window events are processed, so the rows cannot change meanwhile.

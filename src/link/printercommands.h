@@ -26,7 +26,7 @@ inline constexpr int kSystemInformationReplyLength = 16;  // 2 DSFID, 3-10 UID, 
                                                           // 12-13 memory size, 14 IC reference
 inline constexpr double kTagReplyLimit = 1.5;
 inline constexpr char kReadBlockPrefix[] = "?R2&23,";  // + block + ",1"
-inline constexpr int kReadBlockReplyLength = 10;        // 4 status (0 = read), 5-8 data
+inline constexpr int kReadBlockReplyLength = 10;       // 4 status (0 = read), 5-8 data
 inline constexpr double kReadBlockPause = 0.2;
 inline constexpr char kWriteBlockPrefix[] = "?R2&24,";  // + block + ",1," + four data bytes
 inline constexpr double kWriteBlockPause = 0.1;         // the answer is not read
@@ -46,4 +46,4 @@ inline constexpr double kLabelFieldPause = 0.2;
 inline constexpr int kTagBlocks = 28;
 inline constexpr int kBlockSize = 4;
 
-} // namespace printer
+}  // namespace printer

@@ -76,7 +76,13 @@ signals:
     void dataReceived();
 
 private:
-    enum class End { Running, Normal, Abandoned, Lost };
+    enum class End
+    {
+        Running,
+        Normal,
+        Abandoned,
+        Lost
+    };
     struct Wait
     {
         QEventLoop *loop;

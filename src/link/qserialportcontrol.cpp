@@ -41,7 +41,7 @@ QSerialPort::FlowControl toFlowControl(int mode)
     }
 }
 
-} // namespace
+}  // namespace
 
 QSerialPortControl::QSerialPortControl(const SettingsStore &store, QObject *parent)
     : SerialControl(parent), m_store(store)
@@ -105,8 +105,9 @@ SerialError QSerialPortControl::openFailure(const QString &device) const
                                    "dialout: sudo adduser $USER dialout, poi un nuovo accesso)")
                         .arg(device)};
 #endif
-        return {SerialError::DeviceBusy,
-                QStringLiteral("%1: porta già in uso da un altro programma (%2)").arg(device, reason)};
+        return {
+            SerialError::DeviceBusy,
+            QStringLiteral("%1: porta già in uso da un altro programma (%2)").arg(device, reason)};
     }
     default:
         return {SerialError::OpenFailed,
@@ -147,8 +148,9 @@ SerialError QSerialPortControl::writeBytes(const QByteArray &bytes)
 {
     const QString device = currentDevice();
     if (m_port.write(bytes) != bytes.size())
-        return {SerialError::WriteFailed,
-                QStringLiteral("%1: scrittura non riuscita (%2)").arg(device, m_port.errorString())};
+        return {
+            SerialError::WriteFailed,
+            QStringLiteral("%1: scrittura non riuscita (%2)").arg(device, m_port.errorString())};
     // Hand the bytes to the device now rather than at the next pass of the event loop.
     m_port.flush();
     if (!portOpen())
@@ -167,7 +169,6 @@ void QSerialPortControl::onError(QSerialPort::SerialPortError error)
                     QStringLiteral("%1: dispositivo scollegato o non più raggiungibile (%2)")
                         .arg(currentDevice(), m_port.errorString())});
         break;
-    default:
-        break;
+    default: break;
     }
 }

@@ -5,8 +5,9 @@ SerialControl::SerialControl(QObject *parent) : QObject(parent) {}
 SerialError SerialControl::setCommPort(int port)
 {
     if (port < 1 || port > kMaxPort)
-        return {SerialError::InvalidPortNumber,
-                QStringLiteral("numero di porta %1 non valido (da 1 a %2)").arg(port).arg(kMaxPort)};
+        return {
+            SerialError::InvalidPortNumber,
+            QStringLiteral("numero di porta %1 non valido (da 1 a %2)").arg(port).arg(kMaxPort)};
     if (port == m_port)
         return {};
     if (m_open)
@@ -66,8 +67,9 @@ SerialError SerialControl::setPortOpen(bool open)
 SerialError SerialControl::output(const QByteArray &bytes)
 {
     if (!m_open)
-        return {SerialError::PortNotOpen,
-                QStringLiteral("la porta COM%1 (%2) non è aperta").arg(m_port).arg(currentDevice())};
+        return {
+            SerialError::PortNotOpen,
+            QStringLiteral("la porta COM%1 (%2) non è aperta").arg(m_port).arg(currentDevice())};
     return writeBytes(bytes);
 }
 

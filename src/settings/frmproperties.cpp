@@ -45,7 +45,7 @@ private:
     SerialError m_error;
 };
 
-} // namespace
+}  // namespace
 
 frmProperties::frmProperties(SerialControl &comm, SettingsStore &store, MessageSink &messages,
                              QWidget *parent)
@@ -128,8 +128,8 @@ void frmProperties::buildWindow()
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // Tab runs through the line parameters as they read, then to the buttons.
-    QWidget *order[] = {cboPort, cboSpeed, cboDataBits, cboParity, cboStopBits,
-                        optFlow[0], optFlow[1], optFlow[2], optFlow[3], cmdOK, cmdCancel};
+    QWidget *order[] = {cboPort,    cboSpeed,   cboDataBits, cboParity, cboStopBits, optFlow[0],
+                        optFlow[1], optFlow[2], optFlow[3],  cmdOK,     cmdCancel};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }

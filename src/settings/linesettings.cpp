@@ -12,7 +12,7 @@ SerialError refuse(const QString &text, int field, const QString &why)
             QStringLiteral("impostazioni \"%1\" non valide: %2").arg(text, why), field};
 }
 
-} // namespace
+}  // namespace
 
 QString LineSettings::format() const
 {
@@ -36,8 +36,8 @@ SerialError LineSettings::parse(const QString &text, LineSettings *out)
     bool ok = false;
     const QString speed = fields[FieldSpeed].trimmed();
     parsed.baudRate = speed.toInt(&ok);
-    if (!ok || std::find(std::begin(kSpeeds), std::end(kSpeeds), parsed.baudRate) ==
-                   std::end(kSpeeds))
+    if (!ok ||
+        std::find(std::begin(kSpeeds), std::end(kSpeeds), parsed.baudRate) == std::end(kSpeeds))
         return refuse(text, FieldSpeed,
                       QStringLiteral("velocità \"%1\" non ammessa (da 110 a 115200, per esempio "
                                      "9600 o 19200)")

@@ -8,9 +8,9 @@
 struct LineSettings
 {
     int baudRate = 9600;
-    char parity = 'n';        // n e o m s, always lower case once parsed
+    char parity = 'n';  // n e o m s, always lower case once parsed
     int dataBits = 8;
-    QString stopBits = "1";   // "1", "1.5" or "2"
+    QString stopBits = "1";  // "1", "1.5" or "2"
 
     // Canonical read-back form: parity in lower case, e.g. "9600,n,8,1".
     QString format() const;
@@ -27,4 +27,10 @@ struct LineSettings
 };
 
 // Index of each field in the settings text, matching SerialError::field.
-enum LineSettingsField { FieldSpeed = 0, FieldParity = 1, FieldDataBits = 2, FieldStopBits = 3 };
+enum LineSettingsField
+{
+    FieldSpeed = 0,
+    FieldParity = 1,
+    FieldDataBits = 2,
+    FieldStopBits = 3
+};

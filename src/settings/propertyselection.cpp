@@ -15,7 +15,7 @@ QString charAt(const QString &text, qsizetype pos)
     return text.mid(pos - 1, 1);
 }
 
-} // namespace
+}  // namespace
 
 QStringList portEntries()
 {
@@ -25,8 +25,8 @@ QStringList portEntries()
 
 QStringList speedEntries()
 {
-    return {QStringLiteral("1200"),  QStringLiteral("2400"),  QStringLiteral("4800"),
-            QStringLiteral("9600"),  QStringLiteral("19200"), QStringLiteral("38400"),
+    return {QStringLiteral("1200"), QStringLiteral("2400"),  QStringLiteral("4800"),
+            QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
             QStringLiteral("57600")};
 }
 
@@ -99,4 +99,4 @@ QString commPortValue(const QString &portEntry)
     return QString::number(last - u'0');
 }
 
-} // namespace properties
+}  // namespace properties

@@ -8,11 +8,11 @@
 namespace properties {
 
 // The entries of the dialog's lists, in list order.
-QStringList portEntries();      // "Com1" ... "Com4"
-QStringList speedEntries();     // "1200" ... "57600"
-QStringList dataBitsEntries();  // "7", "8"
-QStringList parityEntries();    // "Pari", "Dispari", "Nessuna", "Mark", "Space"
-QStringList stopBitsEntries();  // "1", "2"
+QStringList portEntries();            // "Com1" ... "Com4"
+QStringList speedEntries();           // "1200" ... "57600"
+QStringList dataBitsEntries();        // "7", "8"
+QStringList parityEntries();          // "Pari", "Dispari", "Nessuna", "Mark", "Space"
+QStringList stopBitsEntries();        // "1", "2"
 inline constexpr int kFlowModes = 4;  // "Nessuno", "Xon/Xoff", "RTS", "Xon/RTS"
 
 // List indexes to select; -1 where the serial control's value is not an entry of the list.
@@ -50,4 +50,4 @@ QString settingsText(const QString &speed, const QString &parityLetter, const QS
 // for an entry that does not end in a digit.
 QString commPortValue(const QString &portEntry);
 
-} // namespace properties
+}  // namespace properties

@@ -15,7 +15,7 @@ QString asText(const QVariant &value)
     return value.toString();
 }
 
-} // namespace
+}  // namespace
 
 SettingsStore::SettingsStore()
     : m_settings(QSettings::NativeFormat, QSettings::UserScope, kApplication)
@@ -34,11 +34,14 @@ QString SettingsStore::firstUnreadableLine() const
     while (!file.atEnd()) {
         ++number;
         const QByteArray line = file.readLine().trimmed();
-        const bool fine = line.isEmpty() || line.startsWith(';') || line.startsWith('#') ||
-                          (line.startsWith('[') && line.endsWith(']')) ||
-                          (line.indexOf('=') > 0 && !line.left(line.indexOf('=')).trimmed().isEmpty());
+        const bool fine =
+            line.isEmpty() || line.startsWith(';') || line.startsWith('#') ||
+            (line.startsWith('[') && line.endsWith(']')) ||
+            (line.indexOf('=') > 0 && !line.left(line.indexOf('=')).trimmed().isEmpty());
         if (!fine)
-            return QStringLiteral("riga %1: «%2»").arg(number).arg(QString::fromUtf8(line).left(60));
+            return QStringLiteral("riga %1: «%2»")
+                .arg(number)
+                .arg(QString::fromUtf8(line).left(60));
     }
     return {};
 }

@@ -24,7 +24,7 @@ QPushButton *button(const char *name, const QString &caption, const QString &too
     return b;
 }
 
-} // namespace
+}  // namespace
 
 BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
 {
@@ -72,14 +72,16 @@ BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
                        QStringLiteral("Seleziona tutti i blocchi"));
     cmdUnselAll = button("cmdUnselAll", QStringLiteral("Deseleziona tutto"),
                          QStringLiteral("Deseleziona tutti i blocchi"));
-    cmdClearFlds = button("cmdClearFlds", QStringLiteral("Cancella campi"),
-                          QStringLiteral("Cancella i campi dati di tutti i blocchi (solo a video)"));
+    cmdClearFlds =
+        button("cmdClearFlds", QStringLiteral("Cancella campi"),
+               QStringLiteral("Cancella i campi dati di tutti i blocchi (solo a video)"));
     for (QPushButton *b :
          {cmdWriteBlocks, cmdReadBlocks, cmdStampa2, cmdSelAll, cmdUnselAll, cmdClearFlds})
         buttons->addWidget(b);
     chkVerify = new QCheckBox(QStringLiteral("Verifica dopo scrittura"));
     chkVerify->setObjectName(QStringLiteral("chkVerify"));
-    chkVerify->setToolTip(QStringLiteral("Dopo la scrittura rilegge i blocchi scritti e li confronta"));
+    chkVerify->setToolTip(
+        QStringLiteral("Dopo la scrittura rilegge i blocchi scritti e li confronta"));
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(Frame4);
@@ -114,9 +116,9 @@ BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
         setTabOrder(chkBlocks[i], txtBlocks[i]);
         previous = txtBlocks[i];
     }
-    for (QWidget *b : std::initializer_list<QWidget *>{cmdWriteBlocks, cmdReadBlocks, cmdStampa2,
-                                                       cmdSelAll, cmdUnselAll, cmdClearFlds,
-                                                       chkVerify}) {
+    for (QWidget *b :
+         std::initializer_list<QWidget *>{cmdWriteBlocks, cmdReadBlocks, cmdStampa2, cmdSelAll,
+                                          cmdUnselAll, cmdClearFlds, chkVerify}) {
         setTabOrder(previous, b);
         previous = b;
     }

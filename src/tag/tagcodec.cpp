@@ -33,7 +33,7 @@ QString uidTip(const QString &reply, int from)
            tagdetails::uidManufacturer(uid);
 }
 
-} // namespace
+}  // namespace
 
 TagInfo decodeInventory(const QString &reply)
 {
@@ -100,4 +100,4 @@ QString blockFieldText(const QString &reply)
     return fieldText(data.toString());
 }
 
-} // namespace tagcodec
+}  // namespace tagcodec

@@ -38,4 +38,4 @@ bool blockReadOk(const QString &reply);
 // and a code-0 byte ends the text.
 QString blockFieldText(const QString &reply);
 
-} // namespace tagcodec
+}  // namespace tagcodec

@@ -18,4 +18,4 @@ QString uidManufacturer(const QByteArray &uid);
 // "28 blocchi × 4 byte = 112 byte" from the two memory-size bytes.
 QString memorySize(quint8 blocksMinusOne, quint8 blockSizeByte);
 
-} // namespace tagdetails
+}  // namespace tagdetails

@@ -88,9 +88,10 @@ TagInfoPage::TagInfoPage(QWidget *parent) : QFrame(parent)
     cmdStampa1 = named(new QPushButton(QStringLiteral("Stampa")), "cmdStampa1");
     cmdStampa1->setToolTip(QStringLiteral("Stampa i dati riportati nelle caselle di testo"));
     // Wide enough for "Stampa in corso..." while a label is sent.
-    cmdStampa1->setMinimumSize(
-        qMax(127, cmdStampa1->fontMetrics().horizontalAdvance(QStringLiteral("Stampa in corso...")) + 24),
-        55);
+    cmdStampa1->setMinimumSize(qMax(127, cmdStampa1->fontMetrics().horizontalAdvance(
+                                             QStringLiteral("Stampa in corso...")) +
+                                             24),
+                               55);
     printButton->addStretch(1);
     printButton->addWidget(cmdStampa1);
     printButton->addStretch(1);

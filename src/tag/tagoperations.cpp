@@ -51,7 +51,7 @@ private:
     QString m_verb;
 };
 
-} // namespace
+}  // namespace
 
 TagOperations::TagOperations(OperationContext &context, TagInfoPage &info, BlockPage &blocks)
     : m_context(context), m_info(info), m_blocks(blocks)
@@ -85,7 +85,8 @@ void TagOperations::readTagInfo(const char *request, int length, bool inventory)
         !link.WaitForReply(printer::kTagReplyLimit, length))
         return;
     if (link.ReceiveBuffer.size() != length) {
-        m_context.messages.show(QStringLiteral("ATTENZIONE! Nessuna risposta dal TAG"), kStyleError);
+        m_context.messages.show(QStringLiteral("ATTENZIONE! Nessuna risposta dal TAG"),
+                                kStyleError);
         return;
     }
     m_info.showTagInfo(inventory ? tagcodec::decodeInventory(link.ReceiveBuffer)
@@ -122,13 +123,11 @@ void TagOperations::readBlocks()
             continue;
         progress.row(i);
         switch (readBlock(i)) {
-        case BlockReply::Stopped:
-            return;
+        case BlockReply::Stopped: return;
         case BlockReply::Read:
             m_blocks.txtBlocks[i]->setText(tagcodec::blockFieldText(link.ReceiveBuffer));
             break;
-        case BlockReply::NotRead:
-            break;
+        case BlockReply::NotRead: break;
         case BlockReply::Missing:
             progress.message(QStringLiteral("ATTENZIONE! Blocco n. %1 non letto.").arg(i + 1),
                              kStyleErrorInformation);

@@ -21,7 +21,13 @@ private:
     void readTagInfo(const char *request, int length, bool inventory);
 
     // One block read, paced: the buffer emptied, the request, the fixed pause, the reply judged.
-    enum class BlockReply { Read, NotRead, Missing, Stopped };
+    enum class BlockReply
+    {
+        Read,
+        NotRead,
+        Missing,
+        Stopped
+    };
     BlockReply readBlock(int block);
 
     OperationContext &m_context;

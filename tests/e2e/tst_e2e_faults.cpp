@@ -38,7 +38,7 @@ double idleCpuMs()
 
 const QString kLost = QStringLiteral("ATTENZIONE! Collegamento con la stampante perso");
 
-} // namespace
+}  // namespace
 
 // Faults of the device, the port and the operator, on the real QSerialPort over a pseudo-terminal.
 class tst_E2eFaults : public QObject
@@ -117,8 +117,9 @@ private Q_SLOTS:
             ++read;
         QVERIFY2(read > 3 && read < 20, qPrintable(QString::number(read)));
         for (int i = 0; i < 28; ++i)  // rows read have their block, the others what they had
-            QCOMPARE(page.txtBlocks[i]->text(), i < read ? QStringLiteral("B%1").arg(i + 1, 3, 10, QLatin1Char('0'))
-                                                          : QStringLiteral("old"));
+            QCOMPARE(page.txtBlocks[i]->text(),
+                     i < read ? QStringLiteral("B%1").arg(i + 1, 3, 10, QLatin1Char('0'))
+                              : QStringLiteral("old"));
         QCOMPARE(page.workingRow(), -1);
         recovers(r);
     }
@@ -138,7 +139,8 @@ private Q_SLOTS:
             QCOMPARE(page.txtBlocks[i]->text(), QStringLiteral("w%1").arg(i));
         const QByteArray memory = r.printer.model().tag.memory;
         QVERIFY(memory.startsWith("  w0  w1"));
-        QVERIFY(memory.endsWith(" B28") || memory.endsWith("B028"));  // the last rows never went out
+        QVERIFY(memory.endsWith(" B28") ||
+                memory.endsWith("B028"));  // the last rows never went out
         recovers(r);
     }
 
@@ -172,7 +174,8 @@ private Q_SLOTS:
         dialog->cboPort->setCurrentIndex(1);
         dialog->cmdOK->click();
         QCOMPARE(other.messages.shown.size(), 1);
-        QVERIFY2(other.messages.shown[0].text.contains("già in uso"), qPrintable(other.messages.shown[0].text));
+        QVERIFY2(other.messages.shown[0].text.contains("già in uso"),
+                 qPrintable(other.messages.shown[0].text));
         QVERIFY(dialog->isVisible());
         QCOMPARE(other.comm->commPort(), 1);
         QVERIFY(other.comm->portOpen());
@@ -217,7 +220,8 @@ private Q_SLOTS:
         dialog->cboPort->setCurrentIndex(1);
         dialog->cmdOK->click();
         QCOMPARE(other.messages.shown.size(), 1);
-        QVERIFY2(other.messages.shown[0].text.contains("dialout"), qPrintable(other.messages.shown[0].text));
+        QVERIFY2(other.messages.shown[0].text.contains("dialout"),
+                 qPrintable(other.messages.shown[0].text));
         QCOMPARE(other.comm->commPort(), 1);
         QVERIFY(other.comm->portOpen());
 
@@ -246,9 +250,9 @@ private Q_SLOTS:
         for (int i = 0; i < 28; i += 3)
             blocks.chkBlocks[i]->setChecked(true);
         const QList<QAbstractButton *> buttons = {
-            w.cmdInterroga, tag.cmdInventory, tag.cmdSysInfo, tag.cmdStampa1, blocks.cmdStampa2,
-            blocks.cmdReadBlocks, blocks.cmdWriteBlocks, blocks.cmdSelAll, blocks.cmdUnselAll,
-            blocks.cmdClearFlds, blocks.chkVerify};
+            w.cmdInterroga,     tag.cmdInventory,     tag.cmdSysInfo,        tag.cmdStampa1,
+            blocks.cmdStampa2,  blocks.cmdReadBlocks, blocks.cmdWriteBlocks, blocks.cmdSelAll,
+            blocks.cmdUnselAll, blocks.cmdClearFlds,  blocks.chkVerify};
         int deepest = 0;
         QObject::connect(&r.printer, &PtyPrinter::bytesReceived, &r.printer,
                          [&] { deepest = qMax(deepest, w.link().waitDepth()); });
@@ -272,7 +276,8 @@ private Q_SLOTS:
             // storm goes on inside whatever it waits for.
             const int pick = random.bounded(int(buttons.size()) + 3);
             if (pick < buttons.size()) {
-                QMetaObject::invokeMethod(buttons[pick], &QAbstractButton::click, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(buttons[pick], &QAbstractButton::click,
+                                          Qt::QueuedConnection);
             } else if (pick == buttons.size()) {
                 w.TabStrip->setCurrentIndex(random.bounded(2));
             } else if (pick == buttons.size() + 1) {

@@ -19,7 +19,8 @@ private Q_SLOTS:
         QTRY_COMPARE(r.printer.model().transcript.size(), 20);
         const QStringList &t = r.printer.model().transcript;
         QVERIFY(t.first().startsWith("?00&"));
-        QCOMPARE(t[3], QStringLiteral("?52&   riga  720 colonna  150 (tipo 20, 7, 12): \"INVENTORY\""));
+        QCOMPARE(t[3],
+                 QStringLiteral("?52&   riga  720 colonna  150 (tipo 20, 7, 12): \"INVENTORY\""));
         QCOMPARE(t[17], QStringLiteral("?52&   riga  532 colonna  150 (tipo 20, 7, 11): "
                                        "\" 224   4   1   80   42   60   123   18  \""));
         QVERIFY(t.last().startsWith("?81&0"));

@@ -7,7 +7,6 @@
 #include <QTest>
 #include <QTimer>
 
-
 // The real QSerialPort over a pseudo-terminal, the simulated printer on the other side.
 class tst_E2eLink : public QObject
 {
@@ -31,7 +30,8 @@ private Q_SLOTS:
     void simulatorProgram()
     {
         QProcess sim;
-        sim.start(qEnvironmentVariable("V4400_SIM"), {"--delay", "20", "--chunk", "4", "--chunk-gap", "5"});
+        sim.start(qEnvironmentVariable("V4400_SIM"),
+                  {"--delay", "20", "--chunk", "4", "--chunk-gap", "5"});
         QVERIFY(sim.waitForStarted());
         QVERIFY(sim.waitForReadyRead(5000));
         const QString path = QString::fromLocal8Bit(sim.readLine()).trimmed();
@@ -53,7 +53,8 @@ private Q_SLOTS:
         QVERIFY(!r.start(QStringLiteral("/dev/v4400-no-such-device")));
         QCOMPARE(r.messages.shown.size(), 1);
         const QString text = r.messages.shown[0].text;
-        QVERIFY2(text.contains("/dev/v4400-no-such-device: dispositivo inesistente"), qPrintable(text));
+        QVERIFY2(text.contains("/dev/v4400-no-such-device: dispositivo inesistente"),
+                 qPrintable(text));
         QVERIFY2(text.contains(r.settings.fileName()), qPrintable(text));
     }
 

@@ -31,7 +31,8 @@ void FakeSerialControl::deliver(const QByteArray &bytes)
 void FakeSerialControl::loseDevice()
 {
     engine.cancelPending();
-    deviceLost({SerialError::DeviceLost, currentDevice() + QStringLiteral(": dispositivo scollegato")});
+    deviceLost(
+        {SerialError::DeviceLost, currentDevice() + QStringLiteral(": dispositivo scollegato")});
 }
 
 QString FakeSerialControl::settings() const

@@ -26,7 +26,7 @@ public:
     // Called on every write, as it happens.
     std::function<void(const QByteArray &bytes)> onWrite;
 
-    SerialError openError;   // every opening fails with this while set
+    SerialError openError;                   // every opening fails with this while set
     QHash<int, SerialError> portOpenErrors;  // opening these port numbers fails
     SerialError lineError;   // applying line settings to the open port fails with this
     SerialError writeError;  // every write fails with this while set

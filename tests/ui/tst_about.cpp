@@ -25,7 +25,7 @@ QPoint bareFramePoint(QGroupBox *frame)
     return frame->childAt(p) ? QPoint(-1, -1) : p;
 }
 
-} // namespace
+}  // namespace
 
 class tst_About : public QObject
 {

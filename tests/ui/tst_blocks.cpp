@@ -14,7 +14,7 @@ QByteArray blockReply(const QByteArray &data, char status = 0)
     return QByteArray("\0\0\0", 3) + status + data + "cc";
 }
 
-} // namespace
+}  // namespace
 
 class tst_Blocks : public QObject
 {
@@ -85,11 +85,11 @@ private Q_SLOTS:
             if (command == "?R2&23,3,1")
                 return {{5, blockReply("EFGH", 0x0F)}};  // not read: skipped silently
             if (command == "?R2&23,4,1")
-                return {};                                // no answer
+                return {};  // no answer
             if (command == "?R2&23,5,1")
-                return {{5, blockReply("IJK")}};          // nine characters
+                return {{5, blockReply("IJK")}};  // nine characters
             if (command == "?R2&23,6,1")
-                return {{500, blockReply("LATE")}};       // after the pause, and the next
+                return {{500, blockReply("LATE")}};  // after the pause, and the next
             if (command == "?R2&23,7,1")
                 return {{5, blockReply("MNOP")}};
             return {};
@@ -148,9 +148,9 @@ private Q_SLOTS:
         page.txtBlocks[6]->setText(QString::fromUtf8("è ù"));
         select(page, {1, 2, 7, 28});
         page.cmdWriteBlocks->click();
-        QCOMPARE(h.comm.writes, (QList<QByteArray>{"?R2&24,0,1,    \r\n", "?R2&24,1,1,  AB\r\n",
-                                                   "?R2&24,6,1, \xE8 \xF9\r\n",
-                                                   "?R2&24,27,1,1234\r\n"}));
+        QCOMPARE(h.comm.writes,
+                 (QList<QByteArray>{"?R2&24,0,1,    \r\n", "?R2&24,1,1,  AB\r\n",
+                                    "?R2&24,6,1, \xE8 \xF9\r\n", "?R2&24,27,1,1234\r\n"}));
         for (int i = 1; i < h.comm.writeTimesMs.size(); ++i)
             QVERIFY(h.comm.writeTimesMs[i] - h.comm.writeTimesMs[i - 1] >= 100);
         QCOMPARE(h.messages.texts(), QStringList{"Scrittura terminata"});

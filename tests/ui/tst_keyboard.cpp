@@ -118,7 +118,7 @@ void checkAccessKeysDistinct(QWidget *window)
     }
 }
 
-} // namespace
+}  // namespace
 
 class tst_Keyboard : public QObject
 {
@@ -131,13 +131,12 @@ private Q_SLOTS:
         Harness h;
         QVERIFY(h.start());
         QVERIFY(activate(&h.window));
-        const QStringList top = {"txtModello", "txtRelease", "cmdInterroga", "cmdEsci",
-                                 "TabStrip"};
+        const QStringList top = {"txtModello", "txtRelease", "cmdInterroga", "cmdEsci", "TabStrip"};
 
-        const QStringList page1 = top + QStringList{"txtDataSets", "txtDSFId",   "txtMemSize",
-                                                    "txtTrType",   "txtAFI",     "txtIcRef",
-                                                    "txtUId",      "cmdInventory", "cmdSysInfo",
-                                                    "cmdStampa1"};
+        const QStringList page1 =
+            top + QStringList{"txtDataSets", "txtDSFId",  "txtMemSize", "txtTrType",
+                              "txtAFI",      "txtIcRef",  "txtUId",     "cmdInventory",
+                              "cmdSysInfo",  "cmdStampa1"};
         QCOMPARE(tabChain(h.window.txtModello), page1);
         QStringList backwards = page1;
         std::reverse(backwards.begin() + 1, backwards.end());
@@ -146,9 +145,15 @@ private Q_SLOTS:
         h.window.TabStrip->setCurrentIndex(1);
         QStringList page2 = top;
         for (int i = 0; i < 28; ++i)
-            page2 << QStringLiteral("chkBlocks(%1)").arg(i) << QStringLiteral("txtBlocks(%1)").arg(i);
-        page2 << "cmdWriteBlocks" << "cmdReadBlocks" << "cmdStampa2" << "cmdSelAll"
-              << "cmdUnselAll" << "cmdClearFlds" << "chkVerify";
+            page2 << QStringLiteral("chkBlocks(%1)").arg(i)
+                  << QStringLiteral("txtBlocks(%1)").arg(i);
+        page2 << "cmdWriteBlocks"
+              << "cmdReadBlocks"
+              << "cmdStampa2"
+              << "cmdSelAll"
+              << "cmdUnselAll"
+              << "cmdClearFlds"
+              << "chkVerify";
         QCOMPARE(tabChain(h.window.txtModello), page2);
 
         // The tab strip changes page with the arrow keys.

@@ -36,14 +36,15 @@ private Q_SLOTS:
             captions << page.cmdStampa1->text() + QString::number(h.window.globals.PrintingFlag);
         };
         page.cmdStampa1->click();
-        QCOMPARE(h.comm.writes, crlf({"?00&", "?81&1", "?52&20,720,10,7,12;Comando:",
-                                      "?52&20,720,150,7,12;INVENTORY", "?52&20,682,10,7,11;AFI:",
-                                      "?52&20,682,150,7,11; 0", "?52&20,657,10,7,11;UID:",
-                                      "?52&20,657,150,7,11; 224   4  ", "?14&1", "?81&0"}));
+        QCOMPARE(
+            h.comm.writes,
+            crlf({"?00&", "?81&1", "?52&20,720,10,7,12;Comando:", "?52&20,720,150,7,12;INVENTORY",
+                  "?52&20,682,10,7,11;AFI:", "?52&20,682,150,7,11; 0",
+                  "?52&20,657,10,7,11;UID:", "?52&20,657,150,7,11; 224   4  ", "?14&1", "?81&0"}));
         const QList<qint64> &t = h.comm.writeTimesMs;
         QVERIFY(t[6] - t[5] >= 200);  // a pause after each printed field
         QVERIFY(t[8] - t[7] >= 200);
-        QVERIFY(t[5] - t[0] < 150);   // and none before
+        QVERIFY(t[5] - t[0] < 150);  // and none before
         QCOMPARE(captions, QStringList(10, "Stampa in corso...-1"));
         QCOMPARE(page.cmdStampa1->text(), QStringLiteral("Stampa"));
         QCOMPARE(h.window.globals.PrintingFlag, 0);
@@ -61,10 +62,11 @@ private Q_SLOTS:
         // Only the UID: the command line, then the UID at 682, one pause.
         page.txtUId->setText(" 1  ");
         page.cmdStampa1->click();
-        QCOMPARE(h.comm.commands(), (QStringList{"?00&", "?81&1", "?52&20,720,10,7,12;Comando:",
-                                                 "?52&20,720,150,7,12;nessuna lettura",
-                                                 "?52&20,682,10,7,11;UID:",
-                                                 "?52&20,682,150,7,11; 1  ", "?14&1", "?81&0"}));
+        QCOMPARE(
+            h.comm.commands(),
+            (QStringList{"?00&", "?81&1",
+                         "?52&20,720,10,7,12;Comando:", "?52&20,720,150,7,12;nessuna lettura",
+                         "?52&20,682,10,7,11;UID:", "?52&20,682,150,7,11; 1  ", "?14&1", "?81&0"}));
 
         // All seven, blanks and placeholders included, with an empty command caption: 20 commands.
         h.comm.writes.clear();
@@ -209,10 +211,10 @@ private Q_SLOTS:
             captions << page.cmdStampa2->text() + QString::number(h.window.globals.PrintingFlag);
         };
         page.cmdStampa2->click();
-        QCOMPARE(h.comm.writes, crlf({"?00&", "?81&1", "?52&00,474,764,18,11;BELMUTH",
-                                      "?52&00,538,763,17,11;Vireo 4400 TAG - RF", "?09&2", "?10&1",
-                                      "?11&2", "?13&2", "?52&31,480,37,14,116;ABCDEF", "?14&1",
-                                      "?81&0"}));
+        QCOMPARE(h.comm.writes,
+                 crlf({"?00&", "?81&1", "?52&00,474,764,18,11;BELMUTH",
+                       "?52&00,538,763,17,11;Vireo 4400 TAG - RF", "?09&2", "?10&1", "?11&2",
+                       "?13&2", "?52&31,480,37,14,116;ABCDEF", "?14&1", "?81&0"}));
         QCOMPARE(captions, QStringList(11, "STAMPA...-1"));
         QCOMPARE(page.cmdStampa2->text(), QStringLiteral("STAMPA"));
         QCOMPARE(h.window.globals.PrintingFlag, 0);

@@ -166,7 +166,8 @@ private Q_SLOTS:
 
         h.window.cmdInterroga->click();
         QCOMPARE(h.messages.shown.size(), 2);
-        QVERIFY2(h.messages.shown[1].text.contains("non è aperta"), qPrintable(h.messages.shown[1].text));
+        QVERIFY2(h.messages.shown[1].text.contains("non è aperta"),
+                 qPrintable(h.messages.shown[1].text));
         QCOMPARE(h.comm.writes.size(), 1);
     }
 
@@ -186,7 +187,8 @@ private Q_SLOTS:
     }
 };
 
-const QString tst_PrinterQuery::kNoAnswer = QStringLiteral("ATTENZIONE! La stampante non risponde.");
+const QString tst_PrinterQuery::kNoAnswer =
+    QStringLiteral("ATTENZIONE! La stampante non risponde.");
 
 QTEST_MAIN(tst_PrinterQuery)
 #include "tst_printerquery.moc"

@@ -55,7 +55,7 @@ QStringList panels(const frmMain &w)
 const Values kDefaults = {{"CommPort", "1"}, {"BaudRate", "9600"}, {"Parity", "N"},
                           {"DataBit", "8"},  {"StopBit", "1"},     {"Handshaking", "0"}};
 
-} // namespace
+}  // namespace
 
 class tst_Properties : public QObject
 {
@@ -132,11 +132,11 @@ private Q_SLOTS:
     void opensWithTheLiveSettings_data()
     {
         QTest::addColumn<QByteArray>("file");
-        QTest::addColumn<QString>("live");  // set on the control after start-up, when given
+        QTest::addColumn<QString>("live");       // set on the control after start-up, when given
         QTest::addColumn<QStringList>("shown");  // port, speed, data bits, parity, stop bits
         QTest::addColumn<int>("flow");
-        QTest::newRow("9600,n,8,1") << QByteArray() << QString()
-                                    << QStringList{"Com1", "9600", "8", "Nessuna", "1"} << 0;
+        QTest::newRow("9600,n,8,1")
+            << QByteArray() << QString() << QStringList{"Com1", "9600", "8", "Nessuna", "1"} << 0;
         QTest::newRow("57600,e,7,2")
             << QByteArray("[Properties]\nCommPort=3\nBaudRate=57600\nParity=E\nDataBit=7\n"
                           "StopBit=2\nHandshaking=2\n")
@@ -346,16 +346,25 @@ private Q_SLOTS:
         QTest::addColumn<QString>("list");  // objectName of the list left empty
         QTest::addColumn<QString>("why");   // in the failure's description
         QTest::addColumn<QString>("pick");
-        QTest::newRow("speed 300") << QByteArray("[Properties]\nBaudRate=300\n") << QString() << -1
-                                   << "cboSpeed" << "velocità \"\" non ammessa" << "9600";
-        QTest::newRow("stop bits 1.5") << QByteArray("[Properties]\nStopBit=1.5\n") << QString()
-                                       << -1 << "cboStopBits" << "bit di stop \"\"" << "1";
-        QTest::newRow("upper-case parity letter") << QByteArray() << "9600,N,8,1" << -1
-                                                  << "cboParity" << "manca la parità" << "Nessuna";
+        QTest::newRow("speed 300")
+            << QByteArray("[Properties]\nBaudRate=300\n") << QString() << -1 << "cboSpeed"
+            << "velocità \"\" non ammessa"
+            << "9600";
+        QTest::newRow("stop bits 1.5")
+            << QByteArray("[Properties]\nStopBit=1.5\n") << QString() << -1 << "cboStopBits"
+            << "bit di stop \"\""
+            << "1";
+        QTest::newRow("upper-case parity letter")
+            << QByteArray() << "9600,N,8,1" << -1 << "cboParity"
+            << "manca la parità"
+            << "Nessuna";
         QTest::newRow("port 7") << QByteArray("[Properties]\nCommPort=7\n") << QString() << -1
-                                << "cboPort" << "nessuna porta scelta" << "Com1";
+                                << "cboPort"
+                                << "nessuna porta scelta"
+                                << "Com1";
         QTest::newRow("flow mode 9") << QByteArray() << QString() << 9 << "optFlow"
-                                     << "nessun controllo di flusso scelto" << "Xon/Xoff";
+                                     << "nessun controllo di flusso scelto"
+                                     << "Xon/Xoff";
     }
     void valuesNoListHolds()
     {

@@ -89,9 +89,10 @@ private Q_SLOTS:
                 const QString latin1Model = QString::fromLatin1(model.bytes);
                 const QByteArray releaseSeen =
                     release.totals.contains(8) ? release.bytes.left(8) : release.bytes;
-                QCOMPARE(h.window.txtModello->text(), length ? queryFieldText(latin1Model) : "before");
+                QCOMPARE(h.window.txtModello->text(),
+                         length ? queryFieldText(latin1Model) : "before");
                 QCOMPARE(h.window.txtRelease->text(),
-                         length == 0  ? QStringLiteral("before")
+                         length == 0   ? QStringLiteral("before")
                          : length < 40 ? queryFieldText(QString::fromLatin1(releaseSeen))
                                        : QString());
                 QCOMPARE(h.messages.shown.size(), (length == 0 || length == 40) ? 1 : 0);
@@ -127,8 +128,9 @@ private Q_SLOTS:
                 // The wait ends the moment exactly the expected length has arrived.
                 if (reply.totals.contains(expected)) {
                     const QString received = QString::fromLatin1(reply.bytes.left(expected));
-                    const tagcodec::TagInfo info = inventory ? tagcodec::decodeInventory(received)
-                                                             : tagcodec::decodeSystemInformation(received);
+                    const tagcodec::TagInfo info =
+                        inventory ? tagcodec::decodeInventory(received)
+                                  : tagcodec::decodeSystemInformation(received);
                     QCOMPARE(page.txtUId->text(), info.uid);
                     QCOMPARE(page.txtDSFId->text(), info.dsfid);
                     QCOMPARE(page.lblComando->text(), info.command);
@@ -137,7 +139,8 @@ private Q_SLOTS:
                     for (QLineEdit *f : page.fields())
                         QCOMPARE(f->text(), QStringLiteral("before"));
                     QCOMPARE(page.lblComando->text(), QStringLiteral("before"));
-                    QCOMPARE(h.messages.texts(), QStringList{"ATTENZIONE! Nessuna risposta dal TAG"});
+                    QCOMPARE(h.messages.texts(),
+                             QStringList{"ATTENZIONE! Nessuna risposta dal TAG"});
                 }
             }
         }
@@ -153,9 +156,11 @@ private Q_SLOTS:
             for (bool whole : {true, false}) {
                 Reply reply = randomReply(length, whole);
                 if (length == 10 && whole)
-                    reply.bytes[3] = 0, reply.pieces[0].bytes[3] = 0;  // make sure a read one is among them
+                    reply.bytes[3] = 0,
+                    reply.pieces[0].bytes[3] = 0;  // make sure a read one is among them
                 h.comm.script = [&](const QByteArray &c) {
-                    return trickle(h.comm, c.startsWith("?R2&23,") ? reply.pieces : QList<Emission>{});
+                    return trickle(h.comm,
+                                   c.startsWith("?R2&23,") ? reply.pieces : QList<Emission>{});
                 };
                 page.txtBlocks[6]->setText("old");
                 h.messages.shown.clear();
@@ -163,8 +168,9 @@ private Q_SLOTS:
                 settle();
                 if (length == 10) {
                     const QString received = QString::fromLatin1(reply.bytes);
-                    QCOMPARE(page.txtBlocks[6]->text(),
-                             reply.bytes[3] == 0 ? tagcodec::blockFieldText(received) : QStringLiteral("old"));
+                    QCOMPARE(page.txtBlocks[6]->text(), reply.bytes[3] == 0
+                                                            ? tagcodec::blockFieldText(received)
+                                                            : QStringLiteral("old"));
                     QVERIFY(h.messages.shown.isEmpty());
                 } else {
                     QCOMPARE(page.txtBlocks[6]->text(), QStringLiteral("old"));

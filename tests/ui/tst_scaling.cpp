@@ -142,7 +142,7 @@ bool laidOut(QWidget *window)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 class tst_Scaling : public QObject
 {

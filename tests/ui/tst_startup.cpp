@@ -77,8 +77,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<QStringList>("mentions");
-        QTest::newRow("CommPort not a number") << QByteArray("[Properties]\nCommPort=abc\n")
-                                               << QStringList{"\"CommPort\"", "\"abc\"", "non è un numero"};
+        QTest::newRow("CommPort not a number")
+            << QByteArray("[Properties]\nCommPort=abc\n")
+            << QStringList{"\"CommPort\"", "\"abc\"", "non è un numero"};
         QTest::newRow("CommPort empty") << QByteArray("[Properties]\nCommPort=\n")
                                         << QStringList{"\"CommPort\"", "\"\"", "non è un numero"};
         QTest::newRow("CommPort overflow") << QByteArray("[Properties]\nCommPort=99999\n")
@@ -91,10 +92,11 @@ private Q_SLOTS:
                                        << QStringList{"\"BaudRate\"", "\"fast\"", "Errore 3:"};
         QTest::newRow("Parity X") << QByteArray("[Properties]\nParity=X\n")
                                   << QStringList{"\"Parity\"", "\"X\"", "Errore 3:"};
-        QTest::newRow("StopBit empty") << QByteArray("[Properties]\nStopBit=\n")
-                                       << QStringList{"\"StopBit\"", "Errore 3:"};
+        QTest::newRow("StopBit empty")
+            << QByteArray("[Properties]\nStopBit=\n") << QStringList{"\"StopBit\"", "Errore 3:"};
         QTest::newRow("line that is no setting")
-            << QByteArray("[Properties]\nCommPort=2\n[Ports]\nCom1=/dev/ttyUSB0\nCom2 /dev/ttyUSB1\n")
+            << QByteArray(
+                   "[Properties]\nCommPort=2\n[Ports]\nCom1=/dev/ttyUSB0\nCom2 /dev/ttyUSB1\n")
             << QStringList{"riga 5: «Com2 /dev/ttyUSB1»", "non viene riscritto"};
         QTest::newRow("group without its bracket")
             << QByteArray("; ports\n[Properties\nCommPort=2\n")
@@ -120,8 +122,9 @@ private Q_SLOTS:
     void portThatCannotOpenEndsStartup()
     {
         Harness h;
-        h.comm.openError = {SerialError::PermissionDenied,
-                            "/dev/fake0: accesso negato (l'utente deve far parte del gruppo dialout)"};
+        h.comm.openError = {
+            SerialError::PermissionDenied,
+            "/dev/fake0: accesso negato (l'utente deve far parte del gruppo dialout)"};
         QVERIFY(!h.window.load());
         QCOMPARE(h.messages.shown.size(), 1);
         const QString text = h.messages.shown[0].text;

@@ -31,7 +31,7 @@ QStringList shown(const TagInfoPage &page)
     return out << page.lblComando->text();
 }
 
-} // namespace
+}  // namespace
 
 class tst_TagInfo : public QObject
 {
@@ -70,9 +70,9 @@ private Q_SLOTS:
         TagInfoPage &page = *h.window.tagPage;
         page.cmdSysInfo->click();
         QCOMPARE(h.comm.commands(), (QStringList{"?R1&2,1", "?R2&2B,0"}));
-        QCOMPARE(shown(page), (QStringList{" **", " 0", " 27  3", " **", " 0", " 1",
-                                           " 224   4   1   0   0   0   0   0  ",
-                                           "GET SYSTEM INFORMATION"}));
+        QCOMPARE(shown(page),
+                 (QStringList{" **", " 0", " 27  3", " **", " 0", " 1",
+                              " 224   4   1   0   0   0   0   0  ", "GET SYSTEM INFORMATION"}));
         page.cmdInventory->click();
         QCOMPARE(shown(page), (QStringList{" 5", " 7", " **", " 6", " **", " **",
                                            " 1   2   3   4   5   6   7   8  ", "INVENTORY"}));
@@ -91,7 +91,8 @@ private Q_SLOTS:
         h.window.tagPage->cmdInventory->click();
         QVERIFY(h.messages.shown.isEmpty());
         QCOMPARE(h.window.tagPage->lblComando->text(), QStringLiteral("INVENTORY"));
-        QCOMPARE(h.window.tagPage->txtUId->text(), QStringLiteral(" 224   4   1   0   0   0   0   0  "));
+        QCOMPARE(h.window.tagPage->txtUId->text(),
+                 QStringLiteral(" 224   4   1   0   0   0   0   0  "));
     }
 
     // The length must be exact when a check is made: 10 then 6 characters overshoot, 15 are
@@ -100,10 +101,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<bool>("inventory");
         QTest::addColumn<QList<Emission>>("answer");
-        QTest::newRow("10 + 6") << true << QList<Emission>{{5, kInventoryReply.left(10)}, {40, "123456"}};
+        QTest::newRow("10 + 6") << true
+                                << QList<Emission>{{5, kInventoryReply.left(10)}, {40, "123456"}};
         QTest::newRow("15") << true << QList<Emission>{{5, kInventoryReply + "x"}};
         QTest::newRow("silence") << true << QList<Emission>{};
-        QTest::newRow("14 for system information") << false << QList<Emission>{{5, kInventoryReply}};
+        QTest::newRow("14 for system information")
+            << false << QList<Emission>{{5, kInventoryReply}};
     }
     void wrongLengthsFail()
     {
@@ -137,7 +140,8 @@ private Q_SLOTS:
         QVERIFY(h.messages.shown.isEmpty());
         h.window.globals.PrintingFlag = 0;
 
-        // Before the printer answered a query: a message, the focus to the query button, no traffic.
+        // Before the printer answered a query: a message, the focus to the query button, no
+        // traffic.
         h.window.txtModello->clear();
         QApplication::setActiveWindow(&h.window);
         for (QPushButton *b : {page.cmdInventory, page.cmdSysInfo}) {

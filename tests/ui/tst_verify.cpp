@@ -101,7 +101,8 @@ private Q_SLOTS:
         start(h);
         TagInfoPage &page = *h.window.tagPage;
         page.cmdSysInfo->click();
-        QCOMPARE(page.txtUId->toolTip(), QStringLiteral("E0 04 01 50 2A 3C 7B 12\nProduttore: NXP Semiconductors"));
+        QCOMPARE(page.txtUId->toolTip(),
+                 QStringLiteral("E0 04 01 50 2A 3C 7B 12\nProduttore: NXP Semiconductors"));
         QCOMPARE(page.txtMemSize->toolTip(), QString::fromUtf8("28 blocchi × 4 byte = 112 byte"));
         QCOMPARE(page.txtAFI->toolTip(), QStringLiteral("0x00"));
         QCOMPARE(page.txtIcRef->toolTip(), QStringLiteral("0x01"));

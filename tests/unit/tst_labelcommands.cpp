@@ -14,12 +14,18 @@ private Q_SLOTS:
         QTest::addColumn<int>("n2");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("command");
-        QTest::newRow("caption") << 20 << 720 << "Comando:" << "?52&20,720,10,7,12;Comando:";
-        QTest::newRow("empty text ends with ;") << 20 << 720 << "" << "?52&20,720,10,7,12;";
-        QTest::newRow("separators pass unchanged") << 20 << 682 << ";a,b&c;" << "?52&20,682,10,7,12;;a,b&c;";
-        QTest::newRow("blanks kept") << 20 << 657 << "  x  " << "?52&20,657,10,7,12;  x  ";
-        QTest::newRow("N1 two digits") << 0 << 474 << "BELMUTH" << "?52&00,474,10,7,12;BELMUTH";
-        QTest::newRow("N1 31") << 31 << 480 << "AB" << "?52&31,480,10,7,12;AB";
+        QTest::newRow("caption") << 20 << 720 << "Comando:"
+                                 << "?52&20,720,10,7,12;Comando:";
+        QTest::newRow("empty text ends with ;") << 20 << 720 << ""
+                                                << "?52&20,720,10,7,12;";
+        QTest::newRow("separators pass unchanged") << 20 << 682 << ";a,b&c;"
+                                                   << "?52&20,682,10,7,12;;a,b&c;";
+        QTest::newRow("blanks kept") << 20 << 657 << "  x  "
+                                     << "?52&20,657,10,7,12;  x  ";
+        QTest::newRow("N1 two digits") << 0 << 474 << "BELMUTH"
+                                       << "?52&00,474,10,7,12;BELMUTH";
+        QTest::newRow("N1 31") << 31 << 480 << "AB"
+                               << "?52&31,480,10,7,12;AB";
     }
     void textCommandForms()
     {
@@ -48,10 +54,10 @@ private Q_SLOTS:
     void blockLabelCommands()
     {
         const QStringList label = blockLabel("AB", "CDEF");
-        QCOMPARE(label, (QStringList{"?00&", "?81&1", "?52&00,474,764,18,11;BELMUTH",
-                                     "?52&00,538,763,17,11;Vireo 4400 TAG - RF", "?09&2", "?10&1",
-                                     "?11&2", "?13&2", "?52&31,480,37,14,116;ABCDEF", "?14&1",
-                                     "?81&0"}));
+        QCOMPARE(label,
+                 (QStringList{"?00&", "?81&1", "?52&00,474,764,18,11;BELMUTH",
+                              "?52&00,538,763,17,11;Vireo 4400 TAG - RF", "?09&2", "?10&1", "?11&2",
+                              "?13&2", "?52&31,480,37,14,116;ABCDEF", "?14&1", "?81&0"}));
         QCOMPARE(blockLabel("", "ABCD")[8], QStringLiteral("?52&31,480,37,14,116;ABCD"));
         QCOMPARE(blockLabel("  ", "")[8], QStringLiteral("?52&31,480,37,14,116;  "));
     }

@@ -10,14 +10,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("readBack");
-        QTest::newRow("defaults") << "9600,N,8,1" << "9600,n,8,1";
-        QTest::newRow("lower-case parity") << "9600,n,8,1" << "9600,n,8,1";
-        QTest::newRow("even, 7, 2") << "57600,E,7,2" << "57600,e,7,2";
-        QTest::newRow("odd") << "19200,O,7,2" << "19200,o,7,2";
-        QTest::newRow("mark, 1.5") << "1200,m,8,1.5" << "1200,m,8,1.5";
-        QTest::newRow("space") << "2400,S,8,1" << "2400,s,8,1";
-        QTest::newRow("blanks around fields") << " 4800 ,N, 8 ,1" << "4800,n,8,1";
-        QTest::newRow("115200") << "115200,N,8,1" << "115200,n,8,1";
+        QTest::newRow("defaults") << "9600,N,8,1"
+                                  << "9600,n,8,1";
+        QTest::newRow("lower-case parity") << "9600,n,8,1"
+                                           << "9600,n,8,1";
+        QTest::newRow("even, 7, 2") << "57600,E,7,2"
+                                    << "57600,e,7,2";
+        QTest::newRow("odd") << "19200,O,7,2"
+                             << "19200,o,7,2";
+        QTest::newRow("mark, 1.5") << "1200,m,8,1.5"
+                                   << "1200,m,8,1.5";
+        QTest::newRow("space") << "2400,S,8,1"
+                               << "2400,s,8,1";
+        QTest::newRow("blanks around fields") << " 4800 ,N, 8 ,1"
+                                              << "4800,n,8,1";
+        QTest::newRow("115200") << "115200,N,8,1"
+                                << "115200,n,8,1";
     }
     void accepted()
     {
@@ -55,7 +63,8 @@ private Q_SLOTS:
         const SerialError e = LineSettings::parse(text, &line);
         QCOMPARE(e.number, int(SerialError::InvalidSettings));
         QCOMPARE(e.field, field);
-        QVERIFY2(e.description.contains(QLatin1Char('"') + text + QLatin1Char('"')), qPrintable(e.description));
+        QVERIFY2(e.description.contains(QLatin1Char('"') + text + QLatin1Char('"')),
+                 qPrintable(e.description));
         QVERIFY2(e.description.contains(mentions), qPrintable(e.description));
         QCOMPARE(line.baudRate, 1234);  // untouched on refusal
     }

@@ -13,7 +13,7 @@ QString entry(const QStringList &list, int index)
                      : list.value(index, QStringLiteral("<out of range>"));
 }
 
-} // namespace
+}  // namespace
 
 class tst_PropertySelection : public QObject
 {
@@ -26,25 +26,89 @@ private Q_SLOTS:
         QTest::addColumn<QString>("parity");
         QTest::addColumn<QString>("dataBits");
         QTest::addColumn<QString>("stopBits");
-        QTest::newRow("defaults") << "9600,n,8,1" << "9600" << "Nessuna" << "8" << "1";
-        QTest::newRow("57600 even 7 2") << "57600,e,7,2" << "57600" << "Pari" << "7" << "2";
-        QTest::newRow("odd") << "19200,o,7,2" << "19200" << "Dispari" << "7" << "2";
-        QTest::newRow("mark") << "1200,m,8,1" << "1200" << "Mark" << "8" << "1";
-        QTest::newRow("space") << "2400,s,8,2" << "2400" << "Space" << "8" << "2";
+        QTest::newRow("defaults") << "9600,n,8,1"
+                                  << "9600"
+                                  << "Nessuna"
+                                  << "8"
+                                  << "1";
+        QTest::newRow("57600 even 7 2") << "57600,e,7,2"
+                                        << "57600"
+                                        << "Pari"
+                                        << "7"
+                                        << "2";
+        QTest::newRow("odd") << "19200,o,7,2"
+                             << "19200"
+                             << "Dispari"
+                             << "7"
+                             << "2";
+        QTest::newRow("mark") << "1200,m,8,1"
+                              << "1200"
+                              << "Mark"
+                              << "8"
+                              << "1";
+        QTest::newRow("space") << "2400,s,8,2"
+                               << "2400"
+                               << "Space"
+                               << "8"
+                               << "2";
         // Only the lower-case letter the serial control reads back selects a parity.
-        QTest::newRow("upper-case parity") << "9600,N,8,1" << "9600" << "<none>" << "8" << "1";
-        QTest::newRow("other letter") << "9600,x,8,1" << "9600" << "<none>" << "8" << "1";
+        QTest::newRow("upper-case parity") << "9600,N,8,1"
+                                           << "9600"
+                                           << "<none>"
+                                           << "8"
+                                           << "1";
+        QTest::newRow("other letter") << "9600,x,8,1"
+                                      << "9600"
+                                      << "<none>"
+                                      << "8"
+                                      << "1";
         // Values no list holds select nothing in that list only.
-        QTest::newRow("speed 300") << "300,n,8,1" << "<none>" << "Nessuna" << "8" << "1";
-        QTest::newRow("speed 115200") << "115200,n,8,1" << "<none>" << "Nessuna" << "8" << "1";
-        QTest::newRow("stop bits 1.5") << "9600,n,8,1.5" << "9600" << "Nessuna" << "8" << "<none>";
-        QTest::newRow("data bits 5") << "4800,m,5,2" << "4800" << "Mark" << "<none>" << "2";
+        QTest::newRow("speed 300") << "300,n,8,1"
+                                   << "<none>"
+                                   << "Nessuna"
+                                   << "8"
+                                   << "1";
+        QTest::newRow("speed 115200") << "115200,n,8,1"
+                                      << "<none>"
+                                      << "Nessuna"
+                                      << "8"
+                                      << "1";
+        QTest::newRow("stop bits 1.5") << "9600,n,8,1.5"
+                                       << "9600"
+                                       << "Nessuna"
+                                       << "8"
+                                       << "<none>";
+        QTest::newRow("data bits 5") << "4800,m,5,2"
+                                     << "4800"
+                                     << "Mark"
+                                     << "<none>"
+                                     << "2";
         // Fields are found by their distance from the end: an empty parity field shifts the speed.
-        QTest::newRow("empty parity") << "9600,,8,1" << "<none>" << "<none>" << "8" << "1";
-        QTest::newRow("empty") << "" << "<none>" << "<none>" << "<none>" << "<none>";
-        QTest::newRow("one character") << "1" << "<none>" << "<none>" << "<none>" << "1";
-        QTest::newRow("dot only") << "1.5" << "<none>" << "<none>" << "<none>" << "<none>";
-        QTest::newRow("commas") << ",,,," << "<none>" << "<none>" << "<none>" << "<none>";
+        QTest::newRow("empty parity") << "9600,,8,1"
+                                      << "<none>"
+                                      << "<none>"
+                                      << "8"
+                                      << "1";
+        QTest::newRow("empty") << ""
+                               << "<none>"
+                               << "<none>"
+                               << "<none>"
+                               << "<none>";
+        QTest::newRow("one character") << "1"
+                                       << "<none>"
+                                       << "<none>"
+                                       << "<none>"
+                                       << "1";
+        QTest::newRow("dot only") << "1.5"
+                                  << "<none>"
+                                  << "<none>"
+                                  << "<none>"
+                                  << "<none>";
+        QTest::newRow("commas") << ",,,,"
+                                << "<none>"
+                                << "<none>"
+                                << "<none>"
+                                << "<none>";
     }
     void lineFields()
     {
@@ -104,14 +168,22 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("letter");
-        QTest::newRow("Pari") << "Pari" << "E";
-        QTest::newRow("Dispari") << "Dispari" << "O";
-        QTest::newRow("Nessuna") << "Nessuna" << "N";
-        QTest::newRow("Mark") << "Mark" << "M";
-        QTest::newRow("Space") << "Space" << "S";
-        QTest::newRow("any case") << "nESSUNA" << "N";
-        QTest::newRow("no selection") << "" << "";
-        QTest::newRow("not an entry") << "Nessuno" << "";
+        QTest::newRow("Pari") << "Pari"
+                              << "E";
+        QTest::newRow("Dispari") << "Dispari"
+                                 << "O";
+        QTest::newRow("Nessuna") << "Nessuna"
+                                 << "N";
+        QTest::newRow("Mark") << "Mark"
+                              << "M";
+        QTest::newRow("Space") << "Space"
+                               << "S";
+        QTest::newRow("any case") << "nESSUNA"
+                                  << "N";
+        QTest::newRow("no selection") << ""
+                                      << "";
+        QTest::newRow("not an entry") << "Nessuno"
+                                      << "";
     }
     void parityLetter()
     {
@@ -132,11 +204,16 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("entry");
         QTest::addColumn<QString>("value");
-        QTest::newRow("Com1") << "Com1" << "1";
-        QTest::newRow("Com3") << "Com3" << "3";
-        QTest::newRow("Com4") << "Com4" << "4";
-        QTest::newRow("no selection") << "" << "";
-        QTest::newRow("no digit") << "Com" << "";
+        QTest::newRow("Com1") << "Com1"
+                              << "1";
+        QTest::newRow("Com3") << "Com3"
+                              << "3";
+        QTest::newRow("Com4") << "Com4"
+                              << "4";
+        QTest::newRow("no selection") << ""
+                                      << "";
+        QTest::newRow("no digit") << "Com"
+                                  << "";
     }
     void commPortValue()
     {

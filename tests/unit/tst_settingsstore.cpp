@@ -29,7 +29,8 @@ private Q_SLOTS:
             QVERIFY(store.write("Parity", "O"));
         }
         const QByteArray file = dir.readFile();
-        QVERIFY2(file.contains("[Properties]\nBaudRate=19200\nCommPort=3\nParity=O\n"), file.constData());
+        QVERIFY2(file.contains("[Properties]\nBaudRate=19200\nCommPort=3\nParity=O\n"),
+                 file.constData());
         SettingsStore again;
         QCOMPARE(again.read("CommPort", "1"), QStringLiteral("3"));
         QCOMPARE(again.read("BaudRate", "9600"), QStringLiteral("19200"));

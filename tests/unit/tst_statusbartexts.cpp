@@ -13,19 +13,24 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected");
         QTest::newRow("defaults") << 1 << "9600,n,8,1"
                                   << QStringList{"Porta Seriale:  COM1", "Baudrate:  9600",
-                                                 "Parità:  NESSUNA", "Bit DATI:  8", "Bit STOP:  1"};
-        QTest::newRow("lower-case e") << 2 << "1200,e,7,2"
-                                      << QStringList{"Porta Seriale:  COM2", "Baudrate:  1200",
-                                                     "Parità:  PARI", "Bit DATI:  7", "Bit STOP:  2"};
-        QTest::newRow("five-digit speed, odd") << 4 << "57600,o,8,1"
-                                               << QStringList{"Porta Seriale:  COM4", "Baudrate:  57600",
-                                                              "Parità:  DISPARI", "Bit DATI:  8", "Bit STOP:  1"};
-        QTest::newRow("stop bits 1.5 show their first character") << 3 << "9600,m,8,1.5"
-                                               << QStringList{"Porta Seriale:  COM3", "Baudrate:  9600",
-                                                              "Parità:  MARK", "Bit DATI:  8", "Bit STOP:  1"};
-        QTest::newRow("port 12, space") << 12 << "19200,S,8,2"
-                                        << QStringList{"Porta Seriale:  COM12", "Baudrate:  19200",
-                                                       "Parità:  SPACE", "Bit DATI:  8", "Bit STOP:  2"};
+                                                 "Parità:  NESSUNA", "Bit DATI:  8",
+                                                 "Bit STOP:  1"};
+        QTest::newRow("lower-case e")
+            << 2 << "1200,e,7,2"
+            << QStringList{"Porta Seriale:  COM2", "Baudrate:  1200", "Parità:  PARI",
+                           "Bit DATI:  7", "Bit STOP:  2"};
+        QTest::newRow("five-digit speed, odd")
+            << 4 << "57600,o,8,1"
+            << QStringList{"Porta Seriale:  COM4", "Baudrate:  57600", "Parità:  DISPARI",
+                           "Bit DATI:  8", "Bit STOP:  1"};
+        QTest::newRow("stop bits 1.5 show their first character")
+            << 3 << "9600,m,8,1.5"
+            << QStringList{"Porta Seriale:  COM3", "Baudrate:  9600", "Parità:  MARK",
+                           "Bit DATI:  8", "Bit STOP:  1"};
+        QTest::newRow("port 12, space")
+            << 12 << "19200,S,8,2"
+            << QStringList{"Porta Seriale:  COM12", "Baudrate:  19200", "Parità:  SPACE",
+                           "Bit DATI:  8", "Bit STOP:  2"};
     }
     void texts()
     {

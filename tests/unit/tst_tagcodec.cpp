@@ -16,7 +16,7 @@ QString reply(std::initializer_list<int> codes)
     return s;
 }
 
-} // namespace
+}  // namespace
 
 class tst_TagCodec : public QObject
 {
@@ -75,15 +75,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reply");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QString>("field");
-        QTest::newRow("AB then blanks") << reply({0, 0, 0, 0, 65, 66, 32, 32, 1, 2}) << true << "AB";
-        QTest::newRow("blanks then AB") << reply({0, 0, 0, 0, 32, 32, 65, 66, 1, 2}) << true << "AB";
-        QTest::newRow("blank inside kept") << reply({0, 0, 0, 0, 65, 32, 66, 32, 1, 2}) << true << "A B";
+        QTest::newRow("AB then blanks")
+            << reply({0, 0, 0, 0, 65, 66, 32, 32, 1, 2}) << true << "AB";
+        QTest::newRow("blanks then AB")
+            << reply({0, 0, 0, 0, 32, 32, 65, 66, 1, 2}) << true << "AB";
+        QTest::newRow("blank inside kept")
+            << reply({0, 0, 0, 0, 65, 32, 66, 32, 1, 2}) << true << "A B";
         QTest::newRow("four zero bytes") << reply({0, 0, 0, 0, 0, 0, 0, 0, 1, 2}) << true << "";
-        QTest::newRow("zero ends the text") << reply({0, 0, 0, 0, 65, 0, 66, 67, 1, 2}) << true << "A";
-        QTest::newRow("Latin-1 bytes") << reply({0, 0, 0, 0, 0xE8, 0xFF, 33, 126, 1, 2}) << true
-                                       << QString::fromUtf8("èÿ!~");
-        QTest::newRow("status not 0") << reply({0, 0, 0, 15, 65, 66, 67, 68, 1, 2}) << false << "ABCD";
-        QTest::newRow("nine characters") << reply({0, 0, 0, 0, 65, 66, 67, 68, 1}) << false << "ABCD";
+        QTest::newRow("zero ends the text")
+            << reply({0, 0, 0, 0, 65, 0, 66, 67, 1, 2}) << true << "A";
+        QTest::newRow("Latin-1 bytes")
+            << reply({0, 0, 0, 0, 0xE8, 0xFF, 33, 126, 1, 2}) << true << QString::fromUtf8("èÿ!~");
+        QTest::newRow("status not 0")
+            << reply({0, 0, 0, 15, 65, 66, 67, 68, 1, 2}) << false << "ABCD";
+        QTest::newRow("nine characters")
+            << reply({0, 0, 0, 0, 65, 66, 67, 68, 1}) << false << "ABCD";
     }
     void blockReplies()
     {

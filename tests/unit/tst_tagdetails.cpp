@@ -40,9 +40,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::newRow("28 x 4") << 27 << 3 << QString::fromUtf8("28 blocchi × 4 byte = 112 byte");
         QTest::newRow("1 x 1") << 0 << 0 << QString::fromUtf8("1 blocchi × 1 byte = 1 byte");
-        QTest::newRow("high bits of the size byte ignored") << 63 << 0xE3
-                                                           << QString::fromUtf8("64 blocchi × 4 byte = 256 byte");
-        QTest::newRow("256 x 32") << 255 << 0x1F << QString::fromUtf8("256 blocchi × 32 byte = 8192 byte");
+        QTest::newRow("high bits of the size byte ignored")
+            << 63 << 0xE3 << QString::fromUtf8("64 blocchi × 4 byte = 256 byte");
+        QTest::newRow("256 x 32") << 255 << 0x1F
+                                  << QString::fromUtf8("256 blocchi × 32 byte = 8192 byte");
     }
     void memorySizes()
     {
@@ -56,7 +57,8 @@ private Q_SLOTS:
     {
         QCOMPARE(hexByte(0), QStringLiteral("0x00"));
         QCOMPARE(hexByte(0xAB), QStringLiteral("0xAB"));
-        QCOMPARE(hexBytes(QByteArray("\xE0\x04\x01\0\0\0\0\0", 8)), QStringLiteral("E0 04 01 00 00 00 00 00"));
+        QCOMPARE(hexBytes(QByteArray("\xE0\x04\x01\0\0\0\0\0", 8)),
+                 QStringLiteral("E0 04 01 00 00 00 00 00"));
         QCOMPARE(uidManufacturer(QByteArray("\xE0\x07", 2)), QStringLiteral("Texas Instruments"));
         QCOMPARE(uidManufacturer(QByteArray("\x12\x07", 2)), QStringLiteral("sconosciuto"));
 
@@ -64,7 +66,8 @@ private Q_SLOTS:
         for (int c : {0, 0, 224, 4, 1, 0, 0, 0, 0, 0, 0x2A, 27, 3, 1, 0, 0})
             reply += QChar(c);
         const tagcodec::TagInfo t = tagcodec::decodeSystemInformation(reply);
-        QCOMPARE(t.uidTip, QStringLiteral("E0 04 01 00 00 00 00 00\nProduttore: NXP Semiconductors"));
+        QCOMPARE(t.uidTip,
+                 QStringLiteral("E0 04 01 00 00 00 00 00\nProduttore: NXP Semiconductors"));
         QCOMPARE(t.afiTip, QStringLiteral("0x2A"));
         QCOMPARE(t.memSizeTip, QString::fromUtf8("28 blocchi × 4 byte = 112 byte"));
         QCOMPARE(t.icRefTip, QStringLiteral("0x01"));

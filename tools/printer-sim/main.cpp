@@ -33,7 +33,7 @@ QSet<int> blockList(const QStringList &values)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char *argv[])
 {
@@ -46,18 +46,29 @@ int main(int argc, char *argv[])
         "Simulated label printer with an ISO 15693 tag in its field. Prints the device path to "
         "connect to on its first line, then one line for every label command it receives."));
     parser.addHelpOption();
-    const QCommandLineOption device({"device", "d"}, "Use this serial device instead of a new pseudo-terminal.", "path");
-    const QCommandLineOption link({"link", "l"}, "Also make this symbolic link to the device (removed on exit).", "path");
+    const QCommandLineOption device(
+        {"device", "d"}, "Use this serial device instead of a new pseudo-terminal.", "path");
+    const QCommandLineOption link(
+        {"link", "l"}, "Also make this symbolic link to the device (removed on exit).", "path");
     const QCommandLineOption silent("silent", "Answer nothing at all (no printer).");
     const QCommandLineOption delay("delay", "Answer this many milliseconds late.", "ms", "0");
-    const QCommandLineOption chunk("chunk", "Send answers in pieces of this many bytes.", "bytes", "0");
+    const QCommandLineOption chunk("chunk", "Send answers in pieces of this many bytes.", "bytes",
+                                   "0");
     const QCommandLineOption chunkGap("chunk-gap", "Milliseconds between pieces.", "ms", "20");
-    const QCommandLineOption wrongLength("wrong-length", "Make every answer this many bytes longer (or shorter, if negative).", "n", "0");
+    const QCommandLineOption wrongLength(
+        "wrong-length", "Make every answer this many bytes longer (or shorter, if negative).", "n",
+        "0");
     const QCommandLineOption noTag("no-tag", "No tag in the field: tag requests get no answer.");
-    const QCommandLineOption unreadable("unreadable-block", "Reading these blocks (1 to 28, comma separated) answers with a wrong length.", "blocks");
-    const QCommandLineOption badStatus("error-block", "Reading these blocks (1 to 28) answers with status 0x0F.", "blocks");
-    const QCommandLineOption ignoreWrite("ignore-write", "Writes to these blocks (1 to 28) are acknowledged but not stored.", "blocks");
-    const QCommandLineOption corruptWrite("corrupt-write", "Writes to these blocks (1 to 28) store an altered first byte.", "blocks");
+    const QCommandLineOption unreadable(
+        "unreadable-block",
+        "Reading these blocks (1 to 28, comma separated) answers with a wrong length.", "blocks");
+    const QCommandLineOption badStatus(
+        "error-block", "Reading these blocks (1 to 28) answers with status 0x0F.", "blocks");
+    const QCommandLineOption ignoreWrite(
+        "ignore-write", "Writes to these blocks (1 to 28) are acknowledged but not stored.",
+        "blocks");
+    const QCommandLineOption corruptWrite(
+        "corrupt-write", "Writes to these blocks (1 to 28) store an altered first byte.", "blocks");
     const QCommandLineOption verbose({"verbose", "v"}, "Also print every command received.");
     parser.addOptions({device, link, silent, delay, chunk, chunkGap, wrongLength, noTag, unreadable,
                        badStatus, ignoreWrite, corruptWrite, verbose});
@@ -79,9 +90,7 @@ int main(int argc, char *argv[])
         model.behaviour.blockStatus.insert(block, 0x0F);
     model.behaviour.ignoredWrites = blockList(parser.values(ignoreWrite));
     model.behaviour.corruptedWrites = blockList(parser.values(corruptWrite));
-    model.onTranscript = [&out](const QString &line) {
-        out << "etichetta: " << line << Qt::endl;
-    };
+    model.onTranscript = [&out](const QString &line) { out << "etichetta: " << line << Qt::endl; };
     if (parser.isSet(verbose)) {
         model.onCommand = [&out](const QByteArray &command) {
             out << "comando: " << QString::fromLatin1(command) << Qt::endl;

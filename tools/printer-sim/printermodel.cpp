@@ -30,7 +30,7 @@ bool parseNumber(const QByteArray &text, int *out)
     return ok && !text.isEmpty() && text.at(0) >= '0' && text.at(0) <= '9';
 }
 
-} // namespace
+}  // namespace
 
 SimTag::SimTag()
 {
@@ -46,9 +46,9 @@ QList<Emission> PrinterModel::feed(const QByteArray &bytes)
         qsizetype from = 0;
         // The four data bytes of a block write may be any bytes, CR and LF included.
         if (m_pending.startsWith(printer::kWriteBlockPrefix)) {
-            const qsizetype comma = m_pending.indexOf(',', qsizetype(sizeof printer::kWriteBlockPrefix) - 1);
-            if (comma >= 0 && m_pending.size() >= comma + 3 &&
-                m_pending.mid(comma, 3) == ",1,")
+            const qsizetype comma =
+                m_pending.indexOf(',', qsizetype(sizeof printer::kWriteBlockPrefix) - 1);
+            if (comma >= 0 && m_pending.size() >= comma + 3 && m_pending.mid(comma, 3) == ",1,")
                 from = comma + 3 + printer::kBlockSize;
         }
         const qsizetype end = m_pending.indexOf("\r\n", from);
@@ -110,7 +110,8 @@ QByteArray PrinterModel::reply(const QByteArray &command)
         return r + crc(r);
     }
     if (command.startsWith(printer::kReadBlockPrefix)) {
-        const QList<QByteArray> args = command.mid(int(sizeof printer::kReadBlockPrefix) - 1).split(',');
+        const QList<QByteArray> args =
+            command.mid(int(sizeof printer::kReadBlockPrefix) - 1).split(',');
         int block = -1;
         if (args.size() != 2 || !parseNumber(args[0], &block))
             return {};
@@ -180,7 +181,8 @@ QString PrinterModel::describeLabelCommand(const QByteArray &command)
         return QStringLiteral("?81&0  fine");
     if (command.startsWith(printer::kLabelText)) {
         const qsizetype semicolon = text.indexOf(QLatin1Char(';'));
-        const QStringList n = text.mid(4, semicolon < 0 ? -1 : semicolon - 4).split(QLatin1Char(','));
+        const QStringList n =
+            text.mid(4, semicolon < 0 ? -1 : semicolon - 4).split(QLatin1Char(','));
         if (semicolon < 0 || n.size() != 5)
             return QStringLiteral("?52&   testo malformato: %1").arg(text);
         return QStringLiteral("?52&   riga %1 colonna %2 (tipo %3, %4, %5): \"%6\"")

@@ -2,9 +2,9 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QSet>
-#include <QMap>
 #include <QStringList>
 
 #include <array>
@@ -40,16 +40,16 @@ struct SimTag
 // How the printer misbehaves, for trying the program's failure paths.
 struct SimBehaviour
 {
-    bool silent = false;       // answers nothing at all
-    int delayMs = 0;           // before the first byte of every answer
-    int chunkSize = 0;         // > 0: answers arrive in pieces of this many bytes ...
-    int chunkGapMs = 0;        // ... this far apart
-    int lengthDelta = 0;       // every answer this many bytes longer (> 0) or shorter (< 0)
-    QByteArray preambleAnswer; // what the RF preamble answers (nothing, as a rule)
-    QSet<int> unreadableBlocks;    // read answers of the wrong length
-    QMap<int, quint8> blockStatus; // read answers with this non-zero status
-    QSet<int> ignoredWrites;       // writes acknowledged but not stored
-    QSet<int> corruptedWrites;     // writes stored with the first byte altered
+    bool silent = false;            // answers nothing at all
+    int delayMs = 0;                // before the first byte of every answer
+    int chunkSize = 0;              // > 0: answers arrive in pieces of this many bytes ...
+    int chunkGapMs = 0;             // ... this far apart
+    int lengthDelta = 0;            // every answer this many bytes longer (> 0) or shorter (< 0)
+    QByteArray preambleAnswer;      // what the RF preamble answers (nothing, as a rule)
+    QSet<int> unreadableBlocks;     // read answers of the wrong length
+    QMap<int, quint8> blockStatus;  // read answers with this non-zero status
+    QSet<int> ignoredWrites;        // writes acknowledged but not stored
+    QSet<int> corruptedWrites;      // writes stored with the first byte altered
 };
 
 class PrinterModel

@@ -14,7 +14,8 @@ namespace {
 
 QString systemError(const char *what)
 {
-    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
+    return QStringLiteral("%1: %2").arg(QLatin1String(what),
+                                        QString::fromLocal8Bit(std::strerror(errno)));
 }
 
 void makeRaw(int fd)
@@ -26,7 +27,7 @@ void makeRaw(int fd)
     }
 }
 
-} // namespace
+}  // namespace
 
 PtyPrinter::PtyPrinter(QObject *parent) : QObject(parent)
 {
@@ -88,8 +89,8 @@ QString PtyPrinter::programLineSettings() const
     if (m_peerFd < 0 || ::tcgetattr(m_peerFd, &t) != 0)
         return {};
     static const std::pair<speed_t, int> speeds[] = {
-        {B110, 110},     {B300, 300},     {B600, 600},     {B1200, 1200},
-        {B2400, 2400},   {B4800, 4800},   {B9600, 9600},   {B19200, 19200},
+        {B110, 110},     {B300, 300},     {B600, 600},      {B1200, 1200},
+        {B2400, 2400},   {B4800, 4800},   {B9600, 9600},    {B19200, 19200},
         {B38400, 38400}, {B57600, 57600}, {B115200, 115200}};
     int speed = 0;
     for (const auto &[code, baud] : speeds)

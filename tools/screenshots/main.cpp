@@ -7,17 +7,17 @@
 #include "tag/taginfopage.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QScreen>
-#include <QToolTip>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabBar>
 #include <QTest>
+#include <QToolTip>
 
 namespace {
 
@@ -40,12 +40,14 @@ void saveScreen(QWidget *window, const QString &dir, const QString &name)
     QTest::qWait(300);
     const QRect area = window->frameGeometry();
     const QString path = QDir(dir).filePath(name + QLatin1String(".png"));
-    if (!QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height()).save(path))
+    if (!QGuiApplication::primaryScreen()
+             ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+             .save(path))
         qFatal("cannot write %s", qPrintable(path));
     qInfo("%s", qPrintable(path));
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char *argv[])
 {
@@ -100,8 +102,8 @@ int main(int argc, char *argv[])
     blocks.txtBlocks[9]->setText(QStringLiteral("9876"));
     blocks.chkVerify->setChecked(true);
     blocks.cmdWriteBlocks->click();
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("V4400 TAG RF"), h.messages.shown.last().text,
-                    QMessageBox::Ok, &h.window);
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("V4400 TAG RF"),
+                    h.messages.shown.last().text, QMessageBox::Ok, &h.window);
     box.show();
     saveScreen(&h.window, dir, QStringLiteral("verify-failed"));
     return 0;
