@@ -5,8 +5,8 @@
 // asserted.
 
 #include "app/frmmain.h"
-#include "app/messages.h"
 #include "app/startup.h"
+#include "common/messages.h"
 #include "link/printercommands.h"
 #include "link/printerlink.h"
 #include "link/qserialportcontrol.h"
@@ -73,7 +73,7 @@ class NullMessages : public MessageSink
 public:
     int count = 0;
     QString last;
-    void show(const QString &text, int) override
+    void show(const QString &text, MessageStyle) override
     {
         ++count;
         last = text;
@@ -187,7 +187,7 @@ int main(int argc, char *argv[])
     SettingsStore store;
     NullMessages messages;
     {
-        QSerialPortControl comm(store);
+        QSerialPortControl comm(store.portResolver());
         PrinterLink link(comm, messages);
         if (SerialError e = comm.setPortOpen(true); e.failed())
             qFatal("%s", qPrintable(e.text()));
@@ -252,7 +252,7 @@ int main(int argc, char *argv[])
 
     // Whole operations through the main window, minus the pauses and limits they must spend.
     {
-        QSerialPortControl comm(store);
+        QSerialPortControl comm(store.portResolver());
         frmMain window(comm, store, messages);
         window.setEndProgram([] {});
         if (!window.load())

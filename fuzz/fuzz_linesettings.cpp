@@ -1,7 +1,7 @@
 // The line settings text and the status bar built from it: any text, no failure; what is
 // accepted reads back in a form that parses to the same settings.
 #include "app/statusbartexts.h"
-#include "settings/linesettings.h"
+#include "link/linesettings.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/frmsplash.h"
-#include "app/globvar.h"
+#include "common/globvar.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
 

@@ -1,6 +1,6 @@
 #include "app/frmsplash.h"
 
-#include "settings/settingsstore.h"
+#include "common/application.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -103,7 +103,7 @@ QString frmSplash::versionLine()
 void frmSplash::load()
 {
     lblVersion->setText(versionLine());
-    lblProductName->setText(SettingsStore::kApplication);
+    lblProductName->setText(applicationTitle());
     if (m_mainWindow) {
         adjustSize();
         move(m_mainWindow->frameGeometry().center() - rect().center());

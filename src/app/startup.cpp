@@ -2,7 +2,7 @@
 
 #include "app/appicon.h"
 #include "app/frmmain.h"
-#include "app/messages.h"
+#include "app/messagebox.h"
 #include "link/qserialportcontrol.h"
 #include "settings/settingsstore.h"
 
@@ -37,7 +37,7 @@ int runProgram(QApplication &app, const std::function<void(QWidget &)> &shown)
     QApplication::setWindowIcon(applicationIcon());
     SettingsStore store;
     MessageBoxSink messages;
-    QSerialPortControl comm(store);
+    QSerialPortControl comm(store.portResolver());
     frmMain window(comm, store, messages);
     if (!window.load())
         return 1;

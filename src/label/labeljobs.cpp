@@ -1,9 +1,9 @@
 #include "label/labeljobs.h"
 
-#include "app/globvar.h"
-#include "app/messages.h"
+#include "common/globvar.h"
+#include "common/messages.h"
+#include "common/operationcontext.h"
 #include "label/labelcommands.h"
-#include "link/operationcontext.h"
 #include "link/printercommands.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"

@@ -1,6 +1,6 @@
 #include "link/printerlink.h"
 
-#include "app/messages.h"
+#include "common/messages.h"
 #include "link/deadlinenotifier.h"
 #include "link/replytext.h"
 #include "link/serialcontrol.h"

@@ -1,6 +1,6 @@
 #include "link/printerquery.h"
 
-#include "app/messages.h"
+#include "common/messages.h"
 #include "link/printercommands.h"
 #include "link/printerlink.h"
 #include "link/replytext.h"

@@ -1,7 +1,5 @@
 #include "link/qserialportcontrol.h"
 
-#include "settings/settingsstore.h"
-
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
@@ -43,8 +41,8 @@ QSerialPort::FlowControl toFlowControl(int mode)
 
 }  // namespace
 
-QSerialPortControl::QSerialPortControl(const SettingsStore &store, QObject *parent)
-    : SerialControl(parent), m_store(store)
+QSerialPortControl::QSerialPortControl(PortResolver resolver, QObject *parent)
+    : SerialControl(parent), m_resolver(std::move(resolver))
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialControl::received);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QSerialPortControl::onError);
@@ -57,7 +55,7 @@ QSerialPortControl::~QSerialPortControl()
 
 QString QSerialPortControl::deviceName(int port) const
 {
-    const QString configured = m_store.portDevice(port);
+    const QString configured = m_resolver ? m_resolver(port) : QString();
     if (!configured.isEmpty())
         return configured;
 #ifdef Q_OS_WIN

@@ -4,15 +4,18 @@
 
 #include <QSerialPort>
 
-class SettingsStore;
+#include <functional>
 
-// The serial control on a real port. Port number N is the device named by key ComN of group
-// "Ports" in the settings file, else /dev/ttyS(N-1) (COMN on Windows).
+// The serial control on a real port. Port number N is the device the resolver names for it (the
+// settings file can map numbers to devices), else /dev/ttyS(N-1) (COMN on Windows).
 class QSerialPortControl : public SerialControl
 {
     Q_OBJECT
 public:
-    explicit QSerialPortControl(const SettingsStore &store, QObject *parent = nullptr);
+    // The device configured for a port number; empty when none is.
+    using PortResolver = std::function<QString(int port)>;
+
+    explicit QSerialPortControl(PortResolver resolver = {}, QObject *parent = nullptr);
     ~QSerialPortControl() override;
 
     QByteArray input() override;
@@ -29,6 +32,6 @@ private:
     void onError(QSerialPort::SerialPortError error);
     SerialError openFailure(const QString &device) const;
 
-    const SettingsStore &m_store;
+    PortResolver m_resolver;
     QSerialPort m_port;
 };

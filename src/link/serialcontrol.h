@@ -1,7 +1,7 @@
 #pragma once
 
+#include "link/linesettings.h"
 #include "link/serialerror.h"
-#include "settings/linesettings.h"
 
 #include <QByteArray>
 #include <QObject>

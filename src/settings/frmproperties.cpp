@@ -1,8 +1,8 @@
 #include "settings/frmproperties.h"
 
-#include "app/designsize.h"
-#include "app/messages.h"
-#include "app/named.h"
+#include "common/designsize.h"
+#include "common/messages.h"
+#include "common/named.h"
 #include "link/serialcontrol.h"
 #include "settings/propertyselection.h"
 #include "settings/settingsstore.h"

@@ -1,9 +1,9 @@
 #include "settings/settingsstore.h"
 
+#include "common/application.h"
+
 #include <QFile>
 #include <QStringList>
-
-const QString SettingsStore::kApplication = QStringLiteral("V4400 TAG RF");
 
 namespace {
 
@@ -18,7 +18,7 @@ QString asText(const QVariant &value)
 }  // namespace
 
 SettingsStore::SettingsStore()
-    : m_settings(QSettings::NativeFormat, QSettings::UserScope, kApplication)
+    : m_settings(QSettings::NativeFormat, QSettings::UserScope, applicationTitle())
 {
     // QSettings reads a group only when it is first asked for; read them all now, so that a
     // damaged file is known from the start.
@@ -69,7 +69,7 @@ bool SettingsStore::write(const QList<std::pair<QString, QString>> &values)
     // A handle of its own for every write: QSettings keeps its first error for good, and each
     // write must report its own outcome (the operator may have fixed the folder's permissions).
     // All the values go in one rewrite of the file.
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, kApplication);
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, applicationTitle());
     // Parse every group first, including what was edited on disk since: QSettings rewrites the
     // file without the lines it cannot read. It parses a file once per process, hence the latch.
     settings.allKeys();

@@ -4,14 +4,14 @@
 #include <QSettings>
 #include <QString>
 
+#include <functional>
+
 // The per-user store of the six serial settings: group "Properties" of the application
 // "V4400 TAG RF" (on Linux the file "$XDG_CONFIG_HOME/V4400 TAG RF.conf"). Every value is text.
 // Group "Ports" maps port numbers to devices ("Com1=/dev/ttyUSB0"); the program only reads it.
 class SettingsStore
 {
 public:
-    static const QString kApplication;  // "V4400 TAG RF"
-
     SettingsStore();
 
     QString read(const QString &key, const QString &defaultValue) const;
@@ -25,6 +25,11 @@ public:
 
     // The device configured for a port number, empty when group "Ports" has no such key.
     QString portDevice(int port) const;
+    // portDevice() of this store, for the serial control.
+    std::function<QString(int)> portResolver() const
+    {
+        return [this](int port) { return portDevice(port); };
+    }
 
     // Reading's outcome: an error the file showed when it was read (all of it, at construction).
     QSettings::Status status() const { return m_settings.status(); }

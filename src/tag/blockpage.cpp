@@ -1,6 +1,6 @@
 #include "tag/blockpage.h"
 
-#include "app/designsize.h"
+#include "common/designsize.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #include "tag/taginfopage.h"
 
-#include "app/named.h"
+#include "common/named.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

@@ -1,8 +1,8 @@
 #include "tag/tagoperations.h"
 
-#include "app/globvar.h"
-#include "app/messages.h"
-#include "link/operationcontext.h"
+#include "common/globvar.h"
+#include "common/messages.h"
+#include "common/operationcontext.h"
 #include "link/printercommands.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
@@ -38,7 +38,7 @@ public:
         m_blocks.setWorkingRow(i);
         m_context.note(QStringLiteral("%1 blocco %2...").arg(m_verb).arg(i + 1));
     }
-    void message(const QString &text, int style)
+    void message(const QString &text, MessageStyle style)
     {
         QGuiApplication::restoreOverrideCursor();
         m_context.messages.show(text, style);

@@ -230,7 +230,7 @@ private Q_SLOTS:
         unreadable.settings.writeFile("[Properties]\nCommPort=1\n");
         QVERIFY(::chmod(QFile::encodeName(unreadable.settings.fileName()).constData(), 0) == 0);
         unreadable.store = std::make_unique<SettingsStore>();
-        unreadable.comm = std::make_unique<QSerialPortControl>(*unreadable.store);
+        unreadable.comm = std::make_unique<QSerialPortControl>(unreadable.store->portResolver());
         frmMain window(*unreadable.comm, *unreadable.store, unreadable.messages);
         QVERIFY(!window.load());
         QCOMPARE(unreadable.messages.shown.size(), 1);

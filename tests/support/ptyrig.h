@@ -38,7 +38,7 @@ struct PtyRig
         }
         settings.writeFile("[Ports]\nCom1=" + device.toUtf8() + "\n" + properties);
         store = std::make_unique<SettingsStore>();
-        comm = std::make_unique<QSerialPortControl>(*store);
+        comm = std::make_unique<QSerialPortControl>(store->portResolver());
         window = std::make_unique<frmMain>(*comm, *store, messages);
         window->setEndProgram([this] { ++ended; });
         if (!window->load())

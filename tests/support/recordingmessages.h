@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/messages.h"
+#include "common/messages.h"
 
 #include <QList>
 #include <QString>
@@ -20,7 +20,7 @@ public:
     // Runs while a message is "on screen", before it is acknowledged.
     std::function<void(const Message &)> onShow;
 
-    void show(const QString &text, int style) override
+    void show(const QString &text, MessageStyle style) override
     {
         shown.append({text, style});
         if (onShow)

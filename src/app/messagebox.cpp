@@ -1,18 +1,18 @@
-#include "app/messages.h"
+#include "app/messagebox.h"
 
-#include "settings/settingsstore.h"
+#include "common/application.h"
 
 #include <QMessageBox>
 
-void MessageBoxSink::show(const QString &text, int style)
+void MessageBoxSink::show(const QString &text, MessageStyle style)
 {
     QMessageBox::Icon icon = QMessageBox::Critical;
     switch (style) {
     case kStyleInformation: icon = QMessageBox::Information; break;
     case kStyleWarning:
     case kStyleErrorInformation: icon = QMessageBox::Warning; break;
-    default: break;
+    case kStyleError: break;
     }
-    QMessageBox box(icon, SettingsStore::kApplication, text, QMessageBox::Ok, m_parent);
+    QMessageBox box(icon, applicationTitle(), text, QMessageBox::Ok, m_parent);
     box.exec();
 }

@@ -1,4 +1,4 @@
-#include "settings/linesettings.h"
+#include "link/linesettings.h"
 
 #include <QStringList>
 

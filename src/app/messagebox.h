@@ -1,0 +1,17 @@
+#pragma once
+
+#include "common/messages.h"
+
+class QWidget;
+
+// A modal message box titled "V4400 TAG RF" with a single OK button.
+class MessageBoxSink : public MessageSink
+{
+public:
+    explicit MessageBoxSink(QWidget *parent = nullptr) : m_parent(parent) {}
+    void setParent(QWidget *parent) { m_parent = parent; }
+    void show(const QString &text, MessageStyle style) override;
+
+private:
+    QWidget *m_parent;
+};

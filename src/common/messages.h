@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Message styles: the icon an operator sees.
+enum MessageStyle
+{
+    kStyleError = 16,
+    kStyleWarning = 48,
+    kStyleInformation = 64,
+    kStyleErrorInformation = 80,  // a per-item failure after which the work goes on
+};
+
+// Every message to the operator goes through here, so that the program shows a message box and
+// tests record the message instead of blocking on a modal box.
+class MessageSink
+{
+public:
+    virtual ~MessageSink() = default;
+    // Returns once the operator has acknowledged the message.
+    virtual void show(const QString &text, MessageStyle style) = 0;
+};
