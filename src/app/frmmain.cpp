@@ -9,6 +9,7 @@
 #include "label/labeljobs.h"
 #include "link/serialcontrol.h"
 #include "settings/frmproperties.h"
+#include "settings/serialsettings.h"
 #include "settings/settingsstore.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
@@ -26,37 +27,6 @@
 #include <QStatusBar>
 #include <QTabBar>
 #include <QVBoxLayout>
-
-namespace {
-
-// Stored numbers are converted as a whole, blanks around them allowed; anything else is refused
-// with the reason.
-bool toInteger(const QString &text, qint64 min, qint64 max, qint64 *value, QString *why)
-{
-    bool ok = false;
-    const qint64 v = text.trimmed().toLongLong(&ok);
-    if (!ok) {
-        *why = QStringLiteral("Errore 13: non è un numero intero");
-        return false;
-    }
-    if (v < min || v > max) {
-        *why = QStringLiteral("Errore 6: numero fuori dall'intervallo ammesso (%1 ... %2)")
-                   .arg(min)
-                   .arg(max);
-        return false;
-    }
-    *value = v;
-    return true;
-}
-
-QString keyValue(const QString &key, const QString &value)
-{
-    return QStringLiteral("Chiave \"%1\" del gruppo [Properties] = \"%2\"").arg(key, value);
-}
-
-const char *const kLineKeys[] = {"BaudRate", "Parity", "DataBit", "StopBit"};
-
-}  // namespace
 
 frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &messages, QWidget *parent)
     : QMainWindow(parent), m_comm(comm), m_store(store), m_messages(messages),
@@ -221,44 +191,10 @@ bool frmMain::load()
                 .arg(line.isEmpty() ? QString() : QStringLiteral(" (") + line + QLatin1Char(')')));
     }
 
-    // 1. Port number.
-    const QString commPort = m_store.read(QStringLiteral("CommPort"), QStringLiteral("1"));
-    qint64 port = 0;
-    QString why;
-    if (!toInteger(commPort, -32768, 32767, &port, &why))
-        return startupFailure(keyValue(QStringLiteral("CommPort"), commPort) + QLatin1String(": ") +
-                              why + QLatin1Char('.'));
-    if (SerialError e = m_comm.setCommPort(int(port)); e.failed())
-        return startupFailure(keyValue(QStringLiteral("CommPort"), commPort) +
-                              QLatin1String(":\n") + e.text());
-
-    // 2. The four line parameters, as text.
-    QStringList line;
-    const QString defaults[] = {QStringLiteral("9600"), QStringLiteral("N"), QStringLiteral("8"),
-                                QStringLiteral("1")};
-    for (int i = 0; i < 4; ++i)
-        line << m_store.read(QLatin1String(kLineKeys[i]), defaults[i]);
-
-    // 3. Flow control.
-    const QString handshaking = m_store.read(QStringLiteral("Handshaking"), QStringLiteral("0"));
-    qint64 mode = 0;
-    if (!toInteger(handshaking, INT32_MIN, INT32_MAX, &mode, &why))
-        return startupFailure(keyValue(QStringLiteral("Handshaking"), handshaking) +
-                              QLatin1String(": ") + why + QLatin1Char('.'));
-    if (SerialError e = m_comm.setHandshaking(int(mode)); e.failed())
-        return startupFailure(keyValue(QStringLiteral("Handshaking"), handshaking) +
-                              QLatin1String(":\n") + e.text());
-
-    // 4. Line settings text.
-    if (SerialError e = m_comm.setSettings(line.join(QLatin1Char(','))); e.failed()) {
-        QString cause;
-        if (e.field >= 0 && e.field < 4)
-            cause = keyValue(QLatin1String(kLineKeys[e.field]), line[e.field]);
-        else
-            cause = QStringLiteral("Chiavi \"BaudRate\", \"Parity\", \"DataBit\", \"StopBit\" "
-                                   "del gruppo [Properties]");
-        return startupFailure(cause + QLatin1String(":\n") + e.text());
-    }
+    // 1 - 4. Port number, flow control, line settings.
+    QString cause;
+    if (!SerialSettings::read(m_store).applyTo(m_comm, &cause))
+        return startupFailure(cause);
 
     // 5 - 9.
     UpgradeStatusBar();

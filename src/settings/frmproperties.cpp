@@ -5,6 +5,8 @@
 #include "common/named.h"
 #include "link/serialcontrol.h"
 #include "settings/propertyselection.h"
+#include "settings/propertytransaction.h"
+#include "settings/serialsettings.h"
 #include "settings/settingsstore.h"
 
 #include <QButtonGroup>
@@ -27,23 +29,6 @@ QComboBox *dropDownList(const char *name, const char *accessibleName)
     list->setAccessibleName(QString::fromUtf8(accessibleName));
     return list;
 }
-
-// A failing step does not end OK: later steps still run, a later failure replaces an earlier
-// one, and the checkpoints ask whether any step has failed so far.
-class RememberedFailure
-{
-public:
-    void step(const SerialError &result)
-    {
-        if (result.failed())
-            m_error = result;
-    }
-    explicit operator bool() const { return m_error.failed(); }
-    const SerialError &error() const { return m_error; }
-
-private:
-    SerialError m_error;
-};
 
 }  // namespace
 
@@ -183,78 +168,34 @@ void frmProperties::showPortDevice()
 
 void frmProperties::onOkClicked()
 {
-    RememberedFailure failure;
-    const int previousPort = m_comm.commPort();
-    const int newPort = cboPort->currentIndex() + 1;  // 0 with no port chosen
-    bool closedHere = false;
-
-    if (newPort != previousPort) {
-        if (newPort < 1) {
-            failure.step({SerialError::InvalidPortNumber,
-                          QStringLiteral("nessuna porta scelta: scegliere una porta da Com1 a "
-                                         "Com4")});
-        } else {
-            if (m_comm.portOpen()) {
-                m_comm.setPortOpen(false);
-                closedHere = true;
-            }
-            failure.step(m_comm.setCommPort(newPort));
-        }
-        if (failure)
-            return failureExit(failure.error(), previousPort, closedHere);
-        if (closedHere)
-            failure.step(m_comm.setPortOpen(true));  // a failure here shows at the next checkpoint
-    }
-    // A lost device left the port closed: confirming the dialog is the way back to an open port.
-    bool openedHere = false;
-    if (!closedHere && !m_comm.portOpen()) {
-        openedHere = true;
-        failure.step(m_comm.setPortOpen(true));
-    }
-    const bool reopen = closedHere || openedHere;
-
-    const QString parity = properties::parityLetter(cboParity->currentText());
-    failure.step(m_comm.setSettings(properties::settingsText(
-        cboSpeed->currentText(), parity, cboDataBits->currentText(), cboStopBits->currentText())));
-    if (failure)
-        return failureExit(failure.error(), previousPort, reopen);
-
-    if (m_flow < 0)
-        failure.step({SerialError::InvalidHandshaking,
-                      QStringLiteral("nessun controllo di flusso scelto: scegliere Nessuno, "
-                                     "Xon/Xoff, RTS o Xon/RTS")});
-    else
-        failure.step(m_comm.setHandshaking(m_flow));
-    if (failure)
-        return failureExit(failure.error(), previousPort, reopen);
+    properties::Choice choice;
+    choice.port = cboPort->currentIndex() + 1;  // 0 with no port chosen
+    choice.settings = properties::settingsText(
+        cboSpeed->currentText(), properties::parityLetter(cboParity->currentText()),
+        cboDataBits->currentText(), cboStopBits->currentText());
+    choice.flow = m_flow;
+    const SerialError failure =
+        properties::applyChoice(m_comm, choice, [this](const SerialError &f) {
+            m_messages.show(f.description, kStyleWarning);
+        });
+    if (failure.failed())
+        return;  // the dialog stays open with the operator's choices
 
     store(m_comm.handshaking());
     emit settingsApplied();
     accept();
 }
 
-void frmProperties::failureExit(const SerialError &failure, int previousPort, bool reopen)
-{
-    m_messages.show(failure.description, kStyleWarning);
-    if (m_comm.commPort() != previousPort) {
-        // Already reopened on the new number, which can change only while the port is closed.
-        m_comm.setPortOpen(false);
-        m_comm.setCommPort(previousPort);
-    }
-    if (reopen)
-        m_comm.setPortOpen(true);
-}
-
 void frmProperties::store(int flowMode)
 {
-    const bool written = m_store.write({
-        {QStringLiteral("CommPort"), properties::commPortValue(cboPort->currentText())},
-        {QStringLiteral("BaudRate"), cboSpeed->currentText().trimmed()},
-        {QStringLiteral("Parity"), properties::parityLetter(cboParity->currentText())},
-        {QStringLiteral("DataBit"), cboDataBits->currentText().trimmed()},
-        {QStringLiteral("StopBit"), cboStopBits->currentText().trimmed()},
-        {QStringLiteral("Handshaking"), QString::number(flowMode)},
-    });
+    SerialSettings chosen;
+    chosen.commPort = properties::commPortValue(cboPort->currentText());
+    chosen.baudRate = cboSpeed->currentText().trimmed();
+    chosen.parity = properties::parityLetter(cboParity->currentText());
+    chosen.dataBit = cboDataBits->currentText().trimmed();
+    chosen.stopBit = cboStopBits->currentText().trimmed();
+    chosen.handshaking = QString::number(flowMode);
+    const bool written = chosen.write(m_store);
     const QSettings::Status failed = written ? QSettings::NoError : m_store.writeStatus();
     // The port already runs with the new settings; the operator must know they will not last.
     if (failed == QSettings::FormatError)

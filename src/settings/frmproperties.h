@@ -13,7 +13,6 @@ class QPushButton;
 class QRadioButton;
 class SerialControl;
 class SettingsStore;
-struct SerialError;
 
 // The serial settings dialog. It shows what the serial control holds now (not what is stored),
 // applies the operator's choices to the control on OK, stores all six values and has the main
@@ -57,7 +56,6 @@ private:
     void buildWindow();
     void showPortDevice();
     void onOkClicked();
-    void failureExit(const SerialError &failure, int previousPort, bool reopen);
     void store(int flowMode);
 
     SerialControl &m_comm;

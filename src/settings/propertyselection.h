@@ -46,7 +46,7 @@ QString parityLetter(const QString &entry);
 QString settingsText(const QString &speed, const QString &parityLetter, const QString &dataBits,
                      const QString &stopBits);
 
-// The "CommPort" value stored for a port entry: the digit that ends it ("Com3" gives "3"); empty
+// The CommPort value stored for a port entry: the digit that ends it ("Com3" gives "3"); empty
 // for an entry that does not end in a digit.
 QString commPortValue(const QString &portEntry);
 
