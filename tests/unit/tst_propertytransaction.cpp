@@ -35,9 +35,9 @@ private Q_SLOTS:
         QTest::newRow("another port that cannot open")
             << true << 2 << "4800,O,8,1" << 1 << QList<int>{2} << false
             << int(SerialError::DeviceMissing) << 1 << true << "4800,o,8,1" << 0 << 2;
-        QTest::newRow("no port chosen") << true << 0 << "9600,N,8,1" << 0 << QList<int>{} << false
-                                        << int(SerialError::InvalidPortNumber) << 1 << true
-                                        << "9600,n,8,1" << 0 << 1;
+        QTest::newRow("no port chosen")
+            << true << 0 << "9600,N,8,1" << 0 << QList<int>{} << false
+            << int(SerialError::InvalidPortNumber) << 1 << true << "9600,n,8,1" << 0 << 1;
         QTest::newRow("settings refused by the parser")
             << true << 1 << "9600,,8,1" << 0 << QList<int>{} << false
             << int(SerialError::InvalidSettings) << 1 << true << "9600,n,8,1" << 0 << 1;
@@ -79,9 +79,8 @@ private Q_SLOTS:
             comm.lineError = {SerialError::InvalidSettings, QStringLiteral("refused")};
 
         int told = 0;
-        const SerialError result = properties::applyChoice(
-            comm, {port, settings, flow},
-            [&](const SerialError &e) {
+        const SerialError result =
+            properties::applyChoice(comm, {port, settings, flow}, [&](const SerialError &e) {
                 QCOMPARE(e.number, failure);
                 QCOMPARE(told, 0);  // once
                 told = comm.commPort();

@@ -1,0 +1,151 @@
+#include "fakeserialcontrol.h"
+#include "link/printerlink.h"
+#include "recordingmessages.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+// The link on the fake serial control, without a window: waits that nest, the program ending,
+// a lost device, one operation at a time, and the serial control's own rules.
+class tst_PrinterLink : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void nestedWaitsEndInnermostFirst()
+    {
+        FakeSerialControl comm;
+        RecordingMessages messages;
+        PrinterLink link(comm, messages);
+        QVERIFY(comm.setPortOpen(true).ok());
+
+        // While the outer wait runs, a handler pauses; the outer reply is complete during that
+        // pause, and the outer wait ends as soon as the inner one has returned.
+        bool innerEnded = false;
+        int depthInside = 0;
+        QTimer::singleShot(20, &link, [&] {
+            depthInside = link.waitDepth() + 1;
+            QTimer::singleShot(10, &link, [&] { comm.deliver("12345"); });
+            innerEnded = link.Pause(0.2);
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(link.WaitForReply(5.0, 5));
+        QVERIFY(innerEnded);
+        QCOMPARE(depthInside, 2);
+        QCOMPARE(link.waitDepth(), 0);
+        QCOMPARE(link.ReceiveBuffer, QStringLiteral("12345"));
+        QVERIFY(clock.elapsed() >= 200);   // not before the inner pause
+        QVERIFY(clock.elapsed() < 4000);  // long before its own limit
+
+        // A reply that grows past the length never ends the wait early.
+        link.ReceiveBuffer.clear();
+        QTimer::singleShot(10, &link, [&] { comm.deliver("123456"); });
+        clock.restart();
+        QVERIFY(link.WaitForReply(0.3, 5));
+        QVERIFY(clock.elapsed() >= 300);
+        QCOMPARE(link.ReceiveBuffer.size(), 6);
+    }
+
+    void abandonEndsEveryWaitAndAllTraffic()
+    {
+        FakeSerialControl comm;
+        RecordingMessages messages;
+        PrinterLink link(comm, messages);
+        QVERIFY(comm.setPortOpen(true).ok());
+        QSignalSpy refused(&link, &PrinterLink::operationRefused);
+
+        bool inner = true;
+        QTimer::singleShot(10, &link, [&] {
+            QTimer::singleShot(10, &link, [&] { link.abandon(); });
+            inner = link.Pause(10.0);
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!link.WaitForReply(10.0, 14));
+        QVERIFY(!inner);
+        QVERIFY(clock.elapsed() < 5000);
+        QVERIFY(link.abandoned());
+        QVERIFY(!link.SendCommand(QStringLiteral("?54&10")));
+        QVERIFY(!link.Pause(0.01));
+        QVERIFY(!link.beginOperation());
+        QCOMPARE(refused.count(), 0);  // the program is ending: nothing to tell
+        QVERIFY(comm.writes.isEmpty());
+        QVERIFY(messages.shown.isEmpty());
+    }
+
+    void lostDeviceReportedOnce()
+    {
+        FakeSerialControl comm;
+        RecordingMessages messages;
+        PrinterLink link(comm, messages);
+        QVERIFY(comm.setPortOpen(true).ok());
+        QSignalSpy lost(&comm, &SerialControl::lost);
+
+        QTimer::singleShot(10, &link, [&] {
+            comm.loseDevice();
+            comm.loseDevice();  // the serial layer may repeat itself
+        });
+        QVERIFY(!link.WaitForReply(5.0, 14));
+        // A send that follows at once, before the report is shown, adds no message of its own.
+        QVERIFY(!link.SendCommand(QStringLiteral("?54&10")));
+        QTRY_COMPARE(messages.shown.size(), 1);
+        QTest::qWait(50);
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(lost.count(), 1);
+        QVERIFY(messages.shown[0].text.startsWith(
+            QStringLiteral("ATTENZIONE! Collegamento con la stampante perso")));
+        QVERIFY(!comm.portOpen());
+
+        // Later sends on the closed port say so, once each; reopening brings the line back.
+        QVERIFY(!link.SendCommand(QStringLiteral("?54&10")));
+        QCOMPARE(messages.shown.size(), 2);
+        QVERIFY(comm.setPortOpen(true).ok());
+        QVERIFY(link.SendCommand(QStringLiteral("?54&10")));
+        QCOMPARE(comm.writes.last(), QByteArray("?54&10\r\n"));
+    }
+
+    void oneOperationAtATime()
+    {
+        FakeSerialControl comm;
+        RecordingMessages messages;
+        PrinterLink link(comm, messages);
+        QSignalSpy refused(&link, &PrinterLink::operationRefused);
+        {
+            PrinterLink::Operation first = link.beginOperation();
+            QVERIFY(first);
+            QVERIFY(link.operationRunning());
+            QVERIFY(!link.beginOperation());
+            QCOMPARE(refused.count(), 1);
+            const PrinterLink::Operation moved(std::move(first));
+            QVERIFY(moved);
+            QVERIFY(link.operationRunning());
+        }
+        QVERIFY(!link.operationRunning());
+        QVERIFY(link.beginOperation());
+    }
+
+    void serialControlRules()
+    {
+        FakeSerialControl comm;
+        QCOMPARE(comm.setCommPort(0).number, int(SerialError::InvalidPortNumber));
+        QVERIFY(comm.setCommPort(3).ok());
+        QVERIFY(comm.setPortOpen(true).ok());
+        QCOMPARE(comm.setCommPort(2).number, int(SerialError::PortAlreadyOpen));
+        QVERIFY(comm.setCommPort(3).ok());  // the same number is no change
+        QCOMPARE(comm.setHandshaking(4).number, int(SerialError::InvalidHandshaking));
+        QVERIFY(comm.setSettings(QStringLiteral("19200,E,7,2")).ok());
+        QCOMPARE(comm.settings(), QStringLiteral("19200,e,7,2"));
+        // A refusal by the open device keeps what was in use.
+        comm.lineError = {SerialError::InvalidSettings, QStringLiteral("no")};
+        QVERIFY(comm.setSettings(QStringLiteral("9600,N,8,1")).failed());
+        QCOMPARE(comm.settings(), QStringLiteral("19200,e,7,2"));
+        // Closed, the port takes writes no more.
+        QVERIFY(comm.setPortOpen(false).ok());
+        QCOMPARE(comm.output("x").number, int(SerialError::PortNotOpen));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_PrinterLink)
+#include "tst_printerlink.moc"
