@@ -9,10 +9,9 @@
 #include "link/printerquery.h"
 #include "link/replytext.h"
 #include "tag/blockpage.h"
+#include "tag/tagfields.h"
 #include "tag/taginfopage.h"
 
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
@@ -77,28 +76,15 @@ void LabelJobs::printTagInfo()
     if (!operation)
         return;
 
-    struct Field
-    {
-        QLineEdit *field;
-        const char *caption;  // as printed, which is not as shown beside the field
-        const char *name;     // as the operator knows it
-    };
-    const Field fields[] = {
-        {m_info.txtDataSets, "DATA-SETS:", "DATA-SETS"},
-        {m_info.txtDSFId, "DSF ID:", "DSFID"},
-        {m_info.txtMemSize, "MEM-SIZE:", "MEM-SIZE"},
-        {m_info.txtTrType, "TR-TIPE:", "TR-TYPE"},
-        {m_info.txtAFI, "AFI:", "AFI"},
-        {m_info.txtIcRef, "IC-REF:", "IC-REF"},
-        {m_info.txtUId, "UID:", "UID"},
-    };
+    // The last command first, then the fields in the label's order.
     QStringList names{QStringLiteral("l'ultima lettura")};
-    QStringList texts{m_info.lblComando->text()};
+    QStringList texts{m_info.lastCommand()};
     bool anything = false;
-    for (const Field &f : fields) {
-        names << QStringLiteral("il campo %1").arg(QLatin1String(f.name));
-        texts << f.field->text();
-        anything = anything || !f.field->text().isEmpty();
+    for (int i = 0; i < tagfields::kCount; ++i) {
+        names
+            << QStringLiteral("il campo %1").arg(QLatin1String(tagfields::kFields[size_t(i)].name));
+        texts << m_info.fieldText(i);
+        anything = anything || !texts.last().isEmpty();
     }
     if (!anything) {
         m_context.messages.show(QStringLiteral("ATTENZIONE! Nessun dato da stampare"), kStyleError);
@@ -115,17 +101,16 @@ void LabelJobs::printTagInfo()
         !link.SendCommand(QLatin1String(printer::kLabelBegin)) ||
         !link.SendCommand(
             textCommand(20, kCommandLine, kCaptionColumn, 7, 12, QStringLiteral("Comando:"))) ||
-        !link.SendCommand(
-            textCommand(20, kCommandLine, kValueColumn, 7, 12, m_info.lblComando->text())))
+        !link.SendCommand(textCommand(20, kCommandLine, kValueColumn, 7, 12, m_info.lastCommand())))
         return;
     int line = firstFieldLine();
     // Each field is read when its turn comes: the operator may edit it during an earlier pause.
-    for (const Field &f : fields) {
-        if (f.field->text().isEmpty())
+    for (int i = 0; i < tagfields::kCount; ++i) {
+        if (m_info.fieldText(i).isEmpty())
             continue;
-        if (!link.SendCommand(
-                textCommand(20, line, kCaptionColumn, 7, 11, QLatin1String(f.caption))) ||
-            !link.SendCommand(textCommand(20, line, kValueColumn, 7, 11, f.field->text())))
+        const QLatin1String caption(tagfields::kFields[size_t(i)].printCaption);
+        if (!link.SendCommand(textCommand(20, line, kCaptionColumn, 7, 11, caption)) ||
+            !link.SendCommand(textCommand(20, line, kValueColumn, 7, 11, m_info.fieldText(i))))
             return;
         line -= kFieldLineStep;
         if (!link.Pause(printer::kLabelFieldPause))
@@ -143,8 +128,8 @@ void LabelJobs::printBlocks()
     const PrinterLink::Operation operation = m_context.link.beginOperation();
     if (!operation || !m_context.query.requireQueried())
         return;
-    const QString row1 = m_blocks.txtBlocks[0]->text();
-    const QString row2 = m_blocks.txtBlocks[1]->text();
+    const QString row1 = m_blocks.rowText(0);
+    const QString row2 = m_blocks.rowText(1);
     if (row1.isEmpty() && row2.isEmpty()) {
         m_context.messages.show(
             QStringLiteral("ATTENZIONE! I blocchi 1 e 2 non contengono nessun dato"), kStyleError);

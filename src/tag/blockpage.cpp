@@ -124,6 +124,26 @@ BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
     }
 }
 
+bool BlockPage::rowSelected(int row) const
+{
+    return chkBlocks[size_t(row)]->isChecked();
+}
+
+QString BlockPage::rowText(int row) const
+{
+    return txtBlocks[size_t(row)]->text();
+}
+
+void BlockPage::setRowText(int row, const QString &text)
+{
+    txtBlocks[size_t(row)]->setText(text);
+}
+
+bool BlockPage::verifyAfterWrite() const
+{
+    return chkVerify->isChecked();
+}
+
 void BlockPage::setWorkingRow(int row)
 {
     const int previous = std::exchange(m_workingRow, row);

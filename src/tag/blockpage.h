@@ -32,6 +32,12 @@ public:
     QPushButton *cmdClearFlds = nullptr;
     QCheckBox *chkVerify = nullptr;  // read back what SCRIVI wrote
 
+    // What the operations see of the grid; each row is read when an operation reaches it.
+    bool rowSelected(int row) const;
+    QString rowText(int row) const;
+    void setRowText(int row, const QString &text);
+    bool verifyAfterWrite() const;
+
     // Marks the row a read or write is working on (-1: none).
     void setWorkingRow(int row);
     int workingRow() const { return m_workingRow; }

@@ -85,6 +85,11 @@ QString blockData(const QString &field)
     return field.rightJustified(printer::kBlockSize, QLatin1Char(' '), true);
 }
 
+QString blockReplyData(const QString &reply)
+{
+    return reply.mid(4, printer::kBlockSize);
+}
+
 bool blockReadOk(const QString &reply)
 {
     return reply.size() == printer::kReadBlockReplyLength && reply.at(3).unicode() == 0;
@@ -92,7 +97,8 @@ bool blockReadOk(const QString &reply)
 
 QString blockFieldText(const QString &reply)
 {
-    QStringView data = QStringView(reply).mid(4, printer::kBlockSize);
+    const QString block = blockReplyData(reply);
+    QStringView data(block);
     while (!data.isEmpty() && data.front() == QLatin1Char(' '))
         data = data.mid(1);
     while (!data.isEmpty() && data.back() == QLatin1Char(' '))

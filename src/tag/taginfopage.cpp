@@ -1,6 +1,7 @@
 #include "tag/taginfopage.h"
 
 #include "common/named.h"
+#include "tag/tagfields.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -21,39 +22,23 @@ TagInfoPage::TagInfoPage(QWidget *parent) : QFrame(parent)
     grid->setVerticalSpacing(10);
     grid->setHorizontalSpacing(12);
 
-    struct Row
-    {
-        QLabel **label;
-        const char *labelName;
-        const char *caption;
-        QLineEdit **field;
-        const char *fieldName;
-        const char *accessibleName;
-    };
-    const Row rows[] = {
-        {&Label1, "Label1", "DATA-SETS", &txtDataSets, "txtDataSets", "DATA-SETS"},
-        {&Label3, "Label3", "DSFID.............", &txtDSFId, "txtDSFId", "DSFID"},
-        {&Label6, "Label6", "MEM-SIZE....", &txtMemSize, "txtMemSize", "MEM-SIZE"},
-        {&Label2, "Label2", "TR-TYPE.......", &txtTrType, "txtTrType", "TR-TYPE"},
-        {&Label4, "Label4", "AFI..................", &txtAFI, "txtAFI", "AFI"},
-        {&Label7, "Label7", "IC-REF...........", &txtIcRef, "txtIcRef", "IC-REF"},
-        {&Label5, "Label5", "UID...................", &txtUId, "txtUId", "UID"},
-    };
-    int r = 0;
-    for (const Row &row : rows) {
-        *row.label = named(new QLabel(QString::fromUtf8(row.caption)), row.labelName);
-        *row.field = named(new QLineEdit, row.fieldName);
-        (*row.label)->setBuddy(*row.field);
-        (*row.field)->setAccessibleName(QLatin1String(row.accessibleName));
-        grid->addWidget(*row.label, r, 0);
-        if (*row.field == txtUId) {
+    QLineEdit **members[] = {&txtDataSets, &txtDSFId, &txtMemSize, &txtTrType,
+                             &txtAFI,      &txtIcRef, &txtUId};
+    QLabel **captions[] = {&Label1, &Label3, &Label6, &Label2, &Label4, &Label7, &Label5};
+    for (int r = 0; r < tagfields::kCount; ++r) {
+        const tagfields::Field &f = tagfields::kFields[size_t(r)];
+        QLabel *label = *captions[r] = named(new QLabel(QString::fromUtf8(f.caption)), f.labelName);
+        QLineEdit *field = m_fields[size_t(r)] = *members[r] = named(new QLineEdit, f.objectName);
+        label->setBuddy(field);
+        field->setAccessibleName(QLatin1String(f.name));
+        grid->addWidget(label, r, 0);
+        if (field == txtUId) {
             txtUId->setMinimumWidth(260);
             grid->addWidget(txtUId, r, 1, 1, 2);
         } else {
-            (*row.field)->setFixedWidth(64);
-            grid->addWidget(*row.field, r, 1);
+            field->setFixedWidth(64);
+            grid->addWidget(field, r, 1);
         }
-        ++r;
     }
 
     Frame7 = named(new QFrame, "Frame7");
@@ -118,7 +103,17 @@ TagInfoPage::TagInfoPage(QWidget *parent) : QFrame(parent)
 
 QList<QLineEdit *> TagInfoPage::fields() const
 {
-    return {txtDataSets, txtDSFId, txtMemSize, txtTrType, txtAFI, txtIcRef, txtUId};
+    return {m_fields.begin(), m_fields.end()};
+}
+
+QString TagInfoPage::fieldText(int field) const
+{
+    return m_fields[size_t(field)]->text();
+}
+
+QString TagInfoPage::lastCommand() const
+{
+    return lblComando->text();
 }
 
 void TagInfoPage::showTagInfo(const tagcodec::TagInfo &info)

@@ -4,6 +4,8 @@
 
 #include <QFrame>
 
+#include <array>
+
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -39,6 +41,13 @@ public:
     QGroupBox *Frame5 = nullptr;
     QPushButton *cmdStampa1 = nullptr;
 
-    // The seven fields in the order of the page.
+    // The seven fields in the order of the page (and of tagfields::kFields).
     QList<QLineEdit *> fields() const;
+    // What field `field` (an index into tagfields::kFields) shows now.
+    QString fieldText(int field) const;
+    // The last tag command run, as lblComando shows it.
+    QString lastCommand() const;
+
+private:
+    std::array<QLineEdit *, 7> m_fields{};
 };

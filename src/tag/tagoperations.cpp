@@ -11,9 +11,7 @@
 #include "tag/tagcodec.h"
 #include "tag/taginfopage.h"
 
-#include <QCheckBox>
 #include <QGuiApplication>
-#include <QLineEdit>
 
 namespace {
 
@@ -119,13 +117,13 @@ void TagOperations::readBlocks()
         return;
     // Each row's selection is read when the loop reaches it: the grid stays live meanwhile.
     for (int i = 0; i < BlockPage::kRows; ++i) {
-        if (!m_blocks.chkBlocks[i]->isChecked())
+        if (!m_blocks.rowSelected(i))
             continue;
         progress.row(i);
         switch (readBlock(i)) {
         case BlockReply::Stopped: return;
         case BlockReply::Read:
-            m_blocks.txtBlocks[i]->setText(tagcodec::blockFieldText(link.ReceiveBuffer));
+            m_blocks.setRowText(i, tagcodec::blockFieldText(link.ReceiveBuffer));
             break;
         case BlockReply::NotRead: break;
         case BlockReply::Missing:
@@ -139,68 +137,79 @@ void TagOperations::readBlocks()
 void TagOperations::writeBlocks()
 {
     const PrinterLink::Operation operation = m_context.link.beginOperation();
-    if (!operation || !m_context.query.requireQueried())
+    if (!operation || !m_context.query.requireQueried() || !checkWritable())
         return;
-
-    // A character without a single-byte code cannot be written as a byte of the tag: refuse the
-    // whole write before anything goes out, rather than substitute it.
-    QStringList refused;
-    for (int i = 0; i < BlockPage::kRows; ++i) {
-        if (m_blocks.chkBlocks[i]->isChecked() && !isSingleByte(m_blocks.txtBlocks[i]->text()))
-            refused << QString::number(i + 1);
-    }
-    if (!refused.isEmpty()) {
-        const QString which =
-            refused.size() == 1
-                ? QStringLiteral("il blocco %1 contiene").arg(refused.first())
-                : QStringLiteral("i blocchi %1 contengono").arg(refused.join(QLatin1String(", ")));
-        m_context.messages.show(QStringLiteral("ATTENZIONE! Scrittura annullata: %1 caratteri che "
-                                               "non si possono scrivere come byte singoli. "
-                                               "Nessun blocco è stato scritto.")
-                                    .arg(which),
-                                kStyleError);
-        return;
-    }
-
-    PrinterLink &link = m_context.link;
-    const bool verify = m_blocks.chkVerify->isChecked();
+    const bool verify = m_blocks.verifyAfterWrite();
     m_blocks.setFailedRows({});
-    QList<std::pair<int, QString>> written;
-    {
-        BlockLoopProgress progress(m_context, m_blocks, QStringLiteral("Scrittura del"));
-        for (int i = 0; i < BlockPage::kRows; ++i) {
-            if (!m_blocks.chkBlocks[i]->isChecked())
-                continue;
-            progress.row(i);
-            link.ReceiveBuffer.clear();
-            const QString data = tagcodec::blockData(m_blocks.txtBlocks[i]->text());
-            if (!link.SendCommand(tagcodec::writeBlockRequest(i, data)) ||
-                !link.Pause(printer::kWriteBlockPause))
-                return;
-            written.append({i, data});
-        }
-    }
-    if (written.isEmpty())
+    QList<WrittenBlock> written;
+    if (!writeSelected(&written) || written.isEmpty())
         return;
     if (!verify) {
         m_context.messages.show(QStringLiteral("Scrittura terminata"), kStyleInformation);
         return;
     }
+    verifyWritten(written);
+}
 
+bool TagOperations::checkWritable()
+{
+    // A character without a single-byte code cannot be written as a byte of the tag: refuse the
+    // whole write before anything goes out, rather than substitute it.
+    QStringList refused;
+    for (int i = 0; i < BlockPage::kRows; ++i) {
+        if (m_blocks.rowSelected(i) && !isSingleByte(m_blocks.rowText(i)))
+            refused << QString::number(i + 1);
+    }
+    if (refused.isEmpty())
+        return true;
+    const QString which =
+        refused.size() == 1
+            ? QStringLiteral("il blocco %1 contiene").arg(refused.first())
+            : QStringLiteral("i blocchi %1 contengono").arg(refused.join(QLatin1String(", ")));
+    m_context.messages.show(QStringLiteral("ATTENZIONE! Scrittura annullata: %1 caratteri che "
+                                           "non si possono scrivere come byte singoli. "
+                                           "Nessun blocco è stato scritto.")
+                                .arg(which),
+                            kStyleError);
+    return false;
+}
+
+bool TagOperations::writeSelected(QList<WrittenBlock> *written)
+{
+    PrinterLink &link = m_context.link;
+    BlockLoopProgress progress(m_context, m_blocks, QStringLiteral("Scrittura del"));
+    // Each row's selection and text are read when the loop reaches it.
+    for (int i = 0; i < BlockPage::kRows; ++i) {
+        if (!m_blocks.rowSelected(i))
+            continue;
+        progress.row(i);
+        link.ReceiveBuffer.clear();
+        const QString data = tagcodec::blockData(m_blocks.rowText(i));
+        if (!link.SendCommand(tagcodec::writeBlockRequest(i, data)) ||
+            !link.Pause(printer::kWriteBlockPause))
+            return false;
+        written->append({i, data});
+    }
+    return true;
+}
+
+void TagOperations::verifyWritten(const QList<WrittenBlock> &written)
+{
     // Read back every row written, as LEGGI reads, and compare the four bytes with those sent.
+    PrinterLink &link = m_context.link;
     QList<int> failed;
     {
         BlockLoopProgress progress(m_context, m_blocks, QStringLiteral("Verifica del"));
         if (!link.SendCommand(QLatin1String(printer::kRfPreamble)) ||
             !link.Pause(printer::kRfPreamblePause))
             return;
-        for (const auto &[row, data] : written) {
-            progress.row(row);
-            const BlockReply reply = readBlock(row);
+        for (const WrittenBlock &w : written) {
+            progress.row(w.row);
+            const BlockReply reply = readBlock(w.row);
             if (reply == BlockReply::Stopped)
                 return;
-            if (reply != BlockReply::Read || link.ReceiveBuffer.mid(4, printer::kBlockSize) != data)
-                failed << row;
+            if (reply != BlockReply::Read || tagcodec::blockReplyData(link.ReceiveBuffer) != w.data)
+                failed << w.row;
         }
     }
     m_blocks.setFailedRows(failed);

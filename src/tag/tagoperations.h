@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QList>
+#include <QString>
+
 struct OperationContext;
 class BlockPage;
 class TagInfoPage;
@@ -29,6 +32,17 @@ private:
         Stopped
     };
     BlockReply readBlock(int block);
+
+    // Block write in three steps: refuse what cannot be written, write the selected rows, read
+    // them back.
+    struct WrittenBlock
+    {
+        int row;
+        QString data;  // the four characters sent
+    };
+    bool checkWritable();
+    bool writeSelected(QList<WrittenBlock> *written);
+    void verifyWritten(const QList<WrittenBlock> &written);
 
     OperationContext &m_context;
     TagInfoPage &m_info;

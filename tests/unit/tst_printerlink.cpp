@@ -36,7 +36,7 @@ private Q_SLOTS:
         QCOMPARE(depthInside, 2);
         QCOMPARE(link.waitDepth(), 0);
         QCOMPARE(link.ReceiveBuffer, QStringLiteral("12345"));
-        QVERIFY(clock.elapsed() >= 200);   // not before the inner pause
+        QVERIFY(clock.elapsed() >= 200);  // not before the inner pause
         QVERIFY(clock.elapsed() < 4000);  // long before its own limit
 
         // A reply that grows past the length never ends the wait early.
