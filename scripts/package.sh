@@ -37,7 +37,9 @@ if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$desktop" || fail "menu entry does not validate"
 fi
 grep -qx 'Exec=v4400-tag-rf' "$desktop" || fail "menu entry does not start v4400-tag-rf"
-for size in 16 22 24 32 48 64 128 256; do
+# Every size make_logo.py drew (and the build installs).
+for drawn in "$root"/src/app/images/icons/hicolor/*x*; do
+    size=${drawn##*/}; size=${size%%x*}
     icon="$unpacked/usr/share/icons/hicolor/${size}x${size}/apps/v4400-tag-rf.png"
     file -b "$icon" | grep -q "PNG image data, $size x $size" || fail "icon ${size}x${size} missing"
 done

@@ -33,7 +33,7 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
       m_link(comm, messages), m_endProgram([] { QCoreApplication::exit(0); }),
       m_aboutCloseAfter(frmSplash::kCloseAfter)
 {
-    setObjectName(QStringLiteral("frmMain"));
+    named(this, "frmMain");
     buildWindow();
     m_query =
         std::make_unique<PrinterQuery>(m_link, m_messages, txtModello, txtRelease, cmdInterroga);
@@ -156,12 +156,11 @@ void frmMain::buildStatusBar()
                                 QStringLiteral("Baudrate: 9600"), QStringLiteral("Parità: NESSUNA"),
                                 QStringLiteral("Bit DATI: 8"), QStringLiteral("Bit STOP: 1")};
     auto *bar = statusBar();
-    bar->setObjectName(QStringLiteral("StatusBar"));
+    named(bar, "StatusBar");
     bar->setSizeGripEnabled(false);
     bar->setContentsMargins(0, 0, 4, 2);  // keeps the last panel's frame off the window's edge
     for (int i = 1; i <= 5; ++i) {
-        Panels[i] = new QLabel(design[i - 1]);
-        Panels[i]->setObjectName(QStringLiteral("Panel%1").arg(i));
+        Panels[i] = named(new QLabel(design[i - 1]), QStringLiteral("Panel%1").arg(i));
         Panels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         Panels[i]->setMinimumWidth(i == 1 ? 140 : 100);
         bar->addPermanentWidget(Panels[i]);

@@ -1,6 +1,7 @@
 #include "app/frmsplash.h"
 
 #include "common/application.h"
+#include "common/named.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -13,8 +14,7 @@ namespace {
 
 QLabel *label(const char *name, const QString &text, qreal points, bool bold)
 {
-    auto *l = new QLabel(text);
-    l->setObjectName(QLatin1String(name));
+    auto *l = named(new QLabel(text), name);
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(points);
     font.setBold(bold);
@@ -29,7 +29,7 @@ QLabel *label(const char *name, const QString &text, qreal points, bool bold)
 frmSplash::frmSplash(QWidget *mainWindow, std::chrono::milliseconds closeAfter)
     : QWidget(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint), m_mainWindow(mainWindow)
 {
-    setObjectName(QStringLiteral("frmSplash"));
+    named(this, "frmSplash");
     setAttribute(Qt::WA_DeleteOnClose);
     buildWindow();
 
@@ -43,12 +43,10 @@ frmSplash::frmSplash(QWidget *mainWindow, std::chrono::milliseconds closeAfter)
 
 void frmSplash::buildWindow()
 {
-    Frame1 = new QGroupBox;
-    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1 = named(new QGroupBox, "Frame1");
     Frame1->installEventFilter(this);
 
-    imgLogo = new QLabel;
-    imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    imgLogo = named(new QLabel, "imgLogo");
     imgLogo->setPixmap(QPixmap(QStringLiteral(":/images/logo.png")));
     imgLogo->setScaledContents(true);
     imgLogo->setFixedSize(153, 138);

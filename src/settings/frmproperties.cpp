@@ -36,7 +36,7 @@ frmProperties::frmProperties(SerialControl &comm, SettingsStore &store, MessageS
                              QWidget *parent)
     : QDialog(parent), m_comm(comm), m_store(store), m_messages(messages)
 {
-    setObjectName(QStringLiteral("frmProperties"));
+    named(this, "frmProperties");
     buildWindow();
     connect(m_flowGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (checked)
@@ -89,8 +89,8 @@ void frmProperties::buildWindow()
     m_flowGroup = new QButtonGroup(this);
     const char *const captions[] = {"Nessuno", "Xon/Xoff", "RTS", "Xon/RTS"};
     for (int i = 0; i < 4; ++i) {
-        optFlow[i] = new QRadioButton(QLatin1String(captions[i]));
-        optFlow[i]->setObjectName(QStringLiteral("optFlow_%1").arg(i));
+        optFlow[i] = named(new QRadioButton(QLatin1String(captions[i])),
+                           QStringLiteral("optFlow_%1").arg(i));
         m_flowGroup->addButton(optFlow[i], i);
         flow->addWidget(optFlow[i]);
     }

@@ -1,6 +1,7 @@
 #include "tag/blockpage.h"
 
 #include "common/designsize.h"
+#include "common/named.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -16,8 +17,7 @@ constexpr int kRowsPerColumn = 7;
 
 QPushButton *button(const char *name, const QString &caption, const QString &toolTip)
 {
-    auto *b = new QPushButton(caption);
-    b->setObjectName(QLatin1String(name));
+    auto *b = named(new QPushButton(caption), name);
     if (!toolTip.isEmpty())
         b->setToolTip(toolTip);
     setDesignMinimumSize(b, {91, 31});
@@ -28,7 +28,7 @@ QPushButton *button(const char *name, const QString &caption, const QString &too
 
 BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
 {
-    setObjectName(QStringLiteral("Frame1"));
+    named(this, "Frame1");
     setProperty("index", 2);
     setFrameStyle(QFrame::NoFrame);
 
@@ -43,11 +43,9 @@ BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
     for (int i = 0; i < kRows; ++i) {
         const int column = i / kRowsPerColumn;
         const int row = i % kRowsPerColumn;
-        chkBlocks[i] = new QCheckBox(QStringLiteral("Blocco %1").arg(i + 1));
-        chkBlocks[i]->setObjectName(QStringLiteral("chkBlocks"));
+        chkBlocks[i] = named(new QCheckBox(QStringLiteral("Blocco %1").arg(i + 1)), "chkBlocks");
         chkBlocks[i]->setProperty("index", i);
-        txtBlocks[i] = new QLineEdit;
-        txtBlocks[i]->setObjectName(QStringLiteral("txtBlocks"));
+        txtBlocks[i] = named(new QLineEdit, "txtBlocks");
         txtBlocks[i]->setProperty("index", i);
         txtBlocks[i]->setMaxLength(printer::kBlockSize);
         txtBlocks[i]->setFont(fieldFont);
@@ -59,8 +57,7 @@ BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
             grid->setColumnMinimumWidth(column * 2 + 1, 90);
     }
 
-    Frame4 = new QFrame;
-    Frame4->setObjectName(QStringLiteral("Frame4"));
+    Frame4 = named(new QFrame, "Frame4");
     Frame4->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     auto *buttons = new QHBoxLayout(Frame4);
     cmdWriteBlocks = button("cmdWriteBlocks", QStringLiteral("SCRIVI"),
@@ -78,8 +75,7 @@ BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
     for (QPushButton *b :
          {cmdWriteBlocks, cmdReadBlocks, cmdStampa2, cmdSelAll, cmdUnselAll, cmdClearFlds})
         buttons->addWidget(b);
-    chkVerify = new QCheckBox(QStringLiteral("Verifica dopo scrittura"));
-    chkVerify->setObjectName(QStringLiteral("chkVerify"));
+    chkVerify = named(new QCheckBox(QStringLiteral("Verifica dopo scrittura")), "chkVerify");
     chkVerify->setToolTip(
         QStringLiteral("Dopo la scrittura rilegge i blocchi scritti e li confronta"));
 

@@ -12,7 +12,7 @@
 
 TagInfoPage::TagInfoPage(QWidget *parent) : QFrame(parent)
 {
-    setObjectName(QStringLiteral("Frame1"));
+    named(this, "Frame1");
     setProperty("index", 1);
     setFrameStyle(QFrame::NoFrame);
 
