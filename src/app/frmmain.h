@@ -1,5 +1,8 @@
 #pragma once
 
+// src/app/: the top: start-up, the main window and About. It may include every other folder and
+// is included by none.
+
 #include "app/frmsplash.h"
 #include "common/globvar.h"
 #include "link/printerlink.h"

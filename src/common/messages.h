@@ -1,5 +1,9 @@
 #pragma once
 
+// src/common/: what every subsystem needs and none owns (messages, GlobVar, the operation
+// context, widget helpers). It sits below app, label, tag, settings and link, and includes none of
+// them.
+
 #include <QString>
 
 // Message styles: the icon an operator sees.

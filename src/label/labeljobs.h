@@ -1,5 +1,8 @@
 #pragma once
 
+// src/label/: the label command language and the label jobs. Includes tag/, link/ and common/;
+// app/ builds on it.
+
 struct OperationContext;
 class BlockPage;
 class QPushButton;

@@ -1,5 +1,8 @@
 #pragma once
 
+// src/link/: the serial line to the printer, the bottom subsystem. It includes only common/;
+// tag, settings, label and app build on it.
+
 #include "link/serialerror.h"
 
 #include <QObject>

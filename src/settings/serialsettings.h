@@ -1,5 +1,8 @@
 #pragma once
 
+// src/settings/: the stored settings and the serial settings dialog. Includes link/ and common/;
+// app/ builds on it.
+
 #include <QString>
 
 class SerialControl;

@@ -1,5 +1,8 @@
 #pragma once
 
+// src/tag/: the tag pages and the tag operations. Includes link/ and common/; label/ and app/
+// build on it.
+
 #include <QList>
 #include <QString>
 
