@@ -6,7 +6,9 @@
 command -v dpkg-buildflags >/dev/null ||
     { echo "dpkg-buildflags is missing: scripts/deps.sh installs it (dpkg-dev)" >&2; exit 1; }
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+cppflags=$(cd "$root" && dpkg-buildflags --get CPPFLAGS)
+cxxflags=$(cd "$root" && dpkg-buildflags --get CXXFLAGS)
 buildflags=(
-    "-DCMAKE_CXX_FLAGS=$(cd "$root" && dpkg-buildflags --get CPPFLAGS) $(cd "$root" && dpkg-buildflags --get CXXFLAGS)"
+    "-DCMAKE_CXX_FLAGS=$cppflags $cxxflags"
     "-DCMAKE_EXE_LINKER_FLAGS=$(dpkg-buildflags --get LDFLAGS)"
 )

@@ -24,19 +24,20 @@ fail() {
     failures=$((failures + 1))
 }
 run() {
-    timeout 30 "$program" "$@" </dev/null >"$work/out" 2>"$work/err"
+    # The braces keep the shell's own "Aborted" notice out of the log.
+    { timeout 30 "$program" "$@" </dev/null >"$work/out" 2>"$work/err"; } 2>/dev/null
     status=$?
     out=$(cat "$work/out")
     err=$(cat "$work/err")
 }
-usage_error() {  # NAME ARGUMENT...: refused, with NAME given in one line on standard error
-    local name=$1
+usage_error() {  # NAMED ARGUMENT...: refused, NAMED given in one line on standard error
+    local named=$1
     shift
     run "$@"
     [ "$status" -ne 0 ] && [ "$status" -ne 124 ] || fail "$*: status $status, expected a failure"
     [ -z "$out" ] || fail "$*: printed on standard output"
-    [ "$(wc -l <"$work/err")" -eq 1 ] && grep -qF -- "'$name'" "$work/err" ||
-        fail "$*: standard error does not name '$name' in one line"
+    [ "$(wc -l <"$work/err")" -eq 1 ] && grep -qF -- "'$named'" "$work/err" ||
+        fail "$*: standard error does not name '$named' in one line"
 }
 
 run --version
@@ -44,8 +45,9 @@ run --version
     fail "--version: expected exactly \"$name $version\" and status 0"
 
 run --help
-[ "$status" -eq 0 ] && grep -q -- '--version' <<<"$out" && grep -q -- '--help' <<<"$out" &&
-    grep -q "^Usage: \(.*/\)\?$name " <<<"$out" || fail "--help: expected the usage, --help and --version"
+[ "$status" -eq 0 ] && grep -q "^Usage: \(.*/\)\?$name " <<<"$out" &&
+    grep -q -- '--version' <<<"$out" && grep -q -- '--help' <<<"$out" ||
+    fail "--help: expected the usage, --help and --version"
 
 usage_error no-such-option --no-such-option
 usage_error stray-argument stray-argument
@@ -58,8 +60,8 @@ if [ "$name" = v4400-tag-rf ]; then
     [ "$status" -eq 0 ] && [ "$out" = "$name $version" ] || fail "Qt's options are refused"
     # ...and still reach QApplication, which reports a platform it does not have.
     run -platform no-such-platform
-    [ "$status" -ne 0 ] && grep -q 'no-such-platform' <<<"$err" && ! grep -q 'Unknown option' <<<"$err" ||
-        fail "-platform no-such-platform did not reach QApplication"
+    [ "$status" -ne 0 ] && grep -q 'no-such-platform' <<<"$err" &&
+        ! grep -q 'Unknown option' <<<"$err" || fail "-platform no-such-platform did not reach QApplication"
 fi
 
 written=$(find "$XDG_CONFIG_HOME" -mindepth 1)
