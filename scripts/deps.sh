@@ -12,7 +12,8 @@ packages=(
     clang-format                        # scripts/format.sh --check
     valgrind                            # scripts/memcheck.sh
     dbus at-spi2-core python3-pyatspi   # the accessibility test drives the program over AT-SPI
-    dpkg-dev file desktop-file-utils    # the Debian package: derived dependencies, checks
+    dpkg-dev file desktop-file-utils    # the package: hardening flags, dependencies, checks
+    lintian appstream                   # the package's and its AppStream metadata's checks
 )
 
 missing=()

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, starts the simulated printer on a pseudo-terminal and the
-# program against it, with a settings store of its own in a temporary folder: the operator's own
-# settings are never touched. V4400_DEVICE=/dev/ttyUSB0 scripts/run.sh uses that device (a real
+# Installs what is missing, builds the program and the simulator, starts the simulated printer on
+# a pseudo-terminal and the program against it, with a settings store of its own in a temporary
+# folder: the operator's own settings are never touched. V4400_DEVICE=/dev/ttyUSB0 scripts/run.sh uses that device (a real
 # printer) instead of the simulator. Without a display the program runs under Xvfb.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 "$root/scripts/deps.sh"
-dir=$("$root/scripts/build.sh" | tail -n 1)
+# Only what running needs, not the tests and the benchmark; ninja's progress shows meanwhile.
+echo "Building the program and the simulated printer into build/"
+dir=$("$root/scripts/build.sh" v4400-tag-rf v4400-printer-sim | tail -n 1)
 
 work=$(mktemp -d -t v4400-run.XXXXXX)
 sim_pid=""

@@ -1,12 +1,15 @@
+#include "app/commandline.h"
 #include "app/startup.h"
 
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("v4400-tag-rf"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(V4400_VERSION));
+    if (const std::optional<int> status = handleCommandLine(argc, argv))
+        return *status;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("v4400-tag-rf"));
-    QApplication::setApplicationVersion(QStringLiteral(V4400_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral("v4400-tag-rf"));
     return runProgram(app);
 }

@@ -51,7 +51,9 @@ TagInfoPage::TagInfoPage(QWidget *parent) : QFrame(parent)
     lblComando->setFont(bold);
     lblComando->setMinimumWidth(
         QFontMetrics(bold).horizontalAdvance(QStringLiteral("GET SYSTEM INFORMATION")) + 4);
-    lblComando->setAccessibleName(QStringLiteral("Ultima lettura eseguita"));
+    // Its caption is the value, and a QLabel's name is all a screen reader gets of it: no
+    // accessible name, which would replace the caption; what it is goes in the description.
+    lblComando->setAccessibleDescription(QStringLiteral("Ultima lettura eseguita"));
     last->addWidget(Label10);
     last->addWidget(lblComando);
     grid->addWidget(Frame7, 0, 2, 3, 1, Qt::AlignTop);

@@ -3,8 +3,8 @@
 
 Starts the simulated printer on a pseudo-terminal and the program against it (with a settings
 file of its own), finds the program on the accessibility bus, presses "Interroga stampante" and
-"Inventory" through their actions, reads the tag's UID from the field named "UID", and ends the
-program with "Chiudi".
+"Inventory" through their actions, reads the tag's UID from the field named "UID" and the last
+command from the label after "Ultima lettura eseguita:", and ends the program with "Chiudi".
 
 Usage: atspi_drive.py PROGRAM SIMULATOR
 Needs a display and a session bus: CTest runs it under dbus-run-session and xvfb-run, with
@@ -74,6 +74,26 @@ def find(root, role, name):
         root, lambda a: a is not None and a.getRole() == role and a.name == name)
 
 
+def label_after(root, caption):
+    """The label that follows the label `caption`, as a screen reader reads them in order."""
+    first = find(root, pyatspi.ROLE_LABEL, caption)
+    if first is None:
+        raise AssertionError("no label %r" % caption)
+    following = first.parent.getChildAtIndex(first.getIndexInParent() + 1)
+    if following is None or following.getRole() != pyatspi.ROLE_LABEL:
+        raise AssertionError("no label after %r" % caption)
+    return following
+
+
+def wait_for_name(what, accessible, expected):
+    """A label has no text interface: its name is what a screen reader speaks."""
+    try:
+        wait_for(what, lambda: accessible.name == expected)
+    except AssertionError:
+        raise AssertionError("timed out waiting for %s: expected %r, a screen reader hears %r"
+                             % (what, expected, accessible.name)) from None
+
+
 def press(button):
     action = button.queryAction()
     names = [action.getName(i) for i in range(action.nActions)]
@@ -126,9 +146,13 @@ def main():
             uid = find(window, pyatspi.ROLE_TEXT, "UID")
             if text_of(uid) != "":
                 raise AssertionError("UID shown before Inventory: %r" % text_of(uid))
+            last_command = label_after(window, "Ultima lettura eseguita:")
+            wait_for_name("the last command before any", last_command, "nessuna lettura")
             press(find(window, pyatspi.ROLE_PUSH_BUTTON, "Inventory"))
             wait_for_text("the tag's UID", uid, EXPECTED_UID)
             print("UID read over AT-SPI: %r" % text_of(uid))
+            wait_for_name("the last command", last_command, "INVENTORY")
+            print("last command heard over AT-SPI: %r" % last_command.name)
 
             # "Chiudi" ends the program, normally (under the sanitizers: with its leak check).
             press(find(window, pyatspi.ROLE_PUSH_BUTTON, "Chiudi"))

@@ -1,3 +1,4 @@
+#include "app/frmsplash.h"
 #include "harness.h"
 #include "settings/frmproperties.h"
 #include "tag/blockpage.h"
@@ -87,6 +88,27 @@ void checkAccessibleNames(QWidget *window)
             QCOMPARE(spoken(labels.first().first->text(QAccessible::Name)), w->accessibleName());
         else
             QVERIFY2(field, qPrintable(nameOf(w) + QLatin1String(" has no caption")));
+        ++checked;
+    }
+    QVERIFY(checked > 0);
+}
+
+// A QLabel has no text of its own for assistive technology: its accessible name is all a screen
+// reader gets. A name set on it replaces its caption, and on a label that shows a value
+// (lblComando, the status bar panels, the About window's version) the value would never be heard.
+void checkLabelsSpeakCaptions(QWidget *window)
+{
+    int checked = 0;
+    for (QLabel *label : window->findChildren<QLabel *>()) {
+        if (label->text().isEmpty())
+            continue;  // a picture
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(label);
+        QVERIFY2(a, qPrintable(nameOf(label)));
+        const QString caption = QString(label->text()).remove(QLatin1Char('&'));
+        QVERIFY2(a->text(QAccessible::Name).contains(caption),
+                 qPrintable(nameOf(label) + QLatin1String(" is named \"") +
+                            a->text(QAccessible::Name) + QLatin1String("\", not \"") + caption +
+                            QLatin1Char('"')));
         ++checked;
     }
     QVERIFY(checked > 0);
@@ -242,9 +264,13 @@ private Q_SLOTS:
                      h.window.blockPage->chkBlocks[i]->text());
         QCOMPARE(h.window.tagPage->txtUId->accessibleName(), QStringLiteral("UID"));
         QCOMPARE(h.window.tagPage->txtDSFId->accessibleName(), QStringLiteral("DSFID"));
+        checkLabelsSpeakCaptions(&h.window);
 
         const auto d = h.window.createPropertiesDialog();
         checkAccessibleNames(d.get());
+        checkLabelsSpeakCaptions(d.get());
+        frmSplash about(nullptr);
+        checkLabelsSpeakCaptions(&about);
         QCOMPARE(d->cboPort->accessibleName(), d->Frame2->title());
         QCOMPARE(d->cboSpeed->accessibleName(), d->Frame1->title());
     }

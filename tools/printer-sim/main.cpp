@@ -39,13 +39,15 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("v4400-printer-sim"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(V4400_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Simulated label printer with an ISO 15693 tag in its field. Prints the device path to "
         "connect to on its first line, then one line for every label command it receives."));
-    parser.addHelpOption();
+    const QCommandLineOption help = parser.addHelpOption();
+    // Only the long form: -v is --verbose.
+    const QCommandLineOption version("version", "Displays version information.");
     const QCommandLineOption device(
         {"device", "d"}, "Use this serial device instead of a new pseudo-terminal.", "path");
     const QCommandLineOption link(
@@ -70,12 +72,26 @@ int main(int argc, char *argv[])
     const QCommandLineOption corruptWrite(
         "corrupt-write", "Writes to these blocks (1 to 28) store an altered first byte.", "blocks");
     const QCommandLineOption verbose({"verbose", "v"}, "Also print every command received.");
-    parser.addOptions({device, link, silent, delay, chunk, chunkGap, wrongLength, noTag, unreadable,
-                       badStatus, ignoreWrite, corruptWrite, verbose});
-    parser.process(app);
+    parser.addOptions({version, device, link, silent, delay, chunk, chunkGap, wrongLength, noTag,
+                       unreadable, badStatus, ignoreWrite, corruptWrite, verbose});
 
     QTextStream out(stdout);
     QTextStream err(stderr);
+    if (!parser.parse(QCoreApplication::arguments())) {
+        err << "v4400-printer-sim: " << parser.errorText() << Qt::endl;
+        return 2;
+    }
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
+        parser.showHelp(0);
+    if (parser.isSet(version)) {
+        out << "v4400-printer-sim " << QCoreApplication::applicationVersion() << Qt::endl;
+        return 0;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        err << "v4400-printer-sim: unexpected argument '"
+            << parser.positionalArguments().constFirst() << "'." << Qt::endl;
+        return 2;
+    }
 
     PtyPrinter printer;
     PrinterModel &model = printer.model();
