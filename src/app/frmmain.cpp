@@ -1,6 +1,7 @@
 #include "app/frmmain.h"
 
 #include "app/appicon.h"
+#include "app/filedialogchooser.h"
 #include "app/statusbartexts.h"
 #include "common/designsize.h"
 #include "common/messages.h"
@@ -11,6 +12,7 @@
 #include "settings/frmproperties.h"
 #include "settings/serialsettings.h"
 #include "settings/settingsstore.h"
+#include "tag/blockfiles.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
 #include "tag/tagoperations.h"
@@ -46,6 +48,8 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
                              }});
     m_tag = std::make_unique<TagOperations>(*m_context, *tagPage, *blockPage);
     m_labels = std::make_unique<LabelJobs>(*m_context, *tagPage, *blockPage);
+    m_fileDialogs = std::make_unique<FileDialogChooser>(this);
+    m_blockFiles = std::make_unique<BlockFiles>(*blockPage, *tagPage, m_messages, *m_fileDialogs);
 
     connect(cmdInterroga, &QPushButton::clicked, this, [this] { m_query->run(); });
     connect(tagPage->cmdInventory, &QPushButton::clicked, this, [this] { m_tag->inventory(); });
@@ -54,6 +58,13 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     connect(blockPage->cmdReadBlocks, &QPushButton::clicked, this, [this] { m_tag->readBlocks(); });
     connect(blockPage->cmdWriteBlocks, &QPushButton::clicked, this,
             [this] { m_tag->writeBlocks(); });
+    connect(blockPage->cmdStop, &QPushButton::clicked, this, [this] { m_tag->requestStop(); });
+    connect(blockPage->cmdSaveBlocks, &QPushButton::clicked, this,
+            [this] { m_blockFiles->save(); });
+    connect(blockPage->cmdLoadBlocks, &QPushButton::clicked, this,
+            [this] { m_blockFiles->load(); });
+    connect(blockPage, &BlockPage::modeRefused, this,
+            [this](const QList<int> &rows) { m_tag->reportModeRefused(rows); });
     connect(tagPage->cmdStampa1, &QPushButton::clicked, this, [this] { m_labels->printTagInfo(); });
     connect(blockPage->cmdStampa2, &QPushButton::clicked, this,
             [this] { m_labels->printBlocks(); });
@@ -68,6 +79,11 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
 }
 
 frmMain::~frmMain() = default;
+
+void frmMain::setFileChooser(FileChooser &chooser)
+{
+    m_blockFiles->setChooser(chooser);
+}
 
 void frmMain::buildWindow()
 {

@@ -16,7 +16,9 @@
 #include <functional>
 #include <memory>
 
+class BlockFiles;
 class BlockPage;
+class FileChooser;
 class LabelJobs;
 class MessageSink;
 struct OperationContext;
@@ -58,6 +60,9 @@ public:
     frmSplash *about() const { return m_about; }
     // How long the About window stays up after its last activation.
     void setAboutCloseAfter(std::chrono::milliseconds delay) { m_aboutCloseAfter = delay; }
+
+    // Where "Salva..." and "Carica..." ask for a file (tests answer instead of a dialog).
+    void setFileChooser(FileChooser &chooser);
 
     // What ending the program does; by default the application's event loop exits.
     void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
@@ -108,6 +113,8 @@ private:
     std::unique_ptr<OperationContext> m_context;
     std::unique_ptr<TagOperations> m_tag;
     std::unique_ptr<LabelJobs> m_labels;
+    std::unique_ptr<FileChooser> m_fileDialogs;
+    std::unique_ptr<BlockFiles> m_blockFiles;
     std::function<void()> m_endProgram;
     QPointer<frmSplash> m_about;
     std::chrono::milliseconds m_aboutCloseAfter;

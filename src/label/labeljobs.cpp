@@ -128,6 +128,24 @@ void LabelJobs::printBlocks()
     const PrinterLink::Operation operation = m_context.link.beginOperation();
     if (!operation || !m_context.query.requireQueried())
         return;
+    // Half-typed hexadecimal digits are no bytes yet: nothing to print from them.
+    QStringList unfinished;
+    for (int row : {0, 1}) {
+        const BlockModel::Problem problem = m_blocks.rowProblem(row);
+        if (problem == BlockModel::Problem::OddHexDigits ||
+            problem == BlockModel::Problem::NotHexDigits)
+            unfinished << QString::number(row + 1);
+    }
+    if (!unfinished.isEmpty()) {
+        m_context.messages.show(
+            QStringLiteral("ATTENZIONE! Stampa annullata: %1 byte interi (cifre esadecimali "
+                           "dispari o non valide). Non è stato inviato nulla.")
+                .arg(unfinished.size() == 1
+                         ? QStringLiteral("il blocco %1 non contiene").arg(unfinished.first())
+                         : QStringLiteral("i blocchi 1 e 2 non contengono")),
+            kStyleError);
+        return;
+    }
     const QString row1 = m_blocks.rowText(0);
     const QString row2 = m_blocks.rowText(1);
     if (row1.isEmpty() && row2.isEmpty()) {

@@ -2,12 +2,16 @@
 
 #include "common/designsize.h"
 #include "common/named.h"
+#include "tag/blockdata.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 namespace {
@@ -26,7 +30,9 @@ QPushButton *button(const char *name, const QString &caption, const QString &too
 
 }  // namespace
 
-BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
+BlockPage::BlockPage(QWidget *parent)
+    : QFrame(parent), m_hexDigits(new QRegularExpressionValidator(
+                          QRegularExpression(QStringLiteral("[0-9A-Fa-f]*")), this))
 {
     named(this, "Frame1");
     setProperty("index", 2);
@@ -49,7 +55,9 @@ BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
         txtBlocks[i]->setProperty("index", i);
         txtBlocks[i]->setMaxLength(printer::kBlockSize);
         txtBlocks[i]->setFont(fieldFont);
-        txtBlocks[i]->setFixedWidth(70);
+        // Room for the eight digits of a block in hexadecimal.
+        txtBlocks[i]->setFixedWidth(
+            qMax(70, QFontMetrics(fieldFont).horizontalAdvance(QStringLiteral("DDDDDDDD")) + 14));
         txtBlocks[i]->setAccessibleName(QStringLiteral("Blocco %1").arg(i + 1));
         grid->addWidget(chkBlocks[i], row, column * 2);
         grid->addWidget(txtBlocks[i], row, column * 2 + 1);
@@ -78,16 +86,57 @@ BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
     chkVerify = named(new QCheckBox(QStringLiteral("Verifica dopo scrittura")), "chkVerify");
     chkVerify->setToolTip(
         QStringLiteral("Dopo la scrittura rilegge i blocchi scritti e li confronta"));
+    chkHex = named(new QCheckBox(QStringLiteral("Esadecimale")), "chkHex");
+    chkHex->setToolTip(QStringLiteral("Mostra e accetta i dati dei blocchi come cifre esadecimali, "
+                                      "due per byte"));
+
+    cmdStop = button("cmdStop", QStringLiteral("Interrompi"),
+                     QStringLiteral("Ferma la lettura o la scrittura dopo il blocco in corso"));
+    cmdStop->setEnabled(false);
+    cmdLoadBlocks = button("cmdLoadBlocks", QStringLiteral("Carica..."),
+                           QStringLiteral("Riempie i campi dei blocchi da un file (.bin o .json)"));
+    cmdSaveBlocks = button("cmdSaveBlocks", QStringLiteral("Salva..."),
+                           QStringLiteral("Salva i campi dei blocchi in un file (.bin o .json)"));
+
+    auto *tools = new QHBoxLayout;
+    tools->addWidget(cmdStop);
+    tools->addStretch(1);
+    tools->addWidget(cmdLoadBlocks);
+    tools->addWidget(cmdSaveBlocks);
+
+    auto *options = new QVBoxLayout;
+    options->addWidget(chkVerify);
+    options->addWidget(chkHex);
 
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(Frame4);
-    bottom->addWidget(chkVerify);
+    bottom->addLayout(options);
 
     auto *page = new QVBoxLayout(this);
     page->setContentsMargins(6, 6, 6, 6);
     page->addLayout(grid);
+    page->addLayout(tools);
     page->addStretch(1);
     page->addLayout(bottom);
+
+    // The fields show the model's bytes; what the operator types goes back into it.
+    for (int i = 0; i < kRows; ++i) {
+        connect(txtBlocks[i], &QLineEdit::textChanged, this, [this, i](const QString &text) {
+            if (!m_showing)
+                m_model.edit(i, text);
+        });
+    }
+    connect(&m_model, &BlockModel::rowChanged, this, &BlockPage::showRow);
+    connect(&m_model, &BlockModel::modeChanged, this, &BlockPage::showMode);
+    connect(chkHex, &QCheckBox::toggled, this, [this](bool hex) {
+        const auto mode = hex ? BlockModel::Mode::Hex : BlockModel::Mode::Characters;
+        if (m_model.setMode(mode))
+            return;
+        // A field that is not whole bytes yet cannot be shown the other way.
+        const QSignalBlocker blocker(chkHex);
+        chkHex->setChecked(!hex);
+        emit modeRefused(m_model.rowsWithProblems());
+    });
 
     // The grid's own buttons change only the screen.
     connect(cmdSelAll, &QPushButton::clicked, this, [this] {
@@ -99,8 +148,7 @@ BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
             c->setChecked(false);
     });
     connect(cmdClearFlds, &QPushButton::clicked, this, [this] {
-        for (QLineEdit *t : txtBlocks)
-            t->clear();
+        m_model.clear();
         setFailedRows({});
     });
 
@@ -112,9 +160,9 @@ BlockPage::BlockPage(QWidget *parent) : QFrame(parent)
         setTabOrder(chkBlocks[i], txtBlocks[i]);
         previous = txtBlocks[i];
     }
-    for (QWidget *b :
-         std::initializer_list<QWidget *>{cmdWriteBlocks, cmdReadBlocks, cmdStampa2, cmdSelAll,
-                                          cmdUnselAll, cmdClearFlds, chkVerify}) {
+    for (QWidget *b : std::initializer_list<QWidget *>{
+             cmdStop, cmdLoadBlocks, cmdSaveBlocks, cmdWriteBlocks, cmdReadBlocks, cmdStampa2,
+             cmdSelAll, cmdUnselAll, cmdClearFlds, chkVerify, chkHex}) {
         setTabOrder(previous, b);
         previous = b;
     }
@@ -125,14 +173,91 @@ bool BlockPage::rowSelected(int row) const
     return chkBlocks[size_t(row)]->isChecked();
 }
 
-QString BlockPage::rowText(int row) const
+void BlockPage::setRowSelected(int row, bool selected)
 {
-    return txtBlocks[size_t(row)]->text();
+    chkBlocks[size_t(row)]->setChecked(selected);
 }
 
-void BlockPage::setRowText(int row, const QString &text)
+QByteArray BlockPage::rowBytes(int row) const
 {
-    txtBlocks[size_t(row)]->setText(text);
+    return m_model.bytes(row);
+}
+
+void BlockPage::setRowBytes(int row, const QByteArray &bytes)
+{
+    m_model.setBytes(row, bytes);
+}
+
+BlockModel::Problem BlockPage::rowProblem(int row) const
+{
+    return m_model.problem(row);
+}
+
+QString BlockPage::rowText(int row) const
+{
+    // A character without a single-byte code has no byte: the field's text says what it is.
+    if (m_model.problem(row) == BlockModel::Problem::NotSingleByte)
+        return txtBlocks[size_t(row)]->text();
+    return QString::fromLatin1(m_model.bytes(row));
+}
+
+QStringList BlockPage::describeProblems(const QList<int> &rows) const
+{
+    QList<int> notSingleByte, oddDigits, notHex, lineBreaks;
+    for (int i : rows) {
+        switch (rowProblem(i)) {
+        case BlockModel::Problem::NotSingleByte: notSingleByte << i; break;
+        case BlockModel::Problem::OddHexDigits: oddDigits << i; break;
+        case BlockModel::Problem::NotHexDigits: notHex << i; break;
+        case BlockModel::Problem::None:
+            if (!blockdata::travelsInCommand(rowBytes(i)))
+                lineBreaks << i;
+            break;
+        }
+    }
+    const auto rowsText = [](const QList<int> &list, const char *one, const char *many) {
+        QStringList numbers;
+        for (int row : list)
+            numbers << QString::number(row + 1);
+        return list.size() == 1
+                   ? QStringLiteral("il blocco %1 %2").arg(numbers.first(), QLatin1String(one))
+                   : QStringLiteral("i blocchi %1 %2")
+                         .arg(numbers.join(QLatin1String(", ")), QLatin1String(many));
+    };
+    QStringList reasons;
+    if (!notSingleByte.isEmpty())
+        reasons << rowsText(notSingleByte,
+                            "contiene caratteri che non si possono scrivere come byte singoli",
+                            "contengono caratteri che non si possono scrivere come byte singoli");
+    if (!oddDigits.isEmpty())
+        reasons << rowsText(oddDigits, "ha un numero dispari di cifre esadecimali",
+                            "hanno un numero dispari di cifre esadecimali");
+    if (!notHex.isEmpty())
+        reasons << rowsText(notHex, "contiene caratteri che non sono cifre esadecimali",
+                            "contengono caratteri che non sono cifre esadecimali");
+    if (!lineBreaks.isEmpty())
+        reasons << rowsText(
+            lineBreaks, "contiene i byte CR o LF (0D, 0A), che non possono stare in un comando",
+            "contengono i byte CR o LF (0D, 0A), che non possono stare in un comando");
+    return reasons;
+}
+
+void BlockPage::showRow(int row)
+{
+    const QScopedValueRollback showing(m_showing, true);
+    txtBlocks[size_t(row)]->setText(m_model.text(row));
+}
+
+void BlockPage::showMode(BlockModel::Mode mode)
+{
+    const QScopedValueRollback showing(m_showing, true);
+    const bool hex = mode == BlockModel::Mode::Hex;
+    for (QLineEdit *field : txtBlocks) {
+        field->setMaxLength(m_model.maxLength());
+        field->setValidator(hex ? m_hexDigits : nullptr);
+    }
+    const QSignalBlocker blocker(chkHex);
+    chkHex->setChecked(hex);
 }
 
 bool BlockPage::verifyAfterWrite() const

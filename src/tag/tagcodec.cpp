@@ -4,6 +4,8 @@
 #include "link/replytext.h"
 #include "tag/tagdetails.h"
 
+#include <QList>
+
 namespace tagcodec {
 
 QString decimalByte(QChar c)
@@ -17,6 +19,19 @@ QString byteList(QStringView chars)
     for (QChar c : chars)
         out += decimalByte(c) + QLatin1String("  ");
     return out;
+}
+
+QByteArray parseByteList(QStringView text)
+{
+    QByteArray bytes;
+    for (QStringView number : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const uint value = number.toUInt(&ok);
+        if (!ok || value > 255 || !number.front().isDigit())
+            return {};
+        bytes += char(value);
+    }
+    return bytes;
 }
 
 namespace {

@@ -113,6 +113,12 @@ QString TagInfoPage::fieldText(int field) const
     return m_fields[size_t(field)]->text();
 }
 
+QByteArray TagInfoPage::uidBytes() const
+{
+    const QByteArray uid = tagcodec::parseByteList(txtUId->text());
+    return uid.size() == 8 ? uid : QByteArray();
+}
+
 QString TagInfoPage::lastCommand() const
 {
     return lblComando->text();

@@ -45,6 +45,8 @@ public:
     QList<QLineEdit *> fields() const;
     // What field `field` (an index into tagfields::kFields) shows now.
     QString fieldText(int field) const;
+    // The tag's UID as txtUId shows it, most significant byte first; empty when it shows none.
+    QByteArray uidBytes() const;
     // The last tag command run, as lblComando shows it.
     QString lastCommand() const;
 

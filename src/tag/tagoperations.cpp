@@ -7,11 +7,13 @@
 #include "link/printerlink.h"
 #include "link/printerquery.h"
 #include "link/replytext.h"
+#include "tag/blockdata.h"
 #include "tag/blockpage.h"
 #include "tag/tagcodec.h"
 #include "tag/taginfopage.h"
 
 #include <QGuiApplication>
+#include <QPushButton>
 
 namespace {
 
@@ -48,6 +50,12 @@ private:
     BlockPage &m_blocks;
     QString m_verb;
 };
+
+// The four data bytes of a read reply.
+QByteArray replyBlock(const QString &reply)
+{
+    return tagcodec::blockReplyData(reply).toLatin1();
+}
 
 }  // namespace
 
@@ -103,6 +111,30 @@ TagOperations::BlockReply TagOperations::readBlock(int block)
     return tagcodec::blockReadOk(link.ReceiveBuffer) ? BlockReply::Read : BlockReply::NotRead;
 }
 
+// While a block loop runs, "Interrompi" can end it after the block in progress.
+class TagOperations::StopScope
+{
+public:
+    explicit StopScope(TagOperations &operations) : m_operations(operations)
+    {
+        m_operations.m_stopRequested = false;
+        m_operations.m_blocks.cmdStop->setEnabled(true);
+    }
+    ~StopScope()
+    {
+        m_operations.m_blocks.cmdStop->setEnabled(false);
+        m_operations.m_stopRequested = false;
+    }
+
+private:
+    TagOperations &m_operations;
+};
+
+void TagOperations::requestStop()
+{
+    m_stopRequested = true;
+}
+
 void TagOperations::readBlocks()
 {
     const PrinterLink::Operation operation = m_context.link.beginOperation();
@@ -111,10 +143,16 @@ void TagOperations::readBlocks()
 
     PrinterLink &link = m_context.link;
     m_blocks.setFailedRows({});
+    const StopScope stoppable(*this);
     BlockLoopProgress progress(m_context, m_blocks, QStringLiteral("Lettura del"));
     if (!link.SendCommand(QLatin1String(printer::kRfPreamble)) ||
         !link.Pause(printer::kRfPreamblePause))
         return;
+    if (m_stopRequested) {
+        progress.message(QStringLiteral("Lettura interrotta prima del primo blocco"),
+                         kStyleInformation);
+        return;
+    }
     // Each row's selection is read when the loop reaches it: the grid stays live meanwhile.
     for (int i = 0; i < BlockPage::kRows; ++i) {
         if (!m_blocks.rowSelected(i))
@@ -123,13 +161,18 @@ void TagOperations::readBlocks()
         switch (readBlock(i)) {
         case BlockReply::Stopped: return;
         case BlockReply::Read:
-            m_blocks.setRowText(i, tagcodec::blockFieldText(link.ReceiveBuffer));
+            m_blocks.setRowBytes(i, blockdata::trimmed(replyBlock(link.ReceiveBuffer)));
             break;
         case BlockReply::NotRead: break;
         case BlockReply::Missing:
             progress.message(QStringLiteral("ATTENZIONE! Blocco n. %1 non letto.").arg(i + 1),
                              kStyleErrorInformation);
             break;
+        }
+        if (m_stopRequested) {
+            progress.message(QStringLiteral("Lettura interrotta dopo il blocco %1").arg(i + 1),
+                             kStyleInformation);
+            return;
         }
     }
 }
@@ -141,6 +184,7 @@ void TagOperations::writeBlocks()
         return;
     const bool verify = m_blocks.verifyAfterWrite();
     m_blocks.setFailedRows({});
+    const StopScope stoppable(*this);
     QList<WrittenBlock> written;
     if (!writeSelected(&written) || written.isEmpty())
         return;
@@ -153,42 +197,50 @@ void TagOperations::writeBlocks()
 
 bool TagOperations::checkWritable()
 {
-    // A character without a single-byte code cannot be written as a byte of the tag: refuse the
-    // whole write before anything goes out, rather than substitute it.
-    QStringList refused;
+    // What cannot be written as the bytes the operator sees refuses the whole write before
+    // anything goes out, rather than be substituted or split a command in two.
+    QList<int> selected;
     for (int i = 0; i < BlockPage::kRows; ++i) {
-        if (m_blocks.rowSelected(i) && !isSingleByte(m_blocks.rowText(i)))
-            refused << QString::number(i + 1);
+        if (m_blocks.rowSelected(i))
+            selected << i;
     }
-    if (refused.isEmpty())
+    const QStringList reasons = m_blocks.describeProblems(selected);
+    if (reasons.isEmpty())
         return true;
-    const QString which =
-        refused.size() == 1
-            ? QStringLiteral("il blocco %1 contiene").arg(refused.first())
-            : QStringLiteral("i blocchi %1 contengono").arg(refused.join(QLatin1String(", ")));
-    m_context.messages.show(QStringLiteral("ATTENZIONE! Scrittura annullata: %1 caratteri che "
-                                           "non si possono scrivere come byte singoli. "
-                                           "Nessun blocco è stato scritto.")
-                                .arg(which),
+    m_context.messages.show(QStringLiteral("ATTENZIONE! Scrittura annullata: %1. Nessun blocco è "
+                                           "stato scritto.")
+                                .arg(reasons.join(QLatin1String("; "))),
                             kStyleError);
     return false;
+}
+
+void TagOperations::reportModeRefused(const QList<int> &rows)
+{
+    m_context.messages.show(QStringLiteral("ATTENZIONE! La vista dei blocchi non è cambiata: %1.")
+                                .arg(m_blocks.describeProblems(rows).join(QLatin1String("; "))),
+                            kStyleError);
 }
 
 bool TagOperations::writeSelected(QList<WrittenBlock> *written)
 {
     PrinterLink &link = m_context.link;
     BlockLoopProgress progress(m_context, m_blocks, QStringLiteral("Scrittura del"));
-    // Each row's selection and text are read when the loop reaches it.
+    // Each row's selection and bytes are read when the loop reaches it.
     for (int i = 0; i < BlockPage::kRows; ++i) {
         if (!m_blocks.rowSelected(i))
             continue;
         progress.row(i);
         link.ReceiveBuffer.clear();
-        const QString data = tagcodec::blockData(m_blocks.rowText(i));
-        if (!link.SendCommand(tagcodec::writeBlockRequest(i, data)) ||
+        const QByteArray data = blockdata::padded(m_blocks.rowBytes(i));
+        if (!link.SendCommand(tagcodec::writeBlockRequest(i, QString::fromLatin1(data))) ||
             !link.Pause(printer::kWriteBlockPause))
             return false;
         written->append({i, data});
+        if (m_stopRequested) {
+            progress.message(QStringLiteral("Scrittura interrotta dopo il blocco %1").arg(i + 1),
+                             kStyleInformation);
+            return false;
+        }
     }
     return true;
 }
@@ -208,8 +260,15 @@ void TagOperations::verifyWritten(const QList<WrittenBlock> &written)
             const BlockReply reply = readBlock(w.row);
             if (reply == BlockReply::Stopped)
                 return;
-            if (reply != BlockReply::Read || tagcodec::blockReplyData(link.ReceiveBuffer) != w.data)
+            if (reply != BlockReply::Read || replyBlock(link.ReceiveBuffer) != w.data)
                 failed << w.row;
+            if (m_stopRequested) {
+                m_blocks.setFailedRows(failed);
+                progress.message(
+                    QStringLiteral("Verifica interrotta dopo il blocco %1").arg(w.row + 1),
+                    kStyleInformation);
+                return;
+            }
         }
     }
     m_blocks.setFailedRows(failed);

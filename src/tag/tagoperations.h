@@ -3,8 +3,10 @@
 // src/tag/: the tag pages and the tag operations. Includes link/ and common/; label/ and app/
 // build on it.
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 struct OperationContext;
 class BlockPage;
@@ -21,6 +23,10 @@ public:
     void systemInformation();
     void readBlocks();
     void writeBlocks();
+    // "Interrompi": the running block read or write ends after the block in progress.
+    void requestStop();
+    // "Esadecimale" could not switch because of these rows: tell the operator why.
+    void reportModeRefused(const QList<int> &rows);
 
 private:
     // The RF preamble, the request, and a wait for exactly `length` characters.
@@ -41,13 +47,16 @@ private:
     struct WrittenBlock
     {
         int row;
-        QString data;  // the four characters sent
+        QByteArray data;  // the four bytes sent
     };
     bool checkWritable();
     bool writeSelected(QList<WrittenBlock> *written);
     void verifyWritten(const QList<WrittenBlock> &written);
 
+    class StopScope;
+
     OperationContext &m_context;
     TagInfoPage &m_info;
     BlockPage &m_blocks;
+    bool m_stopRequested = false;
 };

@@ -1,0 +1,52 @@
+#include "tag/blockdata.h"
+
+#include "link/printercommands.h"
+#include "link/replytext.h"
+
+namespace blockdata {
+
+QString toHex(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex().toUpper());
+}
+
+HexError fromHex(QStringView text, QByteArray *out)
+{
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (!((u >= '0' && u <= '9') || (u >= 'A' && u <= 'F') || (u >= 'a' && u <= 'f')))
+            return HexError::NotHex;
+    }
+    if (text.size() % 2 != 0)
+        return HexError::OddDigits;
+    *out = QByteArray::fromHex(text.toLatin1());
+    return HexError::None;
+}
+
+QByteArray padded(const QByteArray &bytes)
+{
+    return bytes.rightJustified(printer::kBlockSize, ' ', true);
+}
+
+QByteArray trimmed(const QByteArray &block)
+{
+    qsizetype from = 0;
+    qsizetype to = block.size();
+    while (from < to && block.at(from) == ' ')
+        ++from;
+    while (to > from && block.at(to - 1) == ' ')
+        --to;
+    return block.mid(from, to - from);
+}
+
+QString displayText(const QByteArray &bytes)
+{
+    return fieldText(QString::fromLatin1(bytes));
+}
+
+bool travelsInCommand(const QByteArray &bytes)
+{
+    return !bytes.contains('\r') && !bytes.contains('\n');
+}
+
+}  // namespace blockdata

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringView>
+
+// The bytes of a block field and the two ways the grid shows them: as characters (one per byte,
+// as the tag's data has always been shown) or as hexadecimal digits.
+namespace blockdata {
+
+// "42303031": two upper-case digits a byte, no separators.
+QString toHex(const QByteArray &bytes);
+
+enum class HexError { None, OddDigits, NotHex };
+// Hex digits in either case; blanks are not digits. Sets `out` only when the text is whole bytes.
+HexError fromHex(QStringView text, QByteArray *out);
+
+// The four bytes a write sends for a field: right-aligned, blanks on the left; an empty field
+// gives four blanks.
+QByteArray padded(const QByteArray &bytes);
+
+// A block as read, the way the field keeps it: blanks around removed (code 0 is data, not blank).
+QByteArray trimmed(const QByteArray &block);
+
+// What a character field can show of the bytes: one character a byte, up to a code-0 byte.
+QString displayText(const QByteArray &bytes);
+
+// CR and LF end a command line: such bytes cannot be written inside one.
+bool travelsInCommand(const QByteArray &bytes);
+
+}  // namespace blockdata

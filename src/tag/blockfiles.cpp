@@ -1,0 +1,127 @@
+#include "tag/blockfiles.h"
+
+#include "common/filechooser.h"
+#include "common/fileerrors.h"
+#include "common/messages.h"
+#include "tag/blockdump.h"
+#include "tag/blockpage.h"
+#include "tag/taginfopage.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+const QStringList &filters()
+{
+    static const QStringList list{QStringLiteral("Dump binario (*.bin)"),
+                                  QStringLiteral("Blocchi in JSON (*.json)"),
+                                  QStringLiteral("Tutti i file (*)")};
+    return list;
+}
+
+}  // namespace
+
+BlockFiles::BlockFiles(BlockPage &blocks, TagInfoPage &info, MessageSink &messages,
+                       FileChooser &chooser)
+    : m_blocks(blocks), m_info(info), m_messages(messages), m_chooser(&chooser),
+      m_folder(QDir::homePath())
+{
+}
+
+void BlockFiles::refuse(const QString &what, const QString &path, const QString &why)
+{
+    m_messages.show(
+        QStringLiteral("ATTENZIONE! %1 «%2»: %3.").arg(what, QDir::toNativeSeparators(path), why),
+        kStyleError);
+}
+
+void BlockFiles::save()
+{
+    const QList<int> unfinished = m_blocks.model().rowsWithProblems();
+    if (!unfinished.isEmpty()) {
+        m_messages.show(QStringLiteral("ATTENZIONE! I blocchi non sono stati salvati: %1.")
+                            .arg(m_blocks.describeProblems(unfinished).join(QLatin1String("; "))),
+                        kStyleError);
+        return;
+    }
+    const QString path =
+        m_chooser->chooseSaveFile(QStringLiteral("Salva i blocchi"),
+                                  QDir(m_folder).filePath(QStringLiteral("blocchi.bin")), filters());
+    if (path.isEmpty())
+        return;
+    m_folder = QFileInfo(path).absolutePath();
+    const QString what = QStringLiteral("Il file non è stato salvato:");
+
+    blockdump::Blocks blocks;
+    for (int i = 0; i < BlockPage::kRows; ++i) {
+        if (!m_blocks.rowBytes(i).isEmpty())
+            blocks[size_t(i)] = m_blocks.rowBytes(i);
+    }
+    QByteArray content;
+    switch (blockdump::kindOf(path)) {
+    case blockdump::Kind::Bin: content = blockdump::toBin(blocks); break;
+    case blockdump::Kind::Json:
+        content = blockdump::toJson(blocks, QDateTime::currentDateTime(), m_info.uidBytes());
+        break;
+    case blockdump::Kind::Unknown:
+        refuse(what, path, QStringLiteral("il nome deve finire in .bin (dump binario) o .json"));
+        return;
+    }
+    // Written whole or not at all: an old file stays as it was until the new one is complete.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
+        !file.commit())
+        refuse(what, path, fileErrorText(file.error()));
+}
+
+void BlockFiles::load()
+{
+    const QString path =
+        m_chooser->chooseOpenFile(QStringLiteral("Carica i blocchi"), m_folder, filters());
+    if (path.isEmpty())
+        return;
+    m_folder = QFileInfo(path).absolutePath();
+    const QString what = QStringLiteral("Il file non è stato caricato e i blocchi non sono "
+                                        "cambiati:");
+
+    const blockdump::Kind kind = blockdump::kindOf(path);
+    if (kind == blockdump::Kind::Unknown) {
+        refuse(what, path, QStringLiteral("il nome deve finire in .bin (dump binario) o .json"));
+        return;
+    }
+    QFile file(path);
+    // A dump is 112 bytes and a JSON copy a few KiB: anything far larger is not one of ours.
+    constexpr qint64 kLargest = 1 << 20;
+    if (!file.open(QIODevice::ReadOnly)) {
+        refuse(what, path, fileErrorText(file.error()));
+        return;
+    }
+    if (file.size() > kLargest) {
+        refuse(what, path, QStringLiteral("è troppo grande (%1 byte) per una copia dei blocchi")
+                               .arg(file.size()));
+        return;
+    }
+    const QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        refuse(what, path, fileErrorText(file.error()));
+        return;
+    }
+    blockdump::Blocks blocks;
+    QString why;
+    const bool parsed = kind == blockdump::Kind::Bin ? blockdump::fromBin(content, &blocks, &why)
+                                                     : blockdump::fromJson(content, &blocks, &why);
+    if (!parsed) {
+        refuse(what, path, why);
+        return;
+    }
+    for (int i = 0; i < BlockPage::kRows; ++i) {
+        const auto &block = blocks[size_t(i)];
+        m_blocks.setRowBytes(i, block.value_or(QByteArray()));
+        m_blocks.setRowSelected(i, block.has_value());
+    }
+    m_blocks.setFailedRows({});
+}

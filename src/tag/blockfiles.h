@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+class BlockPage;
+class FileChooser;
+class MessageSink;
+class TagInfoPage;
+
+// "Salva..." and "Carica...": the block grid to and from a file (see blockdump.h for the two
+// forms). Nothing is sent to the tag. The folder last used is offered again for the session.
+class BlockFiles
+{
+public:
+    BlockFiles(BlockPage &blocks, TagInfoPage &info, MessageSink &messages, FileChooser &chooser);
+
+    void setChooser(FileChooser &chooser) { m_chooser = &chooser; }
+
+    void save();
+    void load();
+
+private:
+    void refuse(const QString &what, const QString &path, const QString &why);
+
+    BlockPage &m_blocks;
+    TagInfoPage &m_info;
+    MessageSink &m_messages;
+    FileChooser *m_chooser;
+    QString m_folder;
+};
