@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-serialport-dev libgl-dev
     fonts-liberation            # Arial's metrics, for the windows' texts
+    qt6-translations-l10n       # Qt's own dialogs in Italian
     xvfb xauth                  # a display for screenshots and headless runs
     clang libclang-rt-14-dev            # the fuzzers (scripts/fuzz.sh)
     clang-format                        # scripts/format.sh --check

@@ -70,7 +70,7 @@ extra=$(cd "$unpacked" && find . -type f | grep -v -e '^./usr/bin/v4400-tag-rf$'
 [ -z "$extra" ] || fail "unexpected files: $extra"
 
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libqt6widgets6 libqt6serialport6 fonts-liberation; do
+for needed in libqt6widgets6 libqt6serialport6 fonts-liberation qt6-translations-l10n; do
     grep -q "$needed" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 

@@ -3,6 +3,7 @@
 #include "app/appicon.h"
 #include "app/frmmain.h"
 #include "app/messagebox.h"
+#include "app/qttranslation.h"
 #include "link/qserialportcontrol.h"
 #include "settings/settingsstore.h"
 
@@ -35,6 +36,7 @@ int runProgram(QApplication &app, const std::function<void(QWidget &)> &shown)
 {
     // Also for a message box shown before the main window.
     QApplication::setWindowIcon(applicationIcon());
+    installItalianQtTranslation(app);
     SettingsStore store;
     MessageBoxSink messages;
     QSerialPortControl comm(store.portResolver());

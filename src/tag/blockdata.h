@@ -11,7 +11,12 @@ namespace blockdata {
 // "42303031": two upper-case digits a byte, no separators.
 QString toHex(const QByteArray &bytes);
 
-enum class HexError { None, OddDigits, NotHex };
+enum class HexError
+{
+    None,
+    OddDigits,
+    NotHex
+};
 // Hex digits in either case; blanks are not digits. Sets `out` only when the text is whole bytes.
 HexError fromHex(QStringView text, QByteArray *out);
 

@@ -13,17 +13,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
-namespace {
-
-const QStringList &filters()
+QStringList BlockFiles::filters()
 {
-    static const QStringList list{QStringLiteral("Dump binario (*.bin)"),
-                                  QStringLiteral("Blocchi in JSON (*.json)"),
-                                  QStringLiteral("Tutti i file (*)")};
-    return list;
+    return {QStringLiteral("Dump binario (*.bin)"), QStringLiteral("Blocchi in JSON (*.json)"),
+            QStringLiteral("Tutti i file (*)")};
 }
-
-}  // namespace
 
 BlockFiles::BlockFiles(BlockPage &blocks, TagInfoPage &info, MessageSink &messages,
                        FileChooser &chooser)
@@ -48,9 +42,9 @@ void BlockFiles::save()
                         kStyleError);
         return;
     }
-    const QString path =
-        m_chooser->chooseSaveFile(QStringLiteral("Salva i blocchi"),
-                                  QDir(m_folder).filePath(QStringLiteral("blocchi.bin")), filters());
+    const QString path = m_chooser->chooseSaveFile(
+        QStringLiteral("Salva i blocchi"), QDir(m_folder).filePath(QStringLiteral("blocchi.bin")),
+        filters());
     if (path.isEmpty())
         return;
     m_folder = QFileInfo(path).absolutePath();
@@ -73,8 +67,7 @@ void BlockFiles::save()
     }
     // Written whole or not at all: an old file stays as it was until the new one is complete.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() ||
-        !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
         refuse(what, path, fileErrorText(file.error()));
 }
 
@@ -101,8 +94,9 @@ void BlockFiles::load()
         return;
     }
     if (file.size() > kLargest) {
-        refuse(what, path, QStringLiteral("è troppo grande (%1 byte) per una copia dei blocchi")
-                               .arg(file.size()));
+        refuse(
+            what, path,
+            QStringLiteral("è troppo grande (%1 byte) per una copia dei blocchi").arg(file.size()));
         return;
     }
     const QByteArray content = file.readAll();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class BlockPage;
 class FileChooser;
@@ -15,6 +16,8 @@ public:
     BlockFiles(BlockPage &blocks, TagInfoPage &info, MessageSink &messages, FileChooser &chooser);
 
     void setChooser(FileChooser &chooser) { m_chooser = &chooser; }
+    // The file types the dialogs offer.
+    static QStringList filters();
 
     void save();
     void load();

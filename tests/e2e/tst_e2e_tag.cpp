@@ -93,6 +93,44 @@ private Q_SLOTS:
         QCOMPARE(r.messages.texts().last(), QStringLiteral("Scrittura terminata e verificata"));
         QVERIFY(page.failedRows().isEmpty());
     }
+
+    // Bytes typed in hexadecimal reach the tag as they are and come back; "Interrompi" ends a
+    // 28-row read and a 28-row write after the block in progress.
+    void hexBytesAndStop()
+    {
+        PtyRig r;
+        QVERIFY(r.startQueried());
+        r.window->link().setTimeScale(0.25);
+        BlockPage &page = *r.window->blockPage;
+        page.chkHex->setChecked(true);
+        page.txtBlocks[0]->setText("00FF7F41");
+        page.txtBlocks[1]->setText("0102");
+        page.chkBlocks[0]->setChecked(true);
+        page.chkBlocks[1]->setChecked(true);
+        page.cmdWriteBlocks->click();
+        QCOMPARE(r.printer.model().tag.memory.left(8), QByteArray("\x00\xFF\x7F\x41  \x01\x02", 8));
+        page.cmdClearFlds->click();
+        page.cmdReadBlocks->click();
+        QCOMPARE(page.txtBlocks[0]->text(), QStringLiteral("00FF7F41"));
+        QCOMPARE(page.txtBlocks[1]->text(), QStringLiteral("0102"));
+
+        QStringList seen;
+        r.printer.model().onCommand = [&](const QByteArray &command) {
+            seen << QString::fromLatin1(command);
+            if (command == "?R2&23,9,1" || command.startsWith("?R2&24,12,"))
+                page.cmdStop->click();
+        };
+        page.cmdSelAll->click();
+        page.cmdReadBlocks->click();
+        QCOMPARE(seen.size(), 11);  // the preamble and blocks 1 to 10
+        QCOMPARE(r.messages.texts().last(), QStringLiteral("Lettura interrotta dopo il blocco 10"));
+        seen.clear();
+        page.cmdWriteBlocks->click();
+        QTest::qWait(100);  // anything sent late would arrive meanwhile
+        QCOMPARE(seen.size(), 13);
+        QCOMPARE(r.messages.texts().last(),
+                 QStringLiteral("Scrittura interrotta dopo il blocco 13"));
+    }
 };
 
 QTEST_MAIN(tst_E2eTag)

@@ -1,8 +1,11 @@
 // v4400-screenshots: renders the program's windows, driven on the fake serial control, into PNG
 // files for the README. Run it under Xvfb (scripts/screenshots.sh) for the desktop's look.
 
+#include "app/filedialogchooser.h"
+#include "app/qttranslation.h"
 #include "harness.h"
 #include "settings/frmproperties.h"
+#include "tag/blockfiles.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
 
@@ -11,6 +14,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -52,6 +57,7 @@ void saveScreen(QWidget *window, const QString &dir, const QString &name)
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
+    installItalianQtTranslation(app);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
     const QString suffix = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     QDir().mkpath(dir);
@@ -106,5 +112,44 @@ int main(int argc, char *argv[])
                     h.messages.shown.last().text, QMessageBox::Ok, &h.window);
     box.show();
     saveScreen(&h.window, dir, QStringLiteral("verify-failed"));
+    box.close();
+
+    // The grid in hexadecimal: bytes that characters cannot show.
+    blocks.cmdClearFlds->click();
+    blocks.cmdUnselAll->click();
+    blocks.setFailedRows({});
+    blocks.chkVerify->setChecked(false);
+    const QList<QByteArray> bytes = {"B001", QByteArray("\x00\xFF\x7F\x41", 4), "\x01\x02",
+                                     QByteArray("\x0D\x0A\x00\x00", 4), "tag!"};
+    for (int i = 0; i < bytes.size(); ++i) {
+        blocks.setRowBytes(i, bytes[i]);
+        blocks.chkBlocks[i]->setChecked(true);
+    }
+    blocks.chkHex->setChecked(true);
+    blocks.chkHex->setFocus();
+    save(&h.window, dir, QStringLiteral("main-blocks-hex"));
+
+    // "Salva...": the file dialog, in a folder of its own so that the picture is the same every
+    // run.
+    QDir folder(QDir::temp().filePath(QStringLiteral("v4400-screenshots")));
+    folder.removeRecursively();
+    folder.mkpath(QStringLiteral("."));
+    for (const char *name : {"etichetta-0001.bin", "etichetta-0002.bin", "magazzino.json"}) {
+        QFile file(folder.filePath(QLatin1String(name)));
+        file.open(QIODevice::WriteOnly);
+        file.write(QByteArray(112, ' '));
+        file.flush();
+        file.setFileTime(QDateTime(QDate(2026, 12, 1), QTime(9, 30)),
+                         QFileDevice::FileModificationTime);
+    }
+    const auto dialog = FileDialogChooser::saveDialog(
+        &h.window, QStringLiteral("Salva i blocchi"),
+        folder.filePath(QStringLiteral("blocchi.bin")), BlockFiles::filters());
+    dialog->resize(760, 420);
+    dialog->show();
+    QTest::qWait(300);
+    save(dialog.get(), dir, QStringLiteral("save-dialog"));
+    dialog->close();
+    folder.removeRecursively();
     return 0;
 }
