@@ -6,8 +6,8 @@
 class ScriptedChooser : public FileChooser
 {
 public:
-    QString answer;      // the path chosen; empty: the operator cancels
-    QString offered;     // the suggested file or the folder the last dialog opened on
+    QString answer;   // the path chosen; empty: the operator cancels
+    QString offered;  // the suggested file or the folder the last dialog opened on
     QStringList filters;
 
     QString chooseSaveFile(const QString &, const QString &suggested,

@@ -22,7 +22,10 @@ private:
         h.window.txtModello->setText(" VIREO 4400");
         h.window.TabStrip->setCurrentIndex(1);
     }
-    static QByteArray memory(Harness &h, int row) { return h.comm.model().tag.memory.mid(row * 4, 4); }
+    static QByteArray memory(Harness &h, int row)
+    {
+        return h.comm.model().tag.memory.mid(row * 4, 4);
+    }
 
 private Q_SLOTS:
     void hexViewEntryAndWrite()
@@ -64,8 +67,9 @@ private Q_SLOTS:
             page.chkBlocks[row]->setChecked(true);
         h.comm.writes.clear();
         page.cmdWriteBlocks->click();
-        QCOMPARE(h.comm.writes, (QList<QByteArray>{QByteArray("?R2&24,3,1,\x00\xFF\x7F\x41\r\n", 17),
-                                                   QByteArray("?R2&24,4,1,  \x7F\x01\r\n", 17)}));
+        QCOMPARE(h.comm.writes,
+                 (QList<QByteArray>{QByteArray("?R2&24,3,1,\x00\xFF\x7F\x41\r\n", 17),
+                                    QByteArray("?R2&24,4,1,  \x7F\x01\r\n", 17)}));
         QCOMPARE(memory(h, 3), QByteArray("\x00\xFF\x7F\x41", 4));
         page.cmdClearFlds->click();
         page.cmdReadBlocks->click();
@@ -86,11 +90,11 @@ private Q_SLOTS:
         start(h);
         BlockPage &page = *h.window.blockPage;
         page.chkHex->setChecked(true);
-        page.txtBlocks[2]->setText("414");       // half a byte
-        page.txtBlocks[4]->setText("410D42");    // CR
-        page.txtBlocks[5]->setText("0A");        // LF
-        page.txtBlocks[6]->setText("zz");        // not digits (a script, not the keyboard)
-        page.txtBlocks[8]->setText("123");       // not selected: no concern of the write
+        page.txtBlocks[2]->setText("414");     // half a byte
+        page.txtBlocks[4]->setText("410D42");  // CR
+        page.txtBlocks[5]->setText("0A");      // LF
+        page.txtBlocks[6]->setText("zz");      // not digits (a script, not the keyboard)
+        page.txtBlocks[8]->setText("123");     // not selected: no concern of the write
         for (int row : {0, 2, 4, 5, 6})
             page.chkBlocks[row]->setChecked(true);
         page.cmdWriteBlocks->click();
@@ -242,8 +246,8 @@ private Q_SLOTS:
                 page.cmdStop->click();
         };
         page.cmdReadBlocks->click();
-        QCOMPARE(h.comm.commands(), (QStringList{"?R1&2,1", "?R2&23,0,1", "?R2&23,1,1",
-                                                 "?R2&23,2,1", "?R2&23,3,1"}));
+        QCOMPARE(h.comm.commands(),
+                 (QStringList{"?R1&2,1", "?R2&23,0,1", "?R2&23,1,1", "?R2&23,2,1", "?R2&23,3,1"}));
         QCOMPARE(page.txtBlocks[3]->text(), QStringLiteral("B004"));  // its result is kept
         QCOMPARE(page.txtBlocks[4]->text(), QString());
         QCOMPARE(h.messages.texts(), QStringList{"Lettura interrotta dopo il blocco 4"});

@@ -41,7 +41,8 @@ private Q_SLOTS:
         QVERIFY(blockdata::travelsInCommand(QByteArray("\x00\x01\x7F\xFF", 4)));
 
         // The UID as txtUId shows it, back to bytes.
-        QCOMPARE(tagcodec::parseByteList(tagcodec::byteList(QStringView(u"\u00E0\u0004\u0001\u0000", 4))),
+        QCOMPARE(tagcodec::parseByteList(
+                     tagcodec::byteList(QStringView(u"\u00E0\u0004\u0001\u0000", 4))),
                  QByteArray("\xE0\x04\x01\x00", 4));
         QCOMPARE(tagcodec::parseByteList(u" **"), QByteArray());
         QCOMPARE(tagcodec::parseByteList(u" 256  1"), QByteArray());
@@ -70,7 +71,8 @@ private Q_SLOTS:
         QVERIFY(!blockdump::fromBin(bin + 'x', &back, &why));
 
         const QDateTime saved(QDate(2026, 12, 8), QTime(21, 30), Qt::UTC);
-        const QByteArray json = blockdump::toJson(blocks, saved, "\xE0\x04\x01\x50\x2A\x3C\x7B\x12");
+        const QByteArray json =
+            blockdump::toJson(blocks, saved, "\xE0\x04\x01\x50\x2A\x3C\x7B\x12");
         const QJsonObject object = QJsonDocument::fromJson(json).object();
         QCOMPARE(object.value("format").toString(), QStringLiteral("v4400-tag-rf-blocchi"));
         QCOMPARE(object.value("version").toInt(), 1);
