@@ -24,8 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                 std::abort();
         }
         blockdump::Blocks again;
-        const QByteArray copy = json ? blockdump::toJson(blocks, saved, {}) : blockdump::toBin(blocks);
-        if (!(json ? blockdump::fromJson(copy, &again, &why) : blockdump::fromBin(copy, &again, &why)) ||
+        const QByteArray copy =
+            json ? blockdump::toJson(blocks, saved, {}) : blockdump::toBin(blocks);
+        if (!(json ? blockdump::fromJson(copy, &again, &why)
+                   : blockdump::fromBin(copy, &again, &why)) ||
             again != blocks)
             std::abort();
     }

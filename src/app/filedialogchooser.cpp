@@ -24,9 +24,12 @@ QString run(QFileDialog &dialog)
 
 std::unique_ptr<QFileDialog> FileDialogChooser::saveDialog(QWidget *parent, const QString &caption,
                                                            const QString &suggested,
-                                                           const QStringList &filters)
+                                                           const QStringList &filters,
+                                                           Existing existing)
 {
     auto dialog = std::make_unique<QFileDialog>(parent, caption, suggested);
+    // A file that is added to needs no warning that it exists.
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, existing == Existing::Append);
     dialog->setObjectName(QStringLiteral("saveFileDialog"));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
@@ -43,9 +46,9 @@ std::unique_ptr<QFileDialog> FileDialogChooser::saveDialog(QWidget *parent, cons
 }
 
 QString FileDialogChooser::chooseSaveFile(const QString &caption, const QString &suggested,
-                                          const QStringList &filters)
+                                          const QStringList &filters, Existing existing)
 {
-    const auto dialog = saveDialog(m_parent, caption, suggested, filters);
+    const auto dialog = saveDialog(m_parent, caption, suggested, filters, existing);
     return run(*dialog);
 }
 

@@ -14,15 +14,17 @@ class FileDialogChooser : public FileChooser
 public:
     explicit FileDialogChooser(QWidget *parent = nullptr) : m_parent(parent) {}
 
-    QString chooseSaveFile(const QString &caption, const QString &suggested,
-                           const QStringList &filters) override;
-    QString chooseOpenFile(const QString &caption, const QString &folder,
-                           const QStringList &filters) override;
-
     // The dialog chooseSaveFile() shows, not yet shown (the screenshots use it too).
     static std::unique_ptr<QFileDialog> saveDialog(QWidget *parent, const QString &caption,
                                                    const QString &suggested,
-                                                   const QStringList &filters);
+                                                   const QStringList &filters,
+                                                   Existing existing = Existing::Replace);
+
+protected:
+    QString chooseSaveFile(const QString &caption, const QString &suggested,
+                           const QStringList &filters, Existing existing) override;
+    QString chooseOpenFile(const QString &caption, const QString &folder,
+                           const QStringList &filters) override;
 
 private:
     QWidget *m_parent;

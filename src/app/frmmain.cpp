@@ -7,7 +7,9 @@
 #include "common/messages.h"
 #include "common/named.h"
 #include "common/operationcontext.h"
+#include "label/frmproduction.h"
 #include "label/labeljobs.h"
+#include "label/productionrun.h"
 #include "link/serialcontrol.h"
 #include "settings/frmproperties.h"
 #include "settings/serialsettings.h"
@@ -49,7 +51,9 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     m_tag = std::make_unique<TagOperations>(*m_context, *tagPage, *blockPage);
     m_labels = std::make_unique<LabelJobs>(*m_context, *tagPage, *blockPage);
     m_fileDialogs = std::make_unique<FileDialogChooser>(this);
-    m_blockFiles = std::make_unique<BlockFiles>(*blockPage, *tagPage, m_messages, *m_fileDialogs);
+    m_chooser = m_fileDialogs.get();
+    m_blockFiles = std::make_unique<BlockFiles>(*blockPage, *tagPage, m_messages, *m_chooser);
+    m_productionRun = std::make_unique<ProductionRun>(*m_context, *m_tag, *m_labels, *tagPage);
 
     connect(cmdInterroga, &QPushButton::clicked, this, [this] { m_query->run(); });
     connect(tagPage->cmdInventory, &QPushButton::clicked, this, [this] { m_tag->inventory(); });
@@ -63,6 +67,7 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
             [this] { m_blockFiles->save(); });
     connect(blockPage->cmdLoadBlocks, &QPushButton::clicked, this,
             [this] { m_blockFiles->load(); });
+    connect(blockPage->cmdProduction, &QPushButton::clicked, this, &frmMain::onProductionClicked);
     connect(blockPage, &BlockPage::modeRefused, this,
             [this](const QList<int> &rows) { m_tag->reportModeRefused(rows); });
     connect(tagPage->cmdStampa1, &QPushButton::clicked, this, [this] { m_labels->printTagInfo(); });
@@ -82,7 +87,20 @@ frmMain::~frmMain() = default;
 
 void frmMain::setFileChooser(FileChooser &chooser)
 {
+    m_chooser = &chooser;
     m_blockFiles->setChooser(chooser);
+    if (m_production)
+        m_production->setChooser(chooser);
+}
+
+void frmMain::onProductionClicked()
+{
+    if (!m_production)
+        m_production =
+            new frmProduction(*m_productionRun, *blockPage, m_messages, *m_chooser, this);
+    m_production->show();
+    m_production->raise();
+    m_production->activateWindow();
 }
 
 void frmMain::buildWindow()

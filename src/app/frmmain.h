@@ -5,6 +5,7 @@
 
 #include "app/frmsplash.h"
 #include "common/globvar.h"
+#include "label/frmproduction.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
 
@@ -17,6 +18,8 @@
 #include <memory>
 
 class BlockFiles;
+class ProductionRun;
+
 class BlockPage;
 class FileChooser;
 class LabelJobs;
@@ -55,6 +58,9 @@ public:
     // The serial settings dialog, owned by this window and wired to it; "Porta Seriale..." shows
     // one modally.
     std::unique_ptr<frmProperties> createPropertiesDialog();
+
+    // The production dialog, created the first time "Produzione..." is clicked.
+    frmProduction *production() const { return m_production; }
 
     // The About window open now, if any.
     frmSplash *about() const { return m_about; }
@@ -101,6 +107,7 @@ private:
     void onExitClicked();
     void onSerialPortTriggered();
     void onInfoTriggered();
+    void onProductionClicked();
     void onTabChanged(int index);
     void endProgram();
     bool startupFailure(const QString &cause);
@@ -115,6 +122,9 @@ private:
     std::unique_ptr<LabelJobs> m_labels;
     std::unique_ptr<FileChooser> m_fileDialogs;
     std::unique_ptr<BlockFiles> m_blockFiles;
+    FileChooser *m_chooser = nullptr;
+    std::unique_ptr<ProductionRun> m_productionRun;
+    QPointer<frmProduction> m_production;
     std::function<void()> m_endProgram;
     QPointer<frmSplash> m_about;
     std::chrono::milliseconds m_aboutCloseAfter;

@@ -34,6 +34,18 @@ int firstFieldLine()
     return roundHalfEven(kCommandLine - 37.5);
 }
 
+QStringList voidLabel(const QString &uid)
+{
+    QStringList commands{
+        QLatin1String(printer::kLabelReset), QLatin1String(printer::kLabelBegin),
+        textCommand(20, kCommandLine, kCaptionColumn, 7, 12, QStringLiteral("ANNULLATO"))};
+    if (!uid.isEmpty())
+        commands << textCommand(20, firstFieldLine(), kCaptionColumn, 7, 11, QStringLiteral("UID:"))
+                 << textCommand(20, firstFieldLine(), kValueColumn, 7, 11, uid);
+    commands << QLatin1String(printer::kLabelPrint) << QLatin1String(printer::kLabelEnd);
+    return commands;
+}
+
 QStringList blockLabel(const QString &row1, const QString &row2)
 {
     return {

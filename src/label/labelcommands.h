@@ -22,6 +22,10 @@ inline constexpr int kValueColumn = 150;
 inline constexpr int kFieldLineStep = 25;
 int firstFieldLine();
 
+// The label that marks a tag that failed: "ANNULLATO" on the command line of the tag information
+// label, and the UID on its first field line when given.
+QStringList voidLabel(const QString &uid);
+
 // The block data label, complete: header, format commands and the data line carrying the texts
 // of rows 1 and 2 joined.
 QStringList blockLabel(const QString &row1, const QString &row2);

@@ -93,6 +93,11 @@ void LabelJobs::printTagInfo()
     if (!refuseUnsendable(m_context.messages, names, texts))
         return;
 
+    (void)sendTagInfoLabel();
+}
+
+bool LabelJobs::sendTagInfoLabel()
+{
     using namespace labelcommands;
     PrinterLink &link = m_context.link;
     const Printing printing(m_context.globals, m_info.cmdStampa1,
@@ -102,7 +107,7 @@ void LabelJobs::printTagInfo()
         !link.SendCommand(
             textCommand(20, kCommandLine, kCaptionColumn, 7, 12, QStringLiteral("Comando:"))) ||
         !link.SendCommand(textCommand(20, kCommandLine, kValueColumn, 7, 12, m_info.lastCommand())))
-        return;
+        return false;
     int line = firstFieldLine();
     // Each field is read when its turn comes: the operator may edit it during an earlier pause.
     for (int i = 0; i < tagfields::kCount; ++i) {
@@ -111,14 +116,13 @@ void LabelJobs::printTagInfo()
         const QLatin1String caption(tagfields::kFields[size_t(i)].printCaption);
         if (!link.SendCommand(textCommand(20, line, kCaptionColumn, 7, 11, caption)) ||
             !link.SendCommand(textCommand(20, line, kValueColumn, 7, 11, m_info.fieldText(i))))
-            return;
+            return false;
         line -= kFieldLineStep;
         if (!link.Pause(printer::kLabelFieldPause))
-            return;
+            return false;
     }
-    if (!link.SendCommand(QLatin1String(printer::kLabelPrint)))
-        return;
-    (void)link.SendCommand(QLatin1String(printer::kLabelEnd));
+    return link.SendCommand(QLatin1String(printer::kLabelPrint)) &&
+           link.SendCommand(QLatin1String(printer::kLabelEnd));
 }
 
 void LabelJobs::printBlocks()
@@ -158,10 +162,26 @@ void LabelJobs::printBlocks()
                           {row1, row2}))
         return;
 
+    (void)sendBlockLabel(row1, row2);
+}
+
+bool LabelJobs::sendBlockLabel(const QString &row1, const QString &row2)
+{
     // Back to back: no window events are processed, so the rows cannot change meanwhile.
     const Printing printing(m_context.globals, m_blocks.cmdStampa2, QStringLiteral("STAMPA..."));
     for (const QString &command : labelcommands::blockLabel(row1, row2)) {
         if (!m_context.link.SendCommand(command))
-            return;
+            return false;
     }
+    return true;
+}
+
+bool LabelJobs::sendVoidLabel(const QString &uid)
+{
+    const Printing printing(m_context.globals, m_blocks.cmdStampa2, QStringLiteral("STAMPA..."));
+    for (const QString &command : labelcommands::voidLabel(uid)) {
+        if (!m_context.link.SendCommand(command))
+            return false;
+    }
+    return true;
 }

@@ -6,6 +6,7 @@
 struct OperationContext;
 class BlockPage;
 class QPushButton;
+class QString;
 class TagInfoPage;
 
 // The two label jobs: the tag information shown on the tag page, and the block data label with
@@ -17,6 +18,13 @@ public:
 
     void printTagInfo();
     void printBlocks();
+
+    // The labels' traffic alone, for a run that has made its own checks and holds the printer
+    // operation. False when the line failed or the program is ending.
+    bool sendTagInfoLabel();
+    bool sendBlockLabel(const QString &row1, const QString &row2);
+    // A label marked "ANNULLATO" for a tag that failed, with its UID as the tag page shows it.
+    bool sendVoidLabel(const QString &uid);
 
 private:
     OperationContext &m_context;

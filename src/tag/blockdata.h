@@ -6,6 +6,17 @@
 
 // The bytes of a block field and the two ways the grid shows them: as characters (one per byte,
 // as the tag's data has always been shown) or as hexadecimal digits.
+// One row of the block grid (0-based) and its bytes; for a write, the four bytes sent.
+struct RowBytes
+{
+    int row = 0;
+    QByteArray bytes;
+    friend bool operator==(const RowBytes &a, const RowBytes &b)
+    {
+        return a.row == b.row && a.bytes == b.bytes;
+    }
+};
+
 namespace blockdata {
 
 // "42303031": two upper-case digits a byte, no separators.

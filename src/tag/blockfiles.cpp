@@ -21,8 +21,7 @@ QStringList BlockFiles::filters()
 
 BlockFiles::BlockFiles(BlockPage &blocks, TagInfoPage &info, MessageSink &messages,
                        FileChooser &chooser)
-    : m_blocks(blocks), m_info(info), m_messages(messages), m_chooser(&chooser),
-      m_folder(QDir::homePath())
+    : m_blocks(blocks), m_info(info), m_messages(messages), m_chooser(&chooser)
 {
 }
 
@@ -42,12 +41,10 @@ void BlockFiles::save()
                         kStyleError);
         return;
     }
-    const QString path = m_chooser->chooseSaveFile(
-        QStringLiteral("Salva i blocchi"), QDir(m_folder).filePath(QStringLiteral("blocchi.bin")),
-        filters());
+    const QString path = m_chooser->saveFile(QStringLiteral("Salva i blocchi"),
+                                             QStringLiteral("blocchi.bin"), filters());
     if (path.isEmpty())
         return;
-    m_folder = QFileInfo(path).absolutePath();
     const QString what = QStringLiteral("Il file non è stato salvato:");
 
     blockdump::Blocks blocks;
@@ -73,11 +70,9 @@ void BlockFiles::save()
 
 void BlockFiles::load()
 {
-    const QString path =
-        m_chooser->chooseOpenFile(QStringLiteral("Carica i blocchi"), m_folder, filters());
+    const QString path = m_chooser->openFile(QStringLiteral("Carica i blocchi"), filters());
     if (path.isEmpty())
         return;
-    m_folder = QFileInfo(path).absolutePath();
     const QString what = QStringLiteral("Il file non è stato caricato e i blocchi non sono "
                                         "cambiati:");
 

@@ -9,7 +9,7 @@ class MessageSink;
 class TagInfoPage;
 
 // "Salva..." and "Carica...": the block grid to and from a file (see blockdump.h for the two
-// forms). Nothing is sent to the tag. The folder last used is offered again for the session.
+// forms). Nothing is sent to the tag.
 class BlockFiles
 {
 public:
@@ -29,5 +29,4 @@ private:
     TagInfoPage &m_info;
     MessageSink &m_messages;
     FileChooser *m_chooser;
-    QString m_folder;
 };

@@ -98,9 +98,14 @@ BlockPage::BlockPage(QWidget *parent)
     cmdSaveBlocks = button("cmdSaveBlocks", QStringLiteral("Salva..."),
                            QStringLiteral("Salva i campi dei blocchi in un file (.bin o .json)"));
 
+    cmdProduction = button("cmdProduction", QStringLiteral("Produzione..."),
+                           QStringLiteral("Programma, verifica, etichetta e registra una serie di "
+                                          "tag con i dati della griglia"));
+
     auto *tools = new QHBoxLayout;
     tools->addWidget(cmdStop);
     tools->addStretch(1);
+    tools->addWidget(cmdProduction);
     tools->addWidget(cmdLoadBlocks);
     tools->addWidget(cmdSaveBlocks);
 
@@ -161,8 +166,8 @@ BlockPage::BlockPage(QWidget *parent)
         previous = txtBlocks[i];
     }
     for (QWidget *b : std::initializer_list<QWidget *>{
-             cmdStop, cmdLoadBlocks, cmdSaveBlocks, cmdWriteBlocks, cmdReadBlocks, cmdStampa2,
-             cmdSelAll, cmdUnselAll, cmdClearFlds, chkVerify, chkHex}) {
+             cmdStop, cmdProduction, cmdLoadBlocks, cmdSaveBlocks, cmdWriteBlocks, cmdReadBlocks,
+             cmdStampa2, cmdSelAll, cmdUnselAll, cmdClearFlds, chkVerify, chkHex}) {
         setTabOrder(previous, b);
         previous = b;
     }

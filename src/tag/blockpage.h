@@ -37,6 +37,7 @@ public:
     QPushButton *cmdStop = nullptr;  // ends a running read or write after the block in progress
     QPushButton *cmdLoadBlocks = nullptr;
     QPushButton *cmdSaveBlocks = nullptr;
+    QPushButton *cmdProduction = nullptr;  // a series of tags programmed from the grid
 
     // The bytes behind the fields.
     BlockModel &model() { return m_model; }

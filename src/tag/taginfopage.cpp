@@ -119,6 +119,11 @@ QByteArray TagInfoPage::uidBytes() const
     return uid.size() == 8 ? uid : QByteArray();
 }
 
+QString TagInfoPage::uidText() const
+{
+    return txtUId->text();
+}
+
 QString TagInfoPage::lastCommand() const
 {
     return lblComando->text();

@@ -81,22 +81,34 @@ void TagOperations::readTagInfo(const char *request, int length, bool inventory)
     const PrinterLink::Operation operation = m_context.link.beginOperation();
     if (!operation || !m_context.query.requireQueried())
         return;
+    bool answered = false;
+    if (requestTagInfo(request, length, inventory, &answered) && !answered)
+        m_context.messages.show(QStringLiteral("ATTENZIONE! Nessuna risposta dal TAG"),
+                                kStyleError);
+}
 
+bool TagOperations::requestTagInfo(const char *request, int length, bool inventory, bool *answered)
+{
+    *answered = false;
     PrinterLink &link = m_context.link;
     if (!link.SendCommand(QLatin1String(printer::kRfPreamble)))
-        return;
+        return false;
     // Whatever arrives from here on counts towards the reply, the preamble's answer included.
     link.ReceiveBuffer.clear();
     if (!link.Pause(printer::kRfPreamblePause) || !link.SendCommand(QLatin1String(request)) ||
         !link.WaitForReply(printer::kTagReplyLimit, length))
-        return;
-    if (link.ReceiveBuffer.size() != length) {
-        m_context.messages.show(QStringLiteral("ATTENZIONE! Nessuna risposta dal TAG"),
-                                kStyleError);
-        return;
-    }
+        return false;
+    if (link.ReceiveBuffer.size() != length)
+        return true;
+    *answered = true;
     m_info.showTagInfo(inventory ? tagcodec::decodeInventory(link.ReceiveBuffer)
                                  : tagcodec::decodeSystemInformation(link.ReceiveBuffer));
+    return true;
+}
+
+bool TagOperations::inventoryOnce(bool *answered)
+{
+    return requestTagInfo(printer::kInventory, printer::kInventoryReplyLength, true, answered);
 }
 
 TagOperations::BlockReply TagOperations::readBlock(int block)
@@ -185,7 +197,7 @@ void TagOperations::writeBlocks()
     const bool verify = m_blocks.verifyAfterWrite();
     m_blocks.setFailedRows({});
     const StopScope stoppable(*this);
-    QList<WrittenBlock> written;
+    QList<RowBytes> written;
     if (!writeSelected(&written) || written.isEmpty())
         return;
     if (!verify) {
@@ -221,21 +233,18 @@ void TagOperations::reportModeRefused(const QList<int> &rows)
                             kStyleError);
 }
 
-bool TagOperations::writeSelected(QList<WrittenBlock> *written)
+bool TagOperations::writeSelected(QList<RowBytes> *written)
 {
-    PrinterLink &link = m_context.link;
     BlockLoopProgress progress(m_context, m_blocks, QStringLiteral("Scrittura del"));
     // Each row's selection and bytes are read when the loop reaches it.
     for (int i = 0; i < BlockPage::kRows; ++i) {
         if (!m_blocks.rowSelected(i))
             continue;
         progress.row(i);
-        link.ReceiveBuffer.clear();
-        const QByteArray data = blockdata::padded(m_blocks.rowBytes(i));
-        if (!link.SendCommand(tagcodec::writeBlockRequest(i, QString::fromLatin1(data))) ||
-            !link.Pause(printer::kWriteBlockPause))
+        const RowBytes block{i, blockdata::padded(m_blocks.rowBytes(i))};
+        if (!writeBlock(block))
             return false;
-        written->append({i, data});
+        written->append(block);
         if (m_stopRequested) {
             progress.message(QStringLiteral("Scrittura interrotta dopo il blocco %1").arg(i + 1),
                              kStyleInformation);
@@ -245,30 +254,66 @@ bool TagOperations::writeSelected(QList<WrittenBlock> *written)
     return true;
 }
 
-void TagOperations::verifyWritten(const QList<WrittenBlock> &written)
+bool TagOperations::writeBlock(const RowBytes &block)
+{
+    PrinterLink &link = m_context.link;
+    link.ReceiveBuffer.clear();
+    return link.SendCommand(
+               tagcodec::writeBlockRequest(block.row, QString::fromLatin1(block.bytes))) &&
+           link.Pause(printer::kWriteBlockPause);
+}
+
+bool TagOperations::writeRows(const QList<RowBytes> &blocks)
+{
+    for (const RowBytes &block : blocks) {
+        if (!writeBlock(block))
+            return false;
+    }
+    return true;
+}
+
+TagOperations::Outcome TagOperations::verifyRows(const QList<RowBytes> &written, QList<int> *failed,
+                                                 QList<int> *missing,
+                                                 const std::function<void(int)> &onRow)
+{
+    PrinterLink &link = m_context.link;
+    if (!link.SendCommand(QLatin1String(printer::kRfPreamble)) ||
+        !link.Pause(printer::kRfPreamblePause))
+        return Outcome::Ended;
+    for (const RowBytes &w : written) {
+        if (onRow)
+            onRow(w.row);
+        const BlockReply reply = readBlock(w.row);
+        if (reply == BlockReply::Stopped)
+            return Outcome::Ended;
+        if (reply != BlockReply::Read || replyBlock(link.ReceiveBuffer) != w.bytes)
+            *failed << w.row;
+        if (reply == BlockReply::Missing && missing)
+            *missing << w.row;
+        if (m_stopRequested && &w != &written.last())
+            return Outcome::Stopped;
+    }
+    return Outcome::Done;
+}
+
+void TagOperations::verifyWritten(const QList<RowBytes> &written)
 {
     // Read back every row written, as LEGGI reads, and compare the four bytes with those sent.
-    PrinterLink &link = m_context.link;
     QList<int> failed;
     {
         BlockLoopProgress progress(m_context, m_blocks, QStringLiteral("Verifica del"));
-        if (!link.SendCommand(QLatin1String(printer::kRfPreamble)) ||
-            !link.Pause(printer::kRfPreamblePause))
+        int last = -1;
+        switch (verifyRows(written, &failed, nullptr, [&](int row) {
+            progress.row(row);
+            last = row;
+        })) {
+        case Outcome::Ended: return;
+        case Outcome::Stopped:
+            m_blocks.setFailedRows(failed);
+            progress.message(QStringLiteral("Verifica interrotta dopo il blocco %1").arg(last + 1),
+                             kStyleInformation);
             return;
-        for (const WrittenBlock &w : written) {
-            progress.row(w.row);
-            const BlockReply reply = readBlock(w.row);
-            if (reply == BlockReply::Stopped)
-                return;
-            if (reply != BlockReply::Read || replyBlock(link.ReceiveBuffer) != w.data)
-                failed << w.row;
-            if (m_stopRequested) {
-                m_blocks.setFailedRows(failed);
-                progress.message(
-                    QStringLiteral("Verifica interrotta dopo il blocco %1").arg(w.row + 1),
-                    kStyleInformation);
-                return;
-            }
+        case Outcome::Done: break;
         }
     }
     m_blocks.setFailedRows(failed);

@@ -3,10 +3,14 @@
 // src/tag/: the tag pages and the tag operations. Includes link/ and common/; label/ and app/
 // build on it.
 
+#include "tag/blockdata.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 struct OperationContext;
 class BlockPage;
@@ -28,9 +32,32 @@ public:
     // "Esadecimale" could not switch because of these rows: tell the operator why.
     void reportModeRefused(const QList<int> &rows);
 
+    // The steps of the operations, for a run over many tags that holds the printer operation
+    // itself and checks nothing more. Each sends exactly what the operation sends. False (or
+    // Ended) when the line failed or the program is ending: the caller stops at once.
+
+    // Inventory: on an answer the page shows the tag, as after "Inventory"; `answered` says
+    // whether a tag answered.
+    bool inventoryOnce(bool *answered);
+    // The write of these blocks, four bytes each, as "SCRIVI" writes them.
+    bool writeRows(const QList<RowBytes> &blocks);
+    // The read-back of "Verifica dopo scrittura": the rows that differ (or were not read) in
+    // `failed`, those that got no answer at all also in `missing`. `onRow` runs before each row;
+    // after a row, a requested stop ends it (Stopped) unless that was the last.
+    enum class Outcome
+    {
+        Done,
+        Stopped,
+        Ended
+    };
+    Outcome verifyRows(const QList<RowBytes> &written, QList<int> *failed, QList<int> *missing,
+                       const std::function<void(int)> &onRow = {});
+    bool stopRequested() const { return m_stopRequested; }
+
 private:
     // The RF preamble, the request, and a wait for exactly `length` characters.
     void readTagInfo(const char *request, int length, bool inventory);
+    bool requestTagInfo(const char *request, int length, bool inventory, bool *answered);
 
     // One block read, paced: the buffer emptied, the request, the fixed pause, the reply judged.
     enum class BlockReply
@@ -44,14 +71,10 @@ private:
 
     // Block write in three steps: refuse what cannot be written, write the selected rows, read
     // them back.
-    struct WrittenBlock
-    {
-        int row;
-        QByteArray data;  // the four bytes sent
-    };
     bool checkWritable();
-    bool writeSelected(QList<WrittenBlock> *written);
-    void verifyWritten(const QList<WrittenBlock> &written);
+    bool writeSelected(QList<RowBytes> *written);
+    void verifyWritten(const QList<RowBytes> &written);
+    bool writeBlock(const RowBytes &block);
 
     class StopScope;
 

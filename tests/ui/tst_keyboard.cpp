@@ -170,7 +170,8 @@ private Q_SLOTS:
             page2 << QStringLiteral("chkBlocks(%1)").arg(i)
                   << QStringLiteral("txtBlocks(%1)").arg(i);
         // "Interrompi" is disabled while nothing runs, so Tab passes it by.
-        page2 << "cmdLoadBlocks"
+        page2 << "cmdProduction"
+              << "cmdLoadBlocks"
               << "cmdSaveBlocks"
               << "cmdWriteBlocks"
               << "cmdReadBlocks"

@@ -72,8 +72,25 @@ int main(int argc, char *argv[])
     const QCommandLineOption corruptWrite(
         "corrupt-write", "Writes to these blocks (1 to 28) store an altered first byte.", "blocks");
     const QCommandLineOption verbose({"verbose", "v"}, "Also print every command received.");
+    const QCommandLineOption roll(
+        "roll", "A roll of labels with a tag in each: every printed label (?14&1) feeds the next "
+                "tag, with a new UID and blank memory, over the antenna.");
+    const QCommandLineOption rollBadShare(
+        "roll-bad-share",
+        "With --roll: this share of the tags (0 to 1, e.g. 0.2 for every fifth) "
+        "acknowledges writes but keeps nothing.",
+        "share", "0");
+    const QCommandLineOption rollBad(
+        "roll-bad",
+        "With --roll: these tags of the roll (1 is the first, comma separated) "
+        "acknowledge writes but keep nothing.",
+        "tags");
+    const QCommandLineOption noAdvance(
+        "no-advance", "With --roll: the printer does not advance; the same tag stays over the "
+                      "antenna.");
     parser.addOptions({version, device, link, silent, delay, chunk, chunkGap, wrongLength, noTag,
-                       unreadable, badStatus, ignoreWrite, corruptWrite, verbose});
+                       unreadable, badStatus, ignoreWrite, corruptWrite, verbose, roll,
+                       rollBadShare, rollBad, noAdvance});
 
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -106,6 +123,14 @@ int main(int argc, char *argv[])
         model.behaviour.blockStatus.insert(block, 0x0F);
     model.behaviour.ignoredWrites = blockList(parser.values(ignoreWrite));
     model.behaviour.corruptedWrites = blockList(parser.values(corruptWrite));
+    if (parser.isSet(roll)) {
+        model.roll.enabled = true;
+        model.roll.stuck = parser.isSet(noAdvance);
+        model.roll.badShare = qBound(0.0, parser.value(rollBadShare).toDouble(), 1.0);
+        for (int index : blockList(parser.values(rollBad)))
+            model.roll.badTags.insert(index + 1);  // blockList counts from 0
+        model.loadRollTag(1);
+    }
     model.onTranscript = [&out](const QString &line) { out << "etichetta: " << line << Qt::endl; };
     if (parser.isSet(verbose)) {
         model.onCommand = [&out](const QByteArray &command) {

@@ -38,6 +38,29 @@ SimTag::SimTag()
         memory += QByteArray("B") + QByteArray::number(i + 1).rightJustified(3, '0');
 }
 
+bool SimRoll::isBad(int n) const
+{
+    if (badTags.contains(n))
+        return true;
+    // Tag n is bad when the running count of bad tags, share x n, steps up at n.
+    return badShare > 0 && int(n * badShare + 1e-9) > int((n - 1) * badShare + 1e-9);
+}
+
+void PrinterModel::loadRollTag(int position)
+{
+    const SimTag first;
+    tag = first;
+    quint64 serial = 0;
+    for (int i = 4; i < 8; ++i)
+        serial = (serial << 8) | first.uid[size_t(i)];
+    serial += quint64(position - 1);
+    for (int i = 7; i >= 4; --i, serial >>= 8)
+        tag.uid[size_t(i)] = quint8(serial & 0xFF);
+    tag.memory = QByteArray(tag.blockCount * tag.blockSize, '\0');
+    tag.ignoresWrites = roll.isBad(position);
+    roll.position = position;
+}
+
 QList<Emission> PrinterModel::feed(const QByteArray &bytes)
 {
     QList<Emission> out;
@@ -70,6 +93,10 @@ QList<Emission> PrinterModel::answer(const QByteArray &command)
         onCommand(command);
     if (const QString line = describeLabelCommand(command); !line.isEmpty())
         note(line);
+    if (command == printer::kLabelPrint && roll.enabled && !roll.stuck) {
+        roll.passed.append(tag);
+        loadRollTag(roll.position + 1);
+    }
     return shape(reply(command));
 }
 
@@ -142,7 +169,7 @@ QByteArray PrinterModel::reply(const QByteArray &command)
         QByteArray data = command.right(tag.blockSize);
         if (behaviour.corruptedWrites.contains(block))
             data[0] = char(data[0] ^ 0x01);
-        if (!behaviour.ignoredWrites.contains(block))
+        if (!behaviour.ignoredWrites.contains(block) && !tag.ignoresWrites)
             tag.memory.replace(block * tag.blockSize, tag.blockSize, data);
         return QByteArray("\0\0\0", 3);
     }

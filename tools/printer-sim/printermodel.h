@@ -32,9 +32,24 @@ struct SimTag
     quint8 icReference = 1;
     int blockCount = 28;
     int blockSize = 4;
-    QByteArray memory;  // blockCount * blockSize bytes
+    QByteArray memory;           // blockCount * blockSize bytes
+    bool ignoresWrites = false;  // a faulty inlay: acknowledges writes, keeps nothing
 
     SimTag();
+};
+
+// A roll of labels with an inlay in each: printing a label ("?14&1") feeds the next one, a new
+// tag with blank memory, over the antenna.
+struct SimRoll
+{
+    bool enabled = false;
+    bool stuck = false;    // the printer does not advance: the same tag stays
+    double badShare = 0;   // this share of the tags ignores writes, evenly spread
+    QSet<int> badTags;     // these tags (1 is the first of the roll) ignore writes
+    int position = 0;      // the tag over the antenna, 1 for the first; 0 before the roll starts
+    QList<SimTag> passed;  // the tags fed past the antenna, in order
+
+    bool isBad(int n) const;
 };
 
 // How the printer misbehaves, for trying the program's failure paths.
@@ -59,6 +74,11 @@ public:
     QByteArray releaseReply = "V1.04.2\r";   // 8 characters
     SimTag tag;
     SimBehaviour behaviour;
+    SimRoll roll;
+
+    // Puts tag `position` of the roll over the antenna (1 for the first): the first tag's UID
+    // with the last byte counted on, blank memory.
+    void loadRollTag(int position);
 
     // Every command received, without CR LF, in order.
     QList<QByteArray> commands;

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "label/production.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QObject>
+#include <QSet>
+
+#include <optional>
+
+struct OperationContext;
+class LabelJobs;
+class TagInfoPage;
+class TagOperations;
+
+// What a production run does to every tag.
+struct ProductionPlan
+{
+    enum class Label { None, TagInfo, Blocks };
+    enum class OnFailure { Stop, Void };
+
+    QList<RowBytes> templateRows;  // the rows written on every tag, with the grid's bytes
+    int count = 1;                 // tags to program, when not until stopped
+    bool untilStopped = false;
+    std::optional<production::SerialNumber> serial;
+    bool verify = true;
+    Label label = Label::None;
+    OnFailure onFailure = OnFailure::Stop;
+    QString logPath;
+    // Rows 1 and 2 of the grid: the block data label prints them where the tag's own blocks do
+    // not cover those rows.
+    QByteArray gridRow1, gridRow2;
+};
+
+struct ProductionProgress
+{
+    int tag = 0;    // the tag worked on, 1 for the first
+    int count = 0;  // of this many; 0 until stopped
+    int succeeded = 0;
+    int failed = 0;
+    QString step;
+    double secondsPerTag = 0;  // 0 until a tag is done
+    double secondsLeft = -1;   // -1 when not known
+};
+
+// A series of tags, each programmed, verified, labelled and logged, with the printer commands of
+// the single operations: Inventory until a new tag answers, the block write, its read-back, one
+// of the two labels (or "ANNULLATO" for a tag that failed), one line of CSV. It holds the printer
+// for the whole run; "Interrompi" ends it after the step in progress.
+class ProductionRun : public QObject
+{
+    Q_OBJECT
+public:
+    ProductionRun(OperationContext &context, TagOperations &tags, LabelJobs &labels,
+                  TagInfoPage &info, QObject *parent = nullptr);
+
+    // Why the plan cannot run, in the operator's words; empty when it can.
+    QString check(const ProductionPlan &plan) const;
+
+    // Runs the series to its end and tells the operator how it went. Returns at once, doing
+    // nothing, while another printer operation runs.
+    void run(const ProductionPlan &plan);
+    // The run ends after the step in progress; the tag in progress is logged as stopped.
+    void requestStop();
+    bool running() const { return m_running; }
+    const ProductionProgress &progress() const { return m_progress; }
+
+signals:
+    void progressChanged(const ProductionProgress &progress);
+    // One line per tag as logged: sequence, UID, serial, result.
+    void tagLogged(const QString &line);
+    void runningChanged(bool running);
+
+private:
+    enum class Step { Done, Stopped, Ended };
+    Step waitForNewTag(QByteArray *uid);
+    void setStep(const QString &step);
+    bool log(int sequence, const QByteArray &uid, const QString &serial,
+             const QList<RowBytes> &written, const QString &result);
+    QString labelRowText(const QList<RowBytes> &blocks, int row) const;
+
+    OperationContext &m_context;
+    TagOperations &m_tags;
+    LabelJobs &m_labels;
+    TagInfoPage &m_info;
+    ProductionPlan m_plan;
+    ProductionProgress m_progress;
+    QFile m_log;
+    QSet<QByteArray> m_done;  // the UIDs programmed in this run
+    bool m_running = false;
+    bool m_stop = false;
+};
