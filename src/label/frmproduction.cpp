@@ -70,7 +70,8 @@ void frmProduction::buildWindow()
     spnCount->setRange(1, 9999);
     spnCount->setValue(10);
     spnCount->setAccessibleName(QStringLiteral("Numero di tag"));
-    chkUntilStopped = named(new QCheckBox(QStringLiteral("Fino a interruzione")), "chkUntilStopped");
+    chkUntilStopped =
+        named(new QCheckBox(QStringLiteral("Fino a interruzione")), "chkUntilStopped");
     auto *series = new QFormLayout(fraSeries);
     auto *count = new QHBoxLayout;
     count->addWidget(spnCount);
@@ -86,8 +87,8 @@ void frmProduction::buildWindow()
     spnSerialRow->setPrefix(QStringLiteral("Blocco "));
     spnSerialRow->setAccessibleName(QStringLiteral("Primo blocco"));
     cboSerialWidth = named(new QComboBox, "cboSerialWidth");
-    cboSerialWidth->addItems({QStringLiteral("4 byte (un blocco)"),
-                              QStringLiteral("8 byte (due blocchi)")});
+    cboSerialWidth->addItems(
+        {QStringLiteral("4 byte (un blocco)"), QStringLiteral("8 byte (due blocchi)")});
     cboSerialWidth->setAccessibleName(QStringLiteral("Larghezza"));
     cboSerialForm = named(new QComboBox, "cboSerialForm");
     cboSerialForm->addItems(
@@ -111,8 +112,8 @@ void frmProduction::buildWindow()
                         QStringLiteral("Dati dei blocchi 1 e 2")});
     cboLabel->setAccessibleName(QStringLiteral("Etichetta"));
     cboOnFailure = named(new QComboBox, "cboOnFailure");
-    cboOnFailure->addItems({QStringLiteral("Ferma la serie"),
-                            QStringLiteral("Stampa \"ANNULLATO\" e continua")});
+    cboOnFailure->addItems(
+        {QStringLiteral("Ferma la serie"), QStringLiteral("Stampa \"ANNULLATO\" e continua")});
     cboOnFailure->setAccessibleName(QStringLiteral("Se un tag fallisce"));
     auto *options = new QFormLayout(fraOptions);
     options->addRow(chkVerify);
@@ -249,16 +250,16 @@ void frmProduction::showProgress(const ProductionProgress &progress)
     lblTag->setText(progress.count > 0
                         ? QStringLiteral("Tag %1 di %2").arg(progress.tag).arg(progress.count)
                         : QStringLiteral("Tag %1").arg(progress.tag));
-    lblCounts->setText(QStringLiteral("Riusciti: %1   Falliti: %2")
-                           .arg(progress.succeeded)
-                           .arg(progress.failed));
+    lblCounts->setText(
+        QStringLiteral("Riusciti: %1   Falliti: %2").arg(progress.succeeded).arg(progress.failed));
     lblStep->setText(progress.step);
     QString time;
     if (progress.secondsPerTag > 0)
         time = QStringLiteral("Tempo per tag: %1 s")
                    .arg(QLocale(QLocale::Italian).toString(progress.secondsPerTag, 'f', 1));
     if (progress.secondsLeft >= 0)
-        time += QStringLiteral("   Tempo rimasto: %1").arg(production::duration(progress.secondsLeft));
+        time +=
+            QStringLiteral("   Tempo rimasto: %1").arg(production::duration(progress.secondsLeft));
     lblTime->setText(time);
     if (progress.count > 0) {
         prgRun->setRange(0, progress.count);
@@ -270,8 +271,8 @@ void frmProduction::showProgress(const ProductionProgress &progress)
 
 void frmProduction::showRunning(bool running)
 {
-    for (QWidget *w : std::initializer_list<QWidget *>{fraSeries, fraSerial, fraOptions, cmdStart,
-                                                       cmdClose})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{fraSeries, fraSerial, fraOptions, cmdStart, cmdClose})
         w->setEnabled(!running);
     cmdStop->setEnabled(running);
     if (!running) {

@@ -28,7 +28,7 @@ QByteArray serialBytes(const SerialNumber &serial, quint64 value)
 }
 
 QList<RowBytes> tagBlocks(const QList<RowBytes> &templateRows, const SerialNumber *serial,
-                           quint64 value)
+                          quint64 value)
 {
     QList<RowBytes> blocks;
     for (const RowBytes &b : templateRows) {
@@ -40,8 +40,8 @@ QList<RowBytes> tagBlocks(const QList<RowBytes> &templateRows, const SerialNumbe
     if (serial) {
         const QByteArray bytes = serialBytes(*serial, value);
         for (int i = 0; i < serial->width / printer::kBlockSize; ++i)
-            blocks.append({serial->row + i,
-                           bytes.mid(i * printer::kBlockSize, printer::kBlockSize)});
+            blocks.append(
+                {serial->row + i, bytes.mid(i * printer::kBlockSize, printer::kBlockSize)});
     }
     std::sort(blocks.begin(), blocks.end(),
               [](const RowBytes &a, const RowBytes &b) { return a.row < b.row; });
@@ -72,7 +72,7 @@ QString blocksText(const QList<RowBytes> &blocks)
     QStringList parts;
     for (const RowBytes &b : blocks)
         parts << QStringLiteral("%1:%2").arg(b.row + 1).arg(
-                     QString::fromLatin1(b.bytes.toHex().toUpper()));
+            QString::fromLatin1(b.bytes.toHex().toUpper()));
     return parts.join(QLatin1Char(' '));
 }
 

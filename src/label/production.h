@@ -11,7 +11,8 @@
 // into each tag, and the log kept of every tag (CSV).
 namespace production {
 
-enum class SerialForm {
+enum class SerialForm
+{
     Decimal,  // ASCII digits, zero-padded to the width: 4 bytes "0042"
     Binary,   // the number itself, big-endian: 4 bytes 00 00 00 2A
 };
@@ -31,7 +32,7 @@ QByteArray serialBytes(const SerialNumber &serial, quint64 value);
 
 // The template's rows with the serial's rows written over them, in row order.
 QList<RowBytes> tagBlocks(const QList<RowBytes> &templateRows, const SerialNumber *serial,
-                           quint64 value);
+                          quint64 value);
 
 // The log: one line per tag, a header line when the file is new. Fields are separated by commas
 // and quoted where they hold a comma or a quote.

@@ -81,9 +81,9 @@ QString ProductionRun::check(const ProductionPlan &plan) const
                                   "cifre decimali o un'altra etichetta");
     }
     if (plan.label == ProductionPlan::Label::Blocks) {
-        const QList<RowBytes> blocks = production::tagBlocks(
-            plan.templateRows, plan.serial ? &*plan.serial : nullptr,
-            plan.serial ? plan.serial->start : 0);
+        const QList<RowBytes> blocks =
+            production::tagBlocks(plan.templateRows, plan.serial ? &*plan.serial : nullptr,
+                                  plan.serial ? plan.serial->start : 0);
         for (int row : {0, 1}) {
             if (!printable(labelRowText(blocks, row).toLatin1()))
                 return QStringLiteral("il blocco %1 contiene caratteri di controllo, che "
@@ -143,8 +143,8 @@ bool ProductionRun::log(int sequence, const QByteArray &uid, const QString &seri
 {
     // One line at a time, on disk before the next tag: a crash loses at most the tag in progress.
     const QDateTime now = QDateTime::currentDateTime();
-    const QByteArray line = production::logLine(now.toOffsetFromUtc(now.offsetFromUtc()), sequence, uid,
-                                                serial, written, result)
+    const QByteArray line = production::logLine(now.toOffsetFromUtc(now.offsetFromUtc()), sequence,
+                                                uid, serial, written, result)
                                 .toUtf8() +
                             "\n";
     const bool ok = m_log.write(line) == line.size() && m_log.flush();
@@ -304,8 +304,7 @@ void ProductionRun::run(const ProductionPlan &plan)
             }
         }
         if (!plan.untilStopped)
-            m_progress.secondsLeft =
-                m_progress.secondsPerTag * (plan.count - m_progress.succeeded);
+            m_progress.secondsLeft = m_progress.secondsPerTag * (plan.count - m_progress.succeeded);
         setStep(QStringLiteral("Tag n. %1: %2").arg(sequence).arg(result));
     }
 

@@ -17,8 +17,17 @@ class TagOperations;
 // What a production run does to every tag.
 struct ProductionPlan
 {
-    enum class Label { None, TagInfo, Blocks };
-    enum class OnFailure { Stop, Void };
+    enum class Label
+    {
+        None,
+        TagInfo,
+        Blocks
+    };
+    enum class OnFailure
+    {
+        Stop,
+        Void
+    };
 
     QList<RowBytes> templateRows;  // the rows written on every tag, with the grid's bytes
     int count = 1;                 // tags to program, when not until stopped
@@ -73,7 +82,12 @@ signals:
     void runningChanged(bool running);
 
 private:
-    enum class Step { Done, Stopped, Ended };
+    enum class Step
+    {
+        Done,
+        Stopped,
+        Ended
+    };
     Step waitForNewTag(QByteArray *uid);
     void setStep(const QString &step);
     bool log(int sequence, const QByteArray &uid, const QString &serial,

@@ -105,7 +105,8 @@ private Q_SLOTS:
         QCOMPARE(d.chooser.existing, FileChooser::Existing::Append);
         QCOMPARE(d.printer.roll.passed.size(), 5);
         for (int tag = 0; tag < 5; ++tag) {
-            QCOMPARE(d.memory(tag, 0) + d.memory(tag, 1), QByteArray("000000") + QByteArray::number(41 + tag));
+            QCOMPARE(d.memory(tag, 0) + d.memory(tag, 1),
+                     QByteArray("000000") + QByteArray::number(41 + tag));
             QCOMPARE(d.memory(tag, 2), QByteArray("DATA"));
         }
         QCOMPARE(d.printer.transcript.count(QStringLiteral("?14&1  stampa")), 5);
@@ -113,12 +114,25 @@ private Q_SLOTS:
             QStringLiteral("?52&   riga  480 colonna   37 (tipo 31, 14, 116): \"00000043\"")));
         // The first tag's traffic is that of Inventory, "SCRIVI" with verification and "STAMPA".
         const QStringList first = d.h.comm.commands().mid(0, 20);
-        QCOMPARE(first, (QStringList{"?R1&2,1", "?R2&1,0", "?R2&24,0,1,0000", "?R2&24,1,1,0041",
-                                     "?R2&24,2,1,DATA", "?R1&2,1", "?R2&23,0,1", "?R2&23,1,1",
-                                     "?R2&23,2,1", "?00&", "?81&1",
+        QCOMPARE(first, (QStringList{"?R1&2,1",
+                                     "?R2&1,0",
+                                     "?R2&24,0,1,0000",
+                                     "?R2&24,1,1,0041",
+                                     "?R2&24,2,1,DATA",
+                                     "?R1&2,1",
+                                     "?R2&23,0,1",
+                                     "?R2&23,1,1",
+                                     "?R2&23,2,1",
+                                     "?00&",
+                                     "?81&1",
                                      "?52&00,474,764,18,11;BELMUTH",
-                                     "?52&00,538,763,17,11;Vireo 4400 TAG - RF", "?09&2", "?10&1",
-                                     "?11&2", "?13&2", "?52&31,480,37,14,116;00000041", "?14&1",
+                                     "?52&00,538,763,17,11;Vireo 4400 TAG - RF",
+                                     "?09&2",
+                                     "?10&1",
+                                     "?11&2",
+                                     "?13&2",
+                                     "?52&31,480,37,14,116;00000041",
+                                     "?14&1",
                                      "?81&0"}));
         QStringList expected{"ora,sequenza,uid,seriale,dati,esito"};
         for (int tag = 1; tag <= 5; ++tag)
@@ -126,7 +140,8 @@ private Q_SLOTS:
                             .arg(tag)
                             .arg(uid(tag))
                             .arg(40 + tag)
-                            .arg(QString::fromLatin1(QByteArray::number(40 + tag).toHex().toUpper()));
+                            .arg(QString::fromLatin1(
+                                QByteArray::number(40 + tag).toHex().toUpper()));
         QCOMPARE(d.log(), expected);
         QCOMPARE(d.h.messages.texts(),
                  QStringList{QStringLiteral("Produzione terminata: 5 tag riusciti, 0 falliti.\n"

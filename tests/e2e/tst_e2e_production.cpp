@@ -1,0 +1,128 @@
+#include "label/frmproduction.h"
+#include "ptyrig.h"
+#include "scriptedchooser.h"
+#include "tag/blockpage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+// Production runs over a pseudo-terminal against the simulated printer with a roll of tags.
+class tst_E2eProduction : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir m_dir;
+    ScriptedChooser m_chooser;
+
+    frmProduction *open(PtyRig &r)
+    {
+        r.window->setFileChooser(m_chooser);
+        m_chooser.answer = m_dir.filePath(QTest::currentTestFunction() + QStringLiteral(".csv"));
+        PrinterModel &printer = r.printer.model();
+        printer.roll.enabled = true;
+        printer.loadRollTag(1);
+        BlockPage &page = *r.window->blockPage;
+        page.setRowBytes(2, "DATA");
+        page.chkBlocks[2]->setChecked(true);
+        page.cmdProduction->click();
+        frmProduction *dialog = r.window->production();
+        dialog->fraSerial->setChecked(true);
+        dialog->cboSerialWidth->setCurrentIndex(1);  // rows 1 and 2: "00000001"...
+        dialog->cboLabel->setCurrentIndex(2);        // the block data label
+        return dialog;
+    }
+    QStringList log() const
+    {
+        QFile f(m_chooser.answer);
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()).split('\n')
+                                           : QStringList();
+    }
+
+private Q_SLOTS:
+    // Tags 1 to 6 of the roll, the fourth faulty: voided and the series goes on with the same
+    // serial number. Then, on the same log, a series that stops at its faulty tag.
+    void seriesOnTheRoll()
+    {
+        PtyRig r;
+        QVERIFY(r.startQueried());
+        frmProduction *dialog = open(r);
+        PrinterModel &printer = r.printer.model();
+        printer.roll.badTags = {4, 8};
+        dialog->spnCount->setValue(5);
+        dialog->cboOnFailure->setCurrentIndex(1);
+        dialog->cmdStart->click();
+
+        // The printer reads the last label's commands a moment after they were sent.
+        QTRY_COMPARE(printer.roll.passed.size(), 6);
+        for (int tag = 0; tag < 6; ++tag) {
+            const SimTag &t = printer.roll.passed.at(tag);
+            if (tag == 3) {
+                QCOMPARE(t.memory.left(12), QByteArray(12, '\0'));  // it kept nothing
+                continue;
+            }
+            const int serial = tag < 3 ? tag + 1 : tag;  // the void tag's serial goes on
+            QCOMPARE(t.memory.left(12), "0000000" + QByteArray::number(serial) + "DATA");
+        }
+        QCOMPARE(printer.transcript.count(QStringLiteral("?14&1  stampa")), 6);
+        QCOMPARE(printer.transcript.count(
+                     QStringLiteral("?52&   riga  720 colonna   10 (tipo 20, 7, 12): \"ANNULLATO\"")),
+                 1);
+        QStringList lines = log();
+        QCOMPARE(lines.first(), QStringLiteral("ora,sequenza,uid,seriale,dati,esito"));
+        QCOMPARE(lines.filter(QRegularExpression(",OK$")).size(), 5);
+        QVERIFY(lines.at(4).endsWith(",\"verifica fallita per i blocchi 1, 2, 3\""));
+        QVERIFY(r.messages.texts().value(0).startsWith(
+            "Produzione terminata: 5 tag riusciti, 1 falliti."));
+
+        // Stop at a faulty tag: tag 7 succeeds, tag 8 fails and ends the series.
+        r.messages.shown.clear();
+        dialog->cboOnFailure->setCurrentIndex(0);
+        dialog->txtSerialStart->setText("50");
+        dialog->cmdStart->click();
+        lines = log();
+        QCOMPARE(lines.count(QStringLiteral("ora,sequenza,uid,seriale,dati,esito")), 1);
+        QTRY_COMPARE(printer.roll.passed.size(), 7);
+        QCOMPARE(printer.roll.passed.last().memory.left(8), QByteArray("00000050"));
+        QVERIFY(lines.at(lines.size() - 2).contains(",2,E00401502A3C7B19,51,"));
+        QVERIFY(r.messages.texts().value(0).startsWith(
+            "ATTENZIONE! Produzione fermata: il tag n. 2 (UID E00401502A3C7B19) è fallito"));
+    }
+
+    // The printer does not advance: the tag just programmed is never written again; the run
+    // waits until "Interrompi".
+    void stuckPrinterAndInterrompi()
+    {
+        PtyRig r;
+        QVERIFY(r.startQueried());
+        frmProduction *dialog = open(r);
+        PrinterModel &printer = r.printer.model();
+        printer.roll.stuck = true;
+        dialog->spnCount->setValue(3);
+        int inventories = 0;
+        QString step;
+        printer.onCommand = [&](const QByteArray &command) {
+            if (command == "?R2&1,0" && ++inventories == 4) {
+                step = dialog->lblStep->text();
+                dialog->cmdStop->click();
+            }
+        };
+        dialog->cmdStart->click();
+        QCOMPARE(step, QStringLiteral("Tag già programmato: sostituirlo"));
+        QCOMPARE(std::count_if(printer.commands.begin(), printer.commands.end(),
+                               [](const QByteArray &c) { return c.startsWith("?R2&24,"); }),
+                 3);
+        QCOMPARE(printer.tag.memory.left(12), QByteArray("00000001DATA"));
+        QCOMPARE(log().filter(QRegularExpression(",OK$")).size(), 1);
+        QVERIFY(r.messages.texts().value(0).startsWith(
+            "Produzione interrotta: 1 tag riusciti, 0 falliti."));
+    }
+};
+
+QTEST_MAIN(tst_E2eProduction)
+#include "tst_e2e_production.moc"
