@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program and the simulator, starts the simulated printer on
 # a pseudo-terminal and the program against it, with a settings store of its own in a temporary
-# folder: the operator's own settings are never touched. V4400_DEVICE=/dev/ttyUSB0 scripts/run.sh uses that device (a real
-# printer) instead of the simulator. Without a display the program runs under Xvfb.
+# folder: the operator's own settings are never touched. V4400_DEVICE=/dev/ttyUSB0 scripts/run.sh
+# uses that device (a real printer) instead of the simulator; V4400_SIM_OPTIONS="--roll" passes
+# options to the simulator. Without a display the program runs under Xvfb.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -21,7 +22,9 @@ trap cleanup EXIT
 
 device="${V4400_DEVICE:-}"
 if [ -z "$device" ]; then
-    "$dir/tools/printer-sim/v4400-printer-sim" --link "$work/printer" >"$work/transcript.txt" &
+    # shellcheck disable=SC2086 # the options are words
+    "$dir/tools/printer-sim/v4400-printer-sim" ${V4400_SIM_OPTIONS:-} --link "$work/printer" \
+        >"$work/transcript.txt" &
     sim_pid=$!
     for _ in $(seq 100); do [ -e "$work/printer" ] && break; sleep 0.05; done
     device="$work/printer"

@@ -55,6 +55,9 @@ frmProduction::frmProduction(ProductionRun &run, BlockPage &blocks, MessageSink 
     // The template follows the grid until the run starts.
     for (QCheckBox *row : m_blocks.chkBlocks)
         connect(row, &QCheckBox::toggled, this, &frmProduction::showTemplate);
+    connect(fraSerial, &QGroupBox::toggled, this, &frmProduction::showTemplate);
+    connect(spnSerialRow, &QSpinBox::valueChanged, this, &frmProduction::showTemplate);
+    connect(cboSerialWidth, &QComboBox::currentIndexChanged, this, &frmProduction::showTemplate);
     showRunning(false);
 }
 
@@ -77,7 +80,9 @@ void frmProduction::buildWindow()
     count->addWidget(spnCount);
     count->addWidget(chkUntilStopped);
     count->addStretch(1);
-    series->addRow(QStringLiteral("&Numero di tag:"), count);
+    auto *countCaption = new QLabel(QStringLiteral("&Numero di tag:"));
+    countCaption->setBuddy(spnCount);
+    series->addRow(countCaption, count);
 
     fraSerial = named(new QGroupBox(QStringLiteral("Numero di &serie")), "fraSerial");
     fraSerial->setCheckable(true);
@@ -208,12 +213,19 @@ void frmProduction::showTemplate()
         if (m_blocks.rowSelected(i))
             rows << i;
     }
-    lblTemplate->setText(
-        rows.isEmpty()
-            ? QStringLiteral("Nessun blocco selezionato nella griglia: si scrive solo il numero "
-                             "di serie.")
-            : QStringLiteral("Su ogni tag i blocchi %1, come \"SCRIVI\" li scriverebbe ora.")
-                  .arg(rowNumbers(rows)));
+    QString text = rows.isEmpty()
+                       ? QStringLiteral("Nessun blocco selezionato nella griglia.")
+                       : QStringLiteral("Dalla griglia, come li scriverebbe ora \"SCRIVI\": "
+                                        "blocchi %1.")
+                             .arg(rowNumbers(rows));
+    if (fraSerial->isChecked()) {
+        const int first = spnSerialRow->value();
+        text +=
+            cboSerialWidth->currentIndex() == 1
+                ? QStringLiteral("\nNumero di serie nei blocchi %1 e %2.").arg(first).arg(first + 1)
+                : QStringLiteral("\nNumero di serie nel blocco %1.").arg(first);
+    }
+    lblTemplate->setText(text);
 }
 
 void frmProduction::onStart()

@@ -70,8 +70,8 @@ private Q_SLOTS:
             QCOMPARE(t.memory.left(12), "0000000" + QByteArray::number(serial) + "DATA");
         }
         QCOMPARE(printer.transcript.count(QStringLiteral("?14&1  stampa")), 6);
-        QCOMPARE(printer.transcript.count(
-                     QStringLiteral("?52&   riga  720 colonna   10 (tipo 20, 7, 12): \"ANNULLATO\"")),
+        QCOMPARE(printer.transcript.count(QStringLiteral(
+                     "?52&   riga  720 colonna   10 (tipo 20, 7, 12): \"ANNULLATO\"")),
                  1);
         QStringList lines = log();
         QCOMPARE(lines.first(), QStringLiteral("ora,sequenza,uid,seriale,dati,esito"));

@@ -91,7 +91,8 @@ private Q_SLOTS:
         QVERIFY(d.open());
         d.serialsAndBlockLabel(5, 41);
         QCOMPARE(d.dialog->lblTemplate->text(),
-                 QStringLiteral("Su ogni tag i blocchi 3, come \"SCRIVI\" li scriverebbe ora."));
+                 QStringLiteral("Dalla griglia, come li scriverebbe ora \"SCRIVI\": blocchi 3.\n"
+                                "Numero di serie nei blocchi 1 e 2."));
         QStringList steps;
         d.h.comm.onWrite = [&](const QByteArray &) {
             if (steps.isEmpty() || steps.last() != d.dialog->lblStep->text())

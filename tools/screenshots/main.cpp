@@ -4,6 +4,8 @@
 #include "app/filedialogchooser.h"
 #include "app/qttranslation.h"
 #include "harness.h"
+#include "label/frmproduction.h"
+#include "scriptedchooser.h"
 #include "settings/frmproperties.h"
 #include "tag/blockfiles.h"
 #include "tag/blockpage.h"
@@ -16,12 +18,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QSpinBox>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <QToolTip>
 
 namespace {
@@ -150,6 +155,42 @@ int main(int argc, char *argv[])
     QTest::qWait(300);
     save(dialog.get(), dir, QStringLiteral("save-dialog"));
     dialog->close();
+
+    // A production run in progress: serial numbers in rows 1 and 2, the block data label, the
+    // fourth tag of the roll being written.
+    blocks.chkHex->setChecked(false);
+    blocks.cmdClearFlds->click();
+    blocks.cmdUnselAll->click();
+    blocks.setRowBytes(2, "L007");
+    blocks.chkBlocks[2]->setChecked(true);
+    h.comm.model().behaviour.ignoredWrites.clear();
+    h.comm.model().behaviour.corruptedWrites.clear();
+    h.comm.model().roll.enabled = true;
+    h.comm.model().loadRollTag(1);
+    ScriptedChooser chooser;
+    chooser.answer = folder.filePath(QStringLiteral("produzione-2026-12-08.csv"));
+    h.window.setFileChooser(chooser);
+    blocks.cmdProduction->click();
+    frmProduction &production = *h.window.production();
+    production.spnCount->setValue(10);
+    production.fraSerial->setChecked(true);
+    production.cboSerialWidth->setCurrentIndex(1);
+    production.txtSerialStart->setText(QStringLiteral("1001"));
+    production.cboLabel->setCurrentIndex(2);
+    bool taken = false;
+    h.comm.onWrite = [&](const QByteArray &bytes) {
+        if (taken || !bytes.startsWith("?R2&24,1,1,1004"))
+            return;
+        taken = true;
+        QTimer::singleShot(0, &production, [&] {
+            save(&production, dir, QStringLiteral("production"));
+            production.cmdStop->click();
+        });
+    };
+    production.cmdStart->click();
+    h.comm.onWrite = {};
+    if (!taken)
+        qWarning("production: %s", qPrintable(h.messages.texts().join(QLatin1Char('|'))));
     folder.removeRecursively();
     return 0;
 }
