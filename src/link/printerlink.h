@@ -30,7 +30,13 @@ public:
     PrinterLink(SerialControl &control, MessageSink &messages, QObject *parent = nullptr);
     ~PrinterLink() override;
 
-    // Everything received since the last emptying; one character per byte (codes 0 to 255).
+    // ReceiveBuffer never holds more than this many characters; what arrives beyond it is
+    // dropped. The longest reply awaited is 16 characters, so a printer or a line that streams
+    // without end costs memory no more than this, however long it goes on.
+    static constexpr qsizetype kReceiveLimit = 4096;
+
+    // Everything received since the last emptying, up to kReceiveLimit characters; one character
+    // per byte (codes 0 to 255).
     QString ReceiveBuffer;
 
     // Writes the command followed by CR LF in one write. On failure the operator has been told,

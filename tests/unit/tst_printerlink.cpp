@@ -106,6 +106,45 @@ private Q_SLOTS:
         QCOMPARE(comm.writes.last(), QByteArray("?54&10\r\n"));
     }
 
+    // A line that never stops: ReceiveBuffer keeps the first characters up to its limit, idle and
+    // during a wait, the serial control is emptied all the same, and a reply cut at the limit
+    // ends no wait.
+    void receptionIsBounded()
+    {
+        FakeSerialControl comm;
+        RecordingMessages messages;
+        PrinterLink link(comm, messages);
+        QVERIFY(comm.setPortOpen(true).ok());
+        const QByteArray noise(64 * 1024, 'n');
+
+        comm.deliver("first");
+        for (int i = 0; i < 32; ++i)
+            comm.deliver(noise);
+        QCOMPARE(link.ReceiveBuffer.size(), PrinterLink::kReceiveLimit);
+        QVERIFY(link.ReceiveBuffer.startsWith(QStringLiteral("firstnnn")));
+        QVERIFY(comm.input().isEmpty());
+
+        // 10 characters, then a flood that would pass through 14 on its way up.
+        link.ReceiveBuffer.clear();
+        QTimer::singleShot(10, &link, [&] {
+            comm.deliver("0123456789");
+            comm.deliver(noise);
+            comm.deliver("tail");
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(link.WaitForReply(0.3, 14));
+        QVERIFY(clock.elapsed() >= 300);
+        QCOMPARE(link.ReceiveBuffer.size(), PrinterLink::kReceiveLimit);
+        QVERIFY(link.ReceiveBuffer.startsWith(QStringLiteral("0123456789nnn")));
+
+        // Emptied, it takes what comes next.
+        link.ReceiveBuffer.clear();
+        comm.deliver("reply");
+        QCOMPARE(link.ReceiveBuffer, QStringLiteral("reply"));
+        QVERIFY(messages.shown.isEmpty());
+    }
+
     void oneOperationAtATime()
     {
         FakeSerialControl comm;

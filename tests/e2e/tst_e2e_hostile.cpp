@@ -1,0 +1,93 @@
+#include "ptyrig.h"
+#include "tag/blockpage.h"
+#include "tag/taginfopage.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+// A value of /proc/self/status in kB ("VmRSS", "VmHWM"); -1 when not there.
+qint64 statusKb(const char *key)
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray prefix = QByteArray(key) + ':';
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+// The peak so far becomes the resident memory now.
+bool resetPeak()
+{
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    return f.open(QIODevice::WriteOnly) && f.write("5") == 1;
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Under valgrind (scripts/memcheck.sh says so) or AddressSanitizer freed memory is held back for a
+// while, so the resident size tells nothing of what the program keeps; and valgrind is slow.
+bool underMemoryChecker()
+{
+    return kSanitized || qEnvironmentVariableIsSet("V4400_MEMCHECK");
+}
+
+const QString kUid = QStringLiteral(" 224   4   1   80   42   60   123   18  ");
+
+}  // namespace
+
+// The program against a hostile line, on the real QSerialPort over a pseudo-terminal.
+class tst_E2eHostile : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // Megabytes of every byte value while nothing waits: the program keeps a few kilobytes of
+    // them, its memory stays where it was, and once the line is quiet an Inventory decodes.
+    void idleFlood()
+    {
+        PtyRig r;
+        QVERIFY(r.startQueried());
+        const qint64 flood = underMemoryChecker() ? 1 << 20 : 24 << 20;
+        QSignalSpy sent(&r.printer, &PtyPrinter::noiseSent);
+        const bool peakReset = resetPeak();
+        const qint64 before = statusKb("VmRSS");
+        r.printer.sendNoise(flood);
+        QVERIFY(sent.wait(120000));
+        QTRY_COMPARE_WITH_TIMEOUT(r.printer.unreadByProgram(), 0, 30000);
+        const qint64 peak = statusKb("VmHWM");
+        qInfo("resident memory %lld kB before %lld MB of noise, peak %lld kB", before, flood >> 20,
+              peak);
+        if (!underMemoryChecker() && peakReset) {
+            // Kept whole, the noise would take twice its size.
+            QVERIFY2(peak - before < 4096, qPrintable(QString::number(peak - before)));
+        }
+
+        PrinterLink &link = r.window->link();
+        QCOMPARE(link.ReceiveBuffer.size(), PrinterLink::kReceiveLimit);
+        // After the release reply, which nothing took: the noise as it came, up to the limit.
+        QVERIFY(link.ReceiveBuffer.startsWith(QStringLiteral("V1.04.2\r") +
+                                              QString::fromLatin1("\0\1\2", 3)));
+
+        // Quiet: nothing more arrives between two looks.
+        QTRY_VERIFY_WITH_TIMEOUT(std::exchange(link.ReceiveBuffer, {}).isEmpty() &&
+                                     r.printer.unreadByProgram() == 0,
+                                 30000);
+        r.window->tagPage->cmdInventory->click();
+        QCOMPARE(r.window->tagPage->txtUId->text(), kUid);
+        QCOMPARE(r.window->tagPage->lblComando->text(), QStringLiteral("INVENTORY"));
+        QVERIFY(r.messages.shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(tst_E2eHostile)
+#include "tst_e2e_hostile.moc"
