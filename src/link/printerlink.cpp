@@ -28,6 +28,12 @@ bool PrinterLink::SendCommand(const QString &command)
 {
     if (m_abandoned)
         return false;
+    if (hasLineBreak(command)) {
+        m_messages.show(QStringLiteral("ATTENZIONE! Comando non inviato: contiene un a capo (CR o "
+                                       "LF), che lo dividerebbe in più comandi per la stampante."),
+                        kStyleError);
+        return false;
+    }
     const QString line = command + QLatin1String("\r\n");
     if (!isSingleByte(line)) {
         m_messages.show(QStringLiteral("ATTENZIONE! Comando non inviato: contiene caratteri che "

@@ -39,8 +39,9 @@ public:
     // per byte (codes 0 to 255).
     QString ReceiveBuffer;
 
-    // Writes the command followed by CR LF in one write. On failure the operator has been told,
-    // and the caller stops.
+    // Writes the command followed by CR LF in one write. A command holding CR or LF itself, or a
+    // character without a single-byte code, is refused whole. On failure the operator has been
+    // told, and the caller stops.
     [[nodiscard]] bool SendCommand(const QString &command);
     // Returns when `seconds` have passed or ReceiveBuffer holds exactly `length` characters.
     [[nodiscard]] bool WaitForReply(double seconds, int length);

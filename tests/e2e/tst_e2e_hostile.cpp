@@ -2,6 +2,7 @@
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -46,7 +47,8 @@ const QString kUid = QStringLiteral(" 224   4   1   80   42   60   123   18  ");
 
 }  // namespace
 
-// The program against a hostile line, on the real QSerialPort over a pseudo-terminal.
+// The program against a hostile line and hostile texts, on the real QSerialPort over a
+// pseudo-terminal.
 class tst_E2eHostile : public QObject
 {
     Q_OBJECT
@@ -86,6 +88,40 @@ private Q_SLOTS:
         QCOMPARE(r.window->tagPage->txtUId->text(), kUid);
         QCOMPARE(r.window->tagPage->lblComando->text(), QStringLiteral("INVENTORY"));
         QVERIFY(r.messages.shown.isEmpty());
+    }
+
+    // Blocks read from the tag that hold a line break and a command, and a field with a pasted
+    // reset: both labels are refused whole, and the printer gets nothing of them.
+    void textsThatWouldBecomeCommands()
+    {
+        PtyRig r;
+        QVERIFY(r.startQueried());
+        r.printer.model().tag.memory.replace(0, 8, "A\r\n?14&1");
+        BlockPage &blocks = *r.window->blockPage;
+        blocks.chkBlocks[0]->setChecked(true);
+        blocks.chkBlocks[1]->setChecked(true);
+        blocks.cmdReadBlocks->click();
+        QCOMPARE(blocks.txtBlocks[0]->text(), QStringLiteral("A\r\n?"));
+        QCOMPARE(blocks.txtBlocks[1]->text(), QStringLiteral("14&1"));
+        QVERIFY(r.messages.shown.isEmpty());
+
+        r.printer.model().commands.clear();
+        blocks.cmdStampa2->click();
+        r.window->tagPage->txtUId->setText(QStringLiteral("12\r\n?14&1\r\n?00&\tX"));
+        r.window->tagPage->cmdStampa1->click();
+        QCOMPARE(r.messages.shown.size(), 2);
+        QVERIFY2(r.messages.shown[0].text.contains("il blocco 1 contiene caratteri di controllo"),
+                 qPrintable(r.messages.shown[0].text));
+        QVERIFY2(r.messages.shown[1].text.contains("il campo UID contiene caratteri di controllo"),
+                 qPrintable(r.messages.shown[1].text));
+
+        // The next label is the first thing the printer hears.
+        blocks.txtBlocks[0]->setText(QStringLiteral("A;,&"));
+        blocks.cmdStampa2->click();
+        QTRY_COMPARE(r.printer.model().commands.size(), 11);
+        QCOMPARE(r.printer.model().commands.first(), QByteArray("?00&"));
+        QCOMPARE(r.printer.model().commands[8], QByteArray("?52&31,480,37,14,116;A;,&14&1"));
+        QCOMPARE(r.messages.shown.size(), 2);
     }
 };
 
