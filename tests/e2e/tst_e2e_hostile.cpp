@@ -1,8 +1,10 @@
 #include "ptyrig.h"
+#include "settings/frmproperties.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -47,8 +49,8 @@ const QString kUid = QStringLiteral(" 224   4   1   80   42   60   123   18  ");
 
 }  // namespace
 
-// The program against a hostile line and hostile texts, on the real QSerialPort over a
-// pseudo-terminal.
+// The program against a hostile line, hostile texts and a second name for its device, on the
+// real QSerialPort over a pseudo-terminal.
 class tst_E2eHostile : public QObject
 {
     Q_OBJECT
@@ -122,6 +124,53 @@ private Q_SLOTS:
         QCOMPARE(r.printer.model().commands.first(), QByteArray("?00&"));
         QCOMPARE(r.printer.model().commands[8], QByteArray("?52&31,480,37,14,116;A;,&14&1"));
         QCOMPARE(r.messages.shown.size(), 2);
+    }
+
+    // A symbolic link to a device another instance holds is the same device: refused as busy
+    // at start-up and in the settings dialog, with the message a second opening of the device
+    // itself gets; the holder goes on undisturbed.
+    void secondNameForADeviceInUse()
+    {
+        PtyRig holder;
+        QVERIFY(holder.start());
+        const QString device = holder.printer.path();
+        const QString link = holder.settings.dir() + QStringLiteral("/printer");
+        QVERIFY(QFile::link(device, link));
+
+        PtyRig direct;
+        QVERIFY(!direct.start(device));
+        PtyRig linked;
+        QVERIFY(!linked.start(link));
+        QCOMPARE(direct.messages.shown.size(), 1);
+        QCOMPARE(linked.messages.shown.size(), 1);
+        QVERIFY2(linked.messages.shown[0].text.contains(link + QStringLiteral(": ")),
+                 qPrintable(linked.messages.shown[0].text));
+        QCOMPARE(linked.messages.shown[0].text,
+                 QString(direct.messages.shown[0].text)
+                     .replace(direct.settings.fileName(), linked.settings.fileName())
+                     .replace(device, link));
+
+        // In the dialog: the same again, the dialog stays open and the port in use stays open.
+        QStringList refusals;
+        for (const QString &name : {device, link}) {
+            PtyRig other;
+            QVERIFY(other.start({}, "Com2=" + name.toUtf8() + "\n"));
+            const auto dialog = other.window->createPropertiesDialog();
+            dialog->show();
+            dialog->cboPort->setCurrentIndex(1);
+            dialog->cmdOK->click();
+            QCOMPARE(other.messages.shown.size(), 1);
+            refusals << other.messages.shown[0].text;
+            QVERIFY(dialog->isVisible());
+            QCOMPARE(other.comm->commPort(), 1);
+            QVERIFY(other.comm->portOpen());
+        }
+        QVERIFY2(refusals[1].contains(link + QStringLiteral(": ")), qPrintable(refusals[1]));
+        QCOMPARE(refusals[1], QString(refusals[0]).replace(device, link));
+
+        holder.window->cmdInterroga->click();
+        QCOMPARE(holder.window->txtModello->text(), QStringLiteral(" VIREO 4400"));
+        QVERIFY(holder.messages.shown.isEmpty());
     }
 };
 
