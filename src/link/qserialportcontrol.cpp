@@ -92,8 +92,13 @@ QString QSerialPortControl::realDevice(const QString &device)
     // /dev/serial/by-id, a hand-made one) would open it again: root is not stopped by the
     // exclusive mode either. The device the links lead to takes the lock, whichever name was
     // given, and a second opener is refused as busy. A name that leads nowhere stays as it is,
-    // for the open to report it missing.
-    const QString real = QFileInfo(device).canonicalFilePath();
+    // for the open to report it missing. A bare name is a device under /dev, as QSerialPort
+    // takes it.
+    const bool path = device.startsWith(QLatin1Char('/')) ||
+                      device.startsWith(QLatin1String("./")) ||
+                      device.startsWith(QLatin1String("../"));
+    const QString real =
+        QFileInfo(path ? device : QStringLiteral("/dev/") + device).canonicalFilePath();
     if (!real.isEmpty())
         return real;
 #endif
