@@ -1,4 +1,5 @@
-// Label composition: the text goes out exactly as given, after the numbers.
+// Label composition: the text goes out exactly as given, after the numbers, and a text the label
+// accepts cannot change the shape of the command.
 #include "label/labelcommands.h"
 
 #include <cstdint>
@@ -20,6 +21,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!command.startsWith(QLatin1String("?52&")) || !command.endsWith(text) ||
         !head.endsWith(QLatin1Char(';')) || head.count(QLatin1Char(',')) != 4 ||
         head.at(5).isDigit() == false)
+        std::abort();
+
+    bool control = false;
+    bool wide = false;
+    for (QChar c : text) {
+        control = control || c.unicode() < 0x20 || c.unicode() == 0x7F;
+        wide = wide || c.unicode() > 0xFF;
+    }
+    const labelcommands::TextFault fault = labelcommands::textFault(text);
+    if ((fault == labelcommands::TextFault::None) != (!control && !wide) ||
+        (fault == labelcommands::TextFault::None &&
+         (command.contains(QLatin1Char('\r')) || command.contains(QLatin1Char('\n')))))
         std::abort();
 
     const qsizetype half = text.size() / 2;

@@ -4,6 +4,7 @@
 #include "app/frmmain.h"
 #include "app/messagebox.h"
 #include "app/qttranslation.h"
+#include "app/signalexit.h"
 #include "link/qserialportcontrol.h"
 #include "settings/settingsstore.h"
 
@@ -34,6 +35,9 @@ private:
 
 int runProgram(QApplication &app, const std::function<void(QWidget &)> &shown)
 {
+    // First, so that it is the last to go: a signal while the port is being closed on the way
+    // out finds a handler still, and changes nothing.
+    SignalExit signalExit;
     // Also for a message box shown before the main window.
     QApplication::setWindowIcon(applicationIcon());
     installItalianQtTranslation(app);
@@ -41,8 +45,15 @@ int runProgram(QApplication &app, const std::function<void(QWidget &)> &shown)
     MessageBoxSink messages;
     QSerialPortControl comm(store.portResolver());
     frmMain window(comm, store, messages);
+    // A shutdown, a logout or Ctrl+C ends the program as closing its window does: waits are
+    // abandoned, a message box open is left, nothing more is sent, and the port is closed (and
+    // its lock released) when `comm` goes.
+    QObject::connect(&signalExit, &SignalExit::raised, &window, &QWidget::close);
     if (!window.load())
         return 1;
+    // A signal taken while start-up showed a message came before the event loop that it ends.
+    if (signalExit.isRaised())
+        return 0;
     messages.setParent(&window);
     FirstPaint firstPaint(shown);
     if (shown)

@@ -18,6 +18,17 @@ QString textCommand(int n1, int n2, int n3, int n4, int n5, const QString &text)
            text;
 }
 
+TextFault textFault(QStringView text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return TextFault::ControlCharacter;
+        if (c.unicode() > 0xFF)
+            return TextFault::NotSingleByte;
+    }
+    return TextFault::None;
+}
+
 int roundHalfEven(double value)
 {
     const double floor = std::floor(value);

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 // The printer's label command language: "?NN&" commands, and the text command that places one
 // piece of text on the label.
@@ -10,6 +11,18 @@ namespace labelcommands {
 // "?52&" N1 (two digits), N2..N5 (plain decimal) ";" then the text exactly as given: nothing is
 // escaped or trimmed, and an empty text leaves the command ending with ";".
 QString textCommand(int n1, int n2, int n3, int n4, int n5, const QString &text);
+
+// Why a text cannot go on a label. A control character (codes 0 to 31 and 127) prints as nothing
+// any label shows, and CR or LF among them would end the text command early and hand the rest to
+// the printer as a command of its own; a character beyond code 255 has no byte to go out as.
+// The first such character decides.
+enum class TextFault
+{
+    None,
+    ControlCharacter,
+    NotSingleByte,
+};
+TextFault textFault(QStringView text);
 
 // Rounds to the nearest integer, a tie to the even neighbour (682.5 gives 682).
 int roundHalfEven(double value);

@@ -7,7 +7,6 @@
 #include "link/printercommands.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
-#include "link/replytext.h"
 #include "tag/blockpage.h"
 #include "tag/tagfields.h"
 #include "tag/taginfopage.h"
@@ -41,22 +40,44 @@ private:
     QString m_caption;
 };
 
-// Tells the operator which texts cannot go out as single bytes; true when all can.
-bool refuseUnsendable(MessageSink &messages, const QStringList &names, const QStringList &texts)
+// What keeps texts off a label, for the operator: "il campo UID contiene caratteri di
+// controllo …", one clause per kind of fault; empty when every text can be printed.
+QString unprintable(const QStringList &names, const QStringList &texts)
 {
-    QStringList refused;
+    QStringList control;
+    QStringList wide;
     for (int i = 0; i < texts.size(); ++i) {
-        if (!isSingleByte(texts[i]))
-            refused << names[i];
+        switch (labelcommands::textFault(texts[i])) {
+        case labelcommands::TextFault::ControlCharacter: control << names[i]; break;
+        case labelcommands::TextFault::NotSingleByte: wide << names[i]; break;
+        case labelcommands::TextFault::None: break;
+        }
     }
-    if (refused.isEmpty())
+    const auto contain = [](const QStringList &which) {
+        return which.size() == 1
+                   ? QStringLiteral("%1 contiene").arg(which.first())
+                   : QStringLiteral("%1 contengono").arg(which.join(QLatin1String(", ")));
+    };
+    QStringList clauses;
+    if (!control.isEmpty())
+        clauses << contain(control) + QStringLiteral(" caratteri di controllo (a capo, "
+                                                     "tabulazioni o simili), che nessuna "
+                                                     "etichetta può stampare");
+    if (!wide.isEmpty())
+        clauses << contain(wide) + QStringLiteral(" caratteri che non si possono inviare come "
+                                                  "byte singoli");
+    return clauses.join(QLatin1String("; "));
+}
+
+// Refuses the whole label before anything is sent when a text cannot be printed; true when all
+// can.
+bool refuseUnprintable(MessageSink &messages, const QStringList &names, const QStringList &texts)
+{
+    const QString why = unprintable(names, texts);
+    if (why.isEmpty())
         return true;
     messages.show(
-        QStringLiteral("ATTENZIONE! Stampa annullata: %1 caratteri che non si possono "
-                       "inviare come byte singoli. Non è stato inviato nulla.")
-            .arg(refused.size() == 1
-                     ? QStringLiteral("%1 contiene").arg(refused.first())
-                     : QStringLiteral("%1 contengono").arg(refused.join(QLatin1String(", ")))),
+        QStringLiteral("ATTENZIONE! Stampa annullata: %1. Non è stato inviato nulla.").arg(why),
         kStyleError);
     return false;
 }
@@ -90,7 +111,7 @@ void LabelJobs::printTagInfo()
         m_context.messages.show(QStringLiteral("ATTENZIONE! Nessun dato da stampare"), kStyleError);
         return;
     }
-    if (!refuseUnsendable(m_context.messages, names, texts))
+    if (!refuseUnprintable(m_context.messages, names, texts))
         return;
 
     (void)sendTagInfoLabel();
@@ -109,13 +130,26 @@ bool LabelJobs::sendTagInfoLabel()
         !link.SendCommand(textCommand(20, kCommandLine, kValueColumn, 7, 12, m_info.lastCommand())))
         return false;
     int line = firstFieldLine();
-    // Each field is read when its turn comes: the operator may edit it during an earlier pause.
+    // Each field is read when its turn comes: the operator may edit it during an earlier pause,
+    // so what was checked before the first command is checked again.
     for (int i = 0; i < tagfields::kCount; ++i) {
-        if (m_info.fieldText(i).isEmpty())
+        const QString text = m_info.fieldText(i);
+        if (text.isEmpty())
             continue;
+        const QString name =
+            QStringLiteral("il campo %1").arg(QLatin1String(tagfields::kFields[size_t(i)].name));
+        if (const QString why = unprintable({name}, {text}); !why.isEmpty()) {
+            m_context.messages.show(
+                QStringLiteral("ATTENZIONE! Stampa interrotta: %1. Il campo è stato cambiato "
+                               "durante la stampa; l'invio dell'etichetta si è fermato prima del "
+                               "comando di stampa.")
+                    .arg(why),
+                kStyleError);
+            return false;
+        }
         const QLatin1String caption(tagfields::kFields[size_t(i)].printCaption);
         if (!link.SendCommand(textCommand(20, line, kCaptionColumn, 7, 11, caption)) ||
-            !link.SendCommand(textCommand(20, line, kValueColumn, 7, 11, m_info.fieldText(i))))
+            !link.SendCommand(textCommand(20, line, kValueColumn, 7, 11, text)))
             return false;
         line -= kFieldLineStep;
         if (!link.Pause(printer::kLabelFieldPause))
@@ -157,9 +191,9 @@ void LabelJobs::printBlocks()
             QStringLiteral("ATTENZIONE! I blocchi 1 e 2 non contengono nessun dato"), kStyleError);
         return;
     }
-    if (!refuseUnsendable(m_context.messages,
-                          {QStringLiteral("il blocco 1"), QStringLiteral("il blocco 2")},
-                          {row1, row2}))
+    if (!refuseUnprintable(m_context.messages,
+                           {QStringLiteral("il blocco 1"), QStringLiteral("il blocco 2")},
+                           {row1, row2}))
         return;
 
     (void)sendBlockLabel(row1, row2);

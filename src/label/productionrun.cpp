@@ -3,6 +3,7 @@
 #include "common/fileerrors.h"
 #include "common/messages.h"
 #include "common/operationcontext.h"
+#include "label/labelcommands.h"
 #include "label/labeljobs.h"
 #include "link/printercommands.h"
 #include "link/printerlink.h"
@@ -22,17 +23,6 @@ QString rowsList(const QList<int> &rows)
     for (int row : rows)
         numbers << QString::number(row + 1);
     return numbers.join(QLatin1String(", "));
-}
-
-// A label prints text: no control character (nor anything but single bytes) belongs in it.
-bool printable(const QByteArray &bytes)
-{
-    for (char c : bytes) {
-        const auto u = quint8(c);
-        if (u < 0x20 || u == 0x7F)
-            return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -85,7 +75,8 @@ QString ProductionRun::check(const ProductionPlan &plan) const
             production::tagBlocks(plan.templateRows, plan.serial ? &*plan.serial : nullptr,
                                   plan.serial ? plan.serial->start : 0);
         for (int row : {0, 1}) {
-            if (!printable(labelRowText(blocks, row).toLatin1()))
+            if (labelcommands::textFault(labelRowText(blocks, row)) !=
+                labelcommands::TextFault::None)
                 return QStringLiteral("il blocco %1 contiene caratteri di controllo, che "
                                       "l'etichetta dei dati dei blocchi non può stampare")
                     .arg(row + 1);
@@ -267,7 +258,10 @@ void ProductionRun::run(const ProductionPlan &plan)
             labelled = m_labels.sendBlockLabel(labelRowText(blocks, 0), labelRowText(blocks, 1));
         } else if (!ok && plan.onFailure == ProductionPlan::OnFailure::Void) {
             setStep(QStringLiteral("Stampa dell'etichetta ANNULLATO..."));
-            labelled = m_labels.sendVoidLabel(m_info.uidText());
+            // A UID edited into something no label can print is left off.
+            const QString uid = m_info.uidText();
+            labelled = m_labels.sendVoidLabel(
+                labelcommands::textFault(uid) == labelcommands::TextFault::None ? uid : QString());
         }
         if (!labelled) {
             lineFailed = !m_context.link.abandoned();

@@ -2,12 +2,14 @@
 
 #include "common/messages.h"
 #include "link/deadlinenotifier.h"
+#include "link/printercommands.h"
 #include "link/replytext.h"
 #include "link/serialcontrol.h"
 
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 PrinterLink::PrinterLink(SerialControl &control, MessageSink &messages, QObject *parent)
@@ -26,6 +28,12 @@ bool PrinterLink::SendCommand(const QString &command)
 {
     if (m_abandoned)
         return false;
+    if (hasLineBreak(command)) {
+        m_messages.show(QStringLiteral("ATTENZIONE! Comando non inviato: contiene un a capo (CR o "
+                                       "LF), che lo dividerebbe in più comandi per la stampante."),
+                        kStyleError);
+        return false;
+    }
     const QString line = command + QLatin1String("\r\n");
     if (!isSingleByte(line)) {
         m_messages.show(QStringLiteral("ATTENZIONE! Comando non inviato: contiene caratteri che "
@@ -89,12 +97,22 @@ bool PrinterLink::wait(double seconds, int length)
     return w.end == End::Normal && m_losses == losses;
 }
 
+// Whatever the line brings is taken from the serial control at once, so that its own buffer
+// does not grow either, and what does not fit under the limit is dropped. A buffer cut at the
+// limit never ends a wait: it is far longer than any reply awaited, so it fails the length test
+// as any reply of the wrong length does.
+static_assert(PrinterLink::kReceiveLimit >
+              std::max({printer::kModelReplyLength, printer::kReleaseReplyLength,
+                        printer::kInventoryReplyLength, printer::kSystemInformationReplyLength,
+                        printer::kReadBlockReplyLength}));
+
 void PrinterLink::onComm()
 {
     const QByteArray bytes = m_control.input();
-    if (bytes.isEmpty())
+    const qsizetype room = kReceiveLimit - ReceiveBuffer.size();
+    if (bytes.isEmpty() || room <= 0)
         return;
-    ReceiveBuffer += QString::fromLatin1(bytes);
+    ReceiveBuffer += QString::fromLatin1(bytes.constData(), qMin(room, bytes.size()));
     for (Wait *w : m_waits) {
         if (w->end == End::Running && w->length >= 0 && ReceiveBuffer.size() == w->length) {
             w->end = End::Normal;

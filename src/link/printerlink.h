@@ -30,11 +30,18 @@ public:
     PrinterLink(SerialControl &control, MessageSink &messages, QObject *parent = nullptr);
     ~PrinterLink() override;
 
-    // Everything received since the last emptying; one character per byte (codes 0 to 255).
+    // ReceiveBuffer never holds more than this many characters; what arrives beyond it is
+    // dropped. The longest reply awaited is 16 characters, so a printer or a line that streams
+    // without end costs memory no more than this, however long it goes on.
+    static constexpr qsizetype kReceiveLimit = 4096;
+
+    // Everything received since the last emptying, up to kReceiveLimit characters; one character
+    // per byte (codes 0 to 255).
     QString ReceiveBuffer;
 
-    // Writes the command followed by CR LF in one write. On failure the operator has been told,
-    // and the caller stops.
+    // Writes the command followed by CR LF in one write. A command holding CR or LF itself, or a
+    // character without a single-byte code, is refused whole. On failure the operator has been
+    // told, and the caller stops.
     [[nodiscard]] bool SendCommand(const QString &command);
     // Returns when `seconds` have passed or ReceiveBuffer holds exactly `length` characters.
     [[nodiscard]] bool WaitForReply(double seconds, int length);

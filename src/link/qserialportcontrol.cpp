@@ -73,7 +73,7 @@ QByteArray QSerialPortControl::input()
 SerialError QSerialPortControl::openDevice()
 {
     const QString device = currentDevice();
-    m_port.setPortName(device);
+    m_port.setPortName(realDevice(device));
     const LineSettings &l = line();
     m_port.setBaudRate(l.baudRate);
     m_port.setDataBits(static_cast<QSerialPort::DataBits>(l.dataBits));
@@ -83,6 +83,26 @@ SerialError QSerialPortControl::openDevice()
     if (!m_port.open(QIODevice::ReadWrite))
         return openFailure(device);
     return {};
+}
+
+QString QSerialPortControl::realDevice(const QString &device)
+{
+#ifdef Q_OS_UNIX
+    // QSerialPort locks a port by its name, so a second name for a device in use (a link under
+    // /dev/serial/by-id, a hand-made one) would open it again: root is not stopped by the
+    // exclusive mode either. The device the links lead to takes the lock, whichever name was
+    // given, and a second opener is refused as busy. A name that leads nowhere stays as it is,
+    // for the open to report it missing. A bare name is a device under /dev, as QSerialPort
+    // takes it.
+    const bool path = device.startsWith(QLatin1Char('/')) ||
+                      device.startsWith(QLatin1String("./")) ||
+                      device.startsWith(QLatin1String("../"));
+    const QString real =
+        QFileInfo(path ? device : QStringLiteral("/dev/") + device).canonicalFilePath();
+    if (!real.isEmpty())
+        return real;
+#endif
+    return device;
 }
 
 SerialError QSerialPortControl::openFailure(const QString &device) const

@@ -30,6 +30,8 @@ protected:
 
 private:
     void onError(QSerialPort::SerialPortError error);
+    // The device itself, links followed.
+    static QString realDevice(const QString &device);
     SerialError openFailure(const QString &device) const;
 
     PortResolver m_resolver;

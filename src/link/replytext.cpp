@@ -19,3 +19,12 @@ bool isSingleByte(QStringView text)
     }
     return true;
 }
+
+bool hasLineBreak(QStringView text)
+{
+    for (QChar c : text) {
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            return true;
+    }
+    return false;
+}

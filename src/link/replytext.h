@@ -12,3 +12,7 @@ QString queryFieldText(const QString &reply);
 
 // True when every character has a single-byte code (0 to 255) and can go out on the line as it is.
 bool isSingleByte(QStringView text);
+
+// True when the text holds CR or LF. Inside a command either would end it early on the line, and
+// the printer would take what follows for a command of its own.
+bool hasLineBreak(QStringView text);

@@ -184,6 +184,110 @@ private Q_SLOTS:
         QVERIFY(h.comm.writes.contains("?52&20,657,150,7,11;\xE8\r\n"));
     }
 
+    // A line break in a text would end the text command and make a command of what follows; no
+    // label prints a control character either. In any of the eight texts of the tag label, or
+    // in rows 1 and 2 of the block label, one refuses the whole label with one message naming
+    // them all, and nothing is sent.
+    void controlCharactersAreRefused()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        h.window.txtModello->setText(" M");
+        TagInfoPage &page = *h.window.tagPage;
+        BlockPage &blocks = *h.window.blockPage;
+        const QList<QChar> controls = {QChar(13), QChar(10), QChar(0),  QChar(9),
+                                       QChar(27), QChar(31), QChar(127)};
+        const QStringList names = {"l'ultima lettura",  "il campo DATA-SETS", "il campo DSFID",
+                                   "il campo MEM-SIZE", "il campo TR-TYPE",   "il campo AFI",
+                                   "il campo IC-REF",   "il campo UID"};
+        for (int i = 0; i < 8; ++i) {
+            for (QChar c : controls) {
+                for (QLineEdit *f : page.fields())
+                    f->setText(" 1");
+                page.lblComando->setText("INVENTORY");
+                const QString text = QStringLiteral("12") + c + QStringLiteral("?14&1");
+                if (i == 0)
+                    page.lblComando->setText(text);
+                else
+                    page.fields()[i - 1]->setText(text);
+                h.messages.shown.clear();
+                page.cmdStampa1->click();
+                QCOMPARE(h.messages.texts(),
+                         QStringList{QStringLiteral("ATTENZIONE! Stampa annullata: %1 contiene "
+                                                    "caratteri di controllo (a capo, tabulazioni "
+                                                    "o simili), che nessuna etichetta può "
+                                                    "stampare. Non è stato inviato nulla.")
+                                         .arg(names[i])});
+            }
+        }
+        for (int row = 0; row < 2; ++row) {
+            for (QChar c : controls) {
+                blocks.txtBlocks[0]->setText("AB");
+                blocks.txtBlocks[1]->setText("CD");
+                blocks.txtBlocks[row]->setText(QStringLiteral("A") + c + QStringLiteral("?"));
+                h.messages.shown.clear();
+                blocks.cmdStampa2->click();
+                QCOMPARE(h.messages.shown.size(), 1);
+                QVERIFY2(h.messages.shown[0].text.startsWith(
+                             QStringLiteral("ATTENZIONE! Stampa annullata: il blocco %1 contiene "
+                                            "caratteri di controllo")
+                                 .arg(row + 1)),
+                         qPrintable(h.messages.shown[0].text));
+            }
+        }
+        QVERIFY(h.comm.writes.isEmpty());
+        QCOMPARE(h.window.globals.PrintingFlag, 0);
+
+        // Several texts and both kinds of fault: one message, every text named.
+        page.txtAFI->setText("\t");
+        page.txtIcRef->setText("\r\n");
+        page.txtUId->setText(QString::fromUtf8("€"));
+        h.messages.shown.clear();
+        page.cmdStampa1->click();
+        QCOMPARE(h.messages.texts(),
+                 QStringList{"ATTENZIONE! Stampa annullata: il campo AFI, il campo IC-REF "
+                             "contengono caratteri di controllo (a capo, tabulazioni o simili), "
+                             "che nessuna etichetta può stampare; il campo UID contiene caratteri "
+                             "che non si possono inviare come byte singoli. Non è stato inviato "
+                             "nulla."});
+        blocks.txtBlocks[0]->setText(QStringLiteral("\n"));
+        blocks.txtBlocks[1]->setText(QStringLiteral("\r"));
+        blocks.cmdStampa2->click();
+        QVERIFY2(h.messages.shown.last().text.contains("il blocco 1, il blocco 2 contengono"),
+                 qPrintable(h.messages.shown.last().text));
+        QVERIFY(h.comm.writes.isEmpty());
+
+        // Every other byte is printed as it is.
+        blocks.txtBlocks[0]->setText(QString::fromLatin1("\x80\xA0\xE8\xFF"));
+        blocks.txtBlocks[1]->setText(QString::fromLatin1("\x9F~ "));
+        blocks.cmdStampa2->click();
+        QCOMPARE(h.comm.writes.size(), 11);
+        QCOMPARE(h.comm.writes[8], QByteArray("?52&31,480,37,14,116;\x80\xA0\xE8\xFF\x9F~ \r\n"));
+    }
+
+    // A field changed during a pause is checked when its turn comes: a control character stops
+    // the label there, before the print command, and says so.
+    void controlCharacterTypedDuringAPause()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        TagInfoPage &page = *h.window.tagPage;
+        page.txtAFI->setText(" 0");
+        page.txtUId->setText(" 1  ");
+        h.after(100, [&] { page.txtUId->setText("1\r\n?00&"); });
+        page.cmdStampa1->click();
+        QCOMPARE(h.comm.commands(),
+                 (QStringList{"?00&", "?81&1",
+                              "?52&20,720,10,7,12;Comando:", "?52&20,720,150,7,12;nessuna lettura",
+                              "?52&20,682,10,7,11;AFI:", "?52&20,682,150,7,11; 0"}));
+        QCOMPARE(h.messages.shown.size(), 1);
+        QVERIFY2(h.messages.shown[0].text.startsWith(
+                     "ATTENZIONE! Stampa interrotta: il campo UID contiene caratteri di controllo"),
+                 qPrintable(h.messages.shown[0].text));
+        QCOMPARE(h.window.globals.PrintingFlag, 0);
+        QCOMPARE(page.cmdStampa1->text(), QStringLiteral("Stampa"));
+    }
+
     void blockLabel()
     {
         Harness h;

@@ -100,6 +100,25 @@ private Q_SLOTS:
         QVERIFY(h.messages.shown.isEmpty());
     }
 
+    // A printer that streams without end: the model field shows what the program keeps of a
+    // reply, no more, and the release is asked for as usual.
+    void endlessModelReply()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        h.comm.script = [](const QByteArray &command) -> QList<Emission> {
+            if (command == "?54&10")
+                return {{5, QByteArray(1 << 20, 'M')}, {20, QByteArray(1 << 20, 'M')}};
+            return {{5, "V1.04.2\r"}};
+        };
+        h.window.cmdInterroga->click();
+        QCOMPARE(h.window.txtModello->text(),
+                 QLatin1Char(' ') + QString(PrinterLink::kReceiveLimit - 1, QLatin1Char('M')));
+        QCOMPARE(h.window.txtRelease->text(), QStringLiteral(" V1.04.2"));
+        QCOMPARE(h.comm.commands(), (QStringList{"?54&10", "?54&4"}));
+        QVERIFY(h.messages.shown.isEmpty());
+    }
+
     void preconditionBeforeAnyQuery()
     {
         Harness h;

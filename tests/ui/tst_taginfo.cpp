@@ -107,6 +107,11 @@ private Q_SLOTS:
         QTest::newRow("silence") << true << QList<Emission>{};
         QTest::newRow("14 for system information")
             << false << QList<Emission>{{5, kInventoryReply}};
+        // Beyond what the program keeps of a reply: cut at the limit, it is still too long.
+        QTest::newRow("a megabyte") << true << QList<Emission>{{5, QByteArray(1 << 20, '\x07')}};
+        QTest::newRow("10 + a megabyte, system information")
+            << false
+            << QList<Emission>{{5, kSystemInfoReply.left(10)}, {40, QByteArray(1 << 20, 'x')}};
     }
     void wrongLengthsFail()
     {

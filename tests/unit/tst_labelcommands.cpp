@@ -51,6 +51,23 @@ private Q_SLOTS:
         QCOMPARE(lines, (QList<int>{682, 657, 632, 607, 582, 557, 532}));
     }
 
+    // Which characters a label text may hold: codes 32 to 126 and 128 to 255.
+    void printableTexts()
+    {
+        using labelcommands::TextFault;
+        for (int code = 0; code < 0x120; ++code) {
+            const QString text = QStringLiteral("AB") + QChar(code) + QStringLiteral("CD");
+            const TextFault expected = code < 32 || code == 127 ? TextFault::ControlCharacter
+                                       : code > 255             ? TextFault::NotSingleByte
+                                                                : TextFault::None;
+            QVERIFY2(labelcommands::textFault(text) == expected, qPrintable(QString::number(code)));
+        }
+        QVERIFY(labelcommands::textFault(QString()) == TextFault::None);
+        // The first that cannot be printed decides.
+        QVERIFY(labelcommands::textFault(QString::fromUtf8("€\r")) == TextFault::NotSingleByte);
+        QVERIFY(labelcommands::textFault(QString::fromUtf8("\r€")) == TextFault::ControlCharacter);
+    }
+
     void blockLabelCommands()
     {
         const QStringList label = blockLabel("AB", "CDEF");

@@ -106,6 +106,71 @@ private Q_SLOTS:
         QCOMPARE(comm.writes.last(), QByteArray("?54&10\r\n"));
     }
 
+    // A line that never stops: ReceiveBuffer keeps the first characters up to its limit, idle and
+    // during a wait, the serial control is emptied all the same, and a reply cut at the limit
+    // ends no wait.
+    void receptionIsBounded()
+    {
+        FakeSerialControl comm;
+        RecordingMessages messages;
+        PrinterLink link(comm, messages);
+        QVERIFY(comm.setPortOpen(true).ok());
+        const QByteArray noise(64 * 1024, 'n');
+
+        comm.deliver("first");
+        for (int i = 0; i < 32; ++i)
+            comm.deliver(noise);
+        QCOMPARE(link.ReceiveBuffer.size(), PrinterLink::kReceiveLimit);
+        QVERIFY(link.ReceiveBuffer.startsWith(QStringLiteral("firstnnn")));
+        QVERIFY(comm.input().isEmpty());
+
+        // 10 characters, then a flood that would pass through 14 on its way up.
+        link.ReceiveBuffer.clear();
+        QTimer::singleShot(10, &link, [&] {
+            comm.deliver("0123456789");
+            comm.deliver(noise);
+            comm.deliver("tail");
+        });
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(link.WaitForReply(0.3, 14));
+        QVERIFY(clock.elapsed() >= 300);
+        QCOMPARE(link.ReceiveBuffer.size(), PrinterLink::kReceiveLimit);
+        QVERIFY(link.ReceiveBuffer.startsWith(QStringLiteral("0123456789nnn")));
+
+        // Emptied, it takes what comes next.
+        link.ReceiveBuffer.clear();
+        comm.deliver("reply");
+        QCOMPARE(link.ReceiveBuffer, QStringLiteral("reply"));
+        QVERIFY(messages.shown.isEmpty());
+    }
+
+    // CR or LF inside a command would make the printer take the rest for a command of its own:
+    // the whole command is refused, with one message, and nothing goes out.
+    void commandsWithALineBreakAreRefused()
+    {
+        FakeSerialControl comm;
+        RecordingMessages messages;
+        PrinterLink link(comm, messages);
+        QVERIFY(comm.setPortOpen(true).ok());
+        for (const char *command :
+             {"?52&31,480,37,14,116;A\r\n?14&1", "?R2&24,1,1,A\rBC", "?52&20,657,150,7,11;12\n"}) {
+            messages.shown.clear();
+            QVERIFY(!link.SendCommand(QLatin1String(command)));
+            QCOMPARE(messages.shown.size(), 1);
+            QVERIFY2(messages.shown[0].text.startsWith(
+                         QStringLiteral("ATTENZIONE! Comando non inviato: contiene un a capo")),
+                     qPrintable(messages.shown[0].text));
+            QCOMPARE(messages.shown[0].style, int(kStyleError));
+        }
+        QVERIFY(comm.writes.isEmpty());
+
+        // Every other byte is data: a block write carries bytes 0, 1, 127 and 255 as they are.
+        const QString data = QString(QChar(0)) + QChar(1) + QChar(127) + QChar(255);
+        QVERIFY(link.SendCommand(QStringLiteral("?R2&24,1,1,") + data));
+        QCOMPARE(comm.writes, QList<QByteArray>{QByteArray("?R2&24,1,1,\0\x01\x7F\xFF\r\n", 17)});
+    }
+
     void oneOperationAtATime()
     {
         FakeSerialControl comm;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -115,11 +116,58 @@ QString PtyPrinter::programLineSettings() const
         .arg((t.c_cflag & CSTOPB) ? 2 : 1);
 }
 
+int PtyPrinter::unreadByProgram() const
+{
+    int n = 0;
+    if (m_peerFd < 0 || ::ioctl(m_peerFd, FIONREAD, &n) != 0)
+        return 0;
+    return n;
+}
+
+void PtyPrinter::sendNoise(qint64 bytes)
+{
+    if (m_fd < 0)
+        return;
+    m_noiseLeft = bytes;
+    if (!m_noiseNotifier) {
+        m_noiseNotifier = new QSocketNotifier(m_fd, QSocketNotifier::Write, this);
+        connect(m_noiseNotifier, &QSocketNotifier::activated, this, &PtyPrinter::onWritable);
+    }
+    m_noiseNotifier->setEnabled(true);
+}
+
+void PtyPrinter::onWritable()
+{
+    static const QByteArray chunk = [] {
+        QByteArray b(16 * 1024, Qt::Uninitialized);
+        for (int i = 0; i < b.size(); ++i)
+            b[i] = char(i % 256);
+        return b;
+    }();
+    while (m_noiseLeft > 0) {
+        const ssize_t n = ::write(m_fd, chunk.constData(), size_t(qMin(m_noiseLeft, chunk.size())));
+        if (n > 0) {
+            m_noiseLeft -= n;
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            return;  // full: on when the other side has read some
+        } else {
+            m_noiseLeft = 0;  // nobody at the other side any more
+        }
+    }
+    m_noiseNotifier->setEnabled(false);
+    Q_EMIT noiseSent();
+}
+
 void PtyPrinter::close()
 {
     m_engine.cancelPending();
     delete m_notifier;
     m_notifier = nullptr;
+    delete m_noiseNotifier;
+    m_noiseNotifier = nullptr;
+    m_noiseLeft = 0;
     if (m_fd >= 0)
         ::close(m_fd);
     if (m_peerFd >= 0)

@@ -27,6 +27,13 @@ public:
     // The device disappears: the program's side sees a hang-up.
     void close();
 
+    // Noise on the line beside the answers, as from a printer that streams status or a line that
+    // picks up interference: `bytes` bytes of every value, sent as fast as the other side takes
+    // them. noiseSent() once the last has gone.
+    void sendNoise(qint64 bytes);
+    // On our pseudo-terminal: bytes sent that the program has not read yet.
+    int unreadByProgram() const;
+
     PrinterModel &model() { return m_engine.model; }
     PrinterEngine &engine() { return m_engine; }
 
@@ -34,9 +41,11 @@ Q_SIGNALS:
     void bytesReceived(const QByteArray &bytes);
     // `bytes` have just been written; emitted right after the write returns.
     void bytesSent(const QByteArray &bytes);
+    void noiseSent();
 
 private:
     void onReadable();
+    void onWritable();
     void write(const QByteArray &bytes);
     bool watch(QString *error);
 
@@ -44,5 +53,7 @@ private:
     int m_fd = -1;
     int m_peerFd = -1;  // our own handle on the other side, so it never hangs up on us
     QSocketNotifier *m_notifier = nullptr;
+    QSocketNotifier *m_noiseNotifier = nullptr;
+    qint64 m_noiseLeft = 0;
     QString m_path;
 };
