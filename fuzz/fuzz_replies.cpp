@@ -1,5 +1,6 @@
 // Reply decoding: whatever the printer sends, decoding never fails and keeps its shapes.
 #include "link/replytext.h"
+#include "tag/blockdata.h"
 #include "tag/tagcodec.h"
 
 #include <cstdint>
@@ -27,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
 
     const QString block = exactly(10);
-    const QString field = tagcodec::blockFieldText(block);
+    const QString field =
+        blockdata::displayText(blockdata::trimmed(tagcodec::blockReplyData(block).toLatin1()));
     // (A blank before a code-0 byte stays: the text ends at the zero, after the trimming.)
     if (field.size() > 4 || field.contains(QChar(0)) || field.startsWith(QLatin1Char(' ')))
         std::abort();

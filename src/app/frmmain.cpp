@@ -63,10 +63,20 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     connect(blockPage->cmdWriteBlocks, &QPushButton::clicked, this,
             [this] { m_tag->writeBlocks(); });
     connect(blockPage->cmdStop, &QPushButton::clicked, this, [this] { m_tag->requestStop(); });
+    // A file dialog is a loop of its own: opened during an operation's wait it would hold that
+    // wait until it closed. The files wait for the printer instead.
+    const auto whenPrinterFree = [this](void (BlockFiles::*action)()) {
+        return [this, action] {
+            if (m_link.operationRunning())
+                emit m_link.operationRefused();
+            else
+                (m_blockFiles.get()->*action)();
+        };
+    };
     connect(blockPage->cmdSaveBlocks, &QPushButton::clicked, this,
-            [this] { m_blockFiles->save(); });
+            whenPrinterFree(&BlockFiles::save));
     connect(blockPage->cmdLoadBlocks, &QPushButton::clicked, this,
-            [this] { m_blockFiles->load(); });
+            whenPrinterFree(&BlockFiles::load));
     connect(blockPage->cmdProduction, &QPushButton::clicked, this, &frmMain::onProductionClicked);
     connect(blockPage, &BlockPage::modeRefused, this,
             [this](const QList<int> &rows) { m_tag->reportModeRefused(rows); });

@@ -12,11 +12,7 @@ public:
     virtual ~FileChooser() = default;
 
     // What becomes of a file that exists already: replaced (the dialog asks first) or added to.
-    enum class Existing
-    {
-        Replace,
-        Append
-    };
+    enum class Existing { Replace, Append };
 
     // The chosen path, empty when the operator cancelled. `name` is offered in the folder used
     // last; `filters` read like "Dump binario (*.bin)".

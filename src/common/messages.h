@@ -7,8 +7,7 @@
 #include <QString>
 
 // Message styles: the icon an operator sees.
-enum MessageStyle
-{
+enum MessageStyle {
     kStyleError = 16,
     kStyleWarning = 48,
     kStyleInformation = 64,

@@ -23,18 +23,6 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-namespace {
-
-QString rowNumbers(const QList<int> &rows)
-{
-    QStringList numbers;
-    for (int row : rows)
-        numbers << QString::number(row + 1);
-    return numbers.join(QLatin1String(", "));
-}
-
-}  // namespace
-
 frmProduction::frmProduction(ProductionRun &run, BlockPage &blocks, MessageSink &messages,
                              FileChooser &chooser, QWidget *parent)
     : QDialog(parent), m_run(run), m_blocks(blocks), m_messages(messages), m_chooser(&chooser)
@@ -180,10 +168,8 @@ void frmProduction::buildWindow()
 ProductionPlan frmProduction::plan() const
 {
     ProductionPlan p;
-    for (int i = 0; i < BlockPage::kRows; ++i) {
-        if (m_blocks.rowSelected(i))
-            p.templateRows.append({i, m_blocks.rowBytes(i)});
-    }
+    for (int row : m_blocks.selectedRows())
+        p.templateRows.append({row, m_blocks.rowBytes(row)});
     p.count = spnCount->value();
     p.untilStopped = chkUntilStopped->isChecked();
     if (fraSerial->isChecked()) {
@@ -192,10 +178,7 @@ ProductionPlan frmProduction::plan() const
         s.width = cboSerialWidth->currentIndex() == 1 ? 8 : 4;
         s.form = cboSerialForm->currentIndex() == 1 ? production::SerialForm::Binary
                                                     : production::SerialForm::Decimal;
-        bool ok = false;
-        s.start = txtSerialStart->text().toULongLong(&ok);
-        if (!ok)
-            s.start = production::largestSerial(s) + 1;  // refused by the check, naming the limit
+        s.start = txtSerialStart->text().toULongLong(&p.serialStartValid);
         p.serial = s;
     }
     p.verify = chkVerify->isChecked();
@@ -208,16 +191,12 @@ ProductionPlan frmProduction::plan() const
 
 void frmProduction::showTemplate()
 {
-    QList<int> rows;
-    for (int i = 0; i < BlockPage::kRows; ++i) {
-        if (m_blocks.rowSelected(i))
-            rows << i;
-    }
+    const QList<int> rows = m_blocks.selectedRows();
     QString text = rows.isEmpty()
                        ? QStringLiteral("Nessun blocco selezionato nella griglia.")
                        : QStringLiteral("Dalla griglia, come li scriverebbe ora \"SCRIVI\": "
                                         "blocchi %1.")
-                             .arg(rowNumbers(rows));
+                             .arg(blockdata::rowList(rows));
     if (fraSerial->isChecked()) {
         const int first = spnSerialRow->value();
         text +=
@@ -230,10 +209,19 @@ void frmProduction::showTemplate()
 
 void frmProduction::onStart()
 {
+    if (!m_run.ready())
+        return;
     ProductionPlan p = plan();
-    QList<int> rows;
-    for (const RowBytes &r : p.templateRows)
-        rows << r.row;
+    QList<int> rows = m_blocks.selectedRows();
+    // The block data label prints rows 1 and 2 from the grid where the tag's blocks leave them.
+    if (p.label == ProductionPlan::Label::Blocks) {
+        for (int row : {0, 1}) {
+            const bool serialRow =
+                p.serial && row >= p.serial->row && row < p.serial->row + p.serial->width / 4;
+            if (!serialRow && !rows.contains(row))
+                rows << row;
+        }
+    }
     if (const QStringList problems = m_blocks.describeProblems(rows); !problems.isEmpty()) {
         m_messages.show(QStringLiteral("ATTENZIONE! La produzione non può partire: %1.")
                             .arg(problems.join(QLatin1String("; "))),
@@ -287,6 +275,8 @@ void frmProduction::showRunning(bool running)
          std::initializer_list<QWidget *>{fraSeries, fraSerial, fraOptions, cmdStart, cmdClose})
         w->setEnabled(!running);
     cmdStop->setEnabled(running);
+    if (!running && fraSerial->isChecked() && m_run.nextSerial())
+        txtSerialStart->setText(QString::number(*m_run.nextSerial()));  // the series goes on
     if (!running) {
         prgRun->setRange(0, qMax(1, spnCount->value()));
         if (m_run.progress().step.isEmpty())

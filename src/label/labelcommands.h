@@ -16,8 +16,7 @@ QString textCommand(int n1, int n2, int n3, int n4, int n5, const QString &text)
 // any label shows, and CR or LF among them would end the text command early and hand the rest to
 // the printer as a command of its own; a character beyond code 255 has no byte to go out as.
 // The first such character decides.
-enum class TextFault
-{
+enum class TextFault {
     None,
     ControlCharacter,
     NotSingleByte,

@@ -117,7 +117,7 @@ void LabelJobs::printTagInfo()
     (void)sendTagInfoLabel();
 }
 
-bool LabelJobs::sendTagInfoLabel()
+LabelJobs::Sent LabelJobs::sendTagInfoLabel()
 {
     using namespace labelcommands;
     PrinterLink &link = m_context.link;
@@ -128,7 +128,7 @@ bool LabelJobs::sendTagInfoLabel()
         !link.SendCommand(
             textCommand(20, kCommandLine, kCaptionColumn, 7, 12, QStringLiteral("Comando:"))) ||
         !link.SendCommand(textCommand(20, kCommandLine, kValueColumn, 7, 12, m_info.lastCommand())))
-        return false;
+        return Sent::Failed;
     int line = firstFieldLine();
     // Each field is read when its turn comes: the operator may edit it during an earlier pause,
     // so what was checked before the first command is checked again.
@@ -145,18 +145,20 @@ bool LabelJobs::sendTagInfoLabel()
                                "comando di stampa.")
                     .arg(why),
                 kStyleError);
-            return false;
+            return Sent::Refused;
         }
         const QLatin1String caption(tagfields::kFields[size_t(i)].printCaption);
         if (!link.SendCommand(textCommand(20, line, kCaptionColumn, 7, 11, caption)) ||
             !link.SendCommand(textCommand(20, line, kValueColumn, 7, 11, text)))
-            return false;
+            return Sent::Failed;
         line -= kFieldLineStep;
         if (!link.Pause(printer::kLabelFieldPause))
-            return false;
+            return Sent::Failed;
     }
     return link.SendCommand(QLatin1String(printer::kLabelPrint)) &&
-           link.SendCommand(QLatin1String(printer::kLabelEnd));
+                   link.SendCommand(QLatin1String(printer::kLabelEnd))
+               ? Sent::Done
+               : Sent::Failed;
 }
 
 void LabelJobs::printBlocks()
@@ -199,23 +201,23 @@ void LabelJobs::printBlocks()
     (void)sendBlockLabel(row1, row2);
 }
 
-bool LabelJobs::sendBlockLabel(const QString &row1, const QString &row2)
+LabelJobs::Sent LabelJobs::sendBlockLabel(const QString &row1, const QString &row2)
 {
     // Back to back: no window events are processed, so the rows cannot change meanwhile.
-    const Printing printing(m_context.globals, m_blocks.cmdStampa2, QStringLiteral("STAMPA..."));
-    for (const QString &command : labelcommands::blockLabel(row1, row2)) {
-        if (!m_context.link.SendCommand(command))
-            return false;
-    }
-    return true;
+    return sendAll(labelcommands::blockLabel(row1, row2));
 }
 
-bool LabelJobs::sendVoidLabel(const QString &uid)
+LabelJobs::Sent LabelJobs::sendVoidLabel(const QString &uid)
+{
+    return sendAll(labelcommands::voidLabel(uid));
+}
+
+LabelJobs::Sent LabelJobs::sendAll(const QStringList &commands)
 {
     const Printing printing(m_context.globals, m_blocks.cmdStampa2, QStringLiteral("STAMPA..."));
-    for (const QString &command : labelcommands::voidLabel(uid)) {
+    for (const QString &command : commands) {
         if (!m_context.link.SendCommand(command))
-            return false;
+            return Sent::Failed;
     }
-    return true;
+    return Sent::Done;
 }

@@ -6,7 +6,8 @@
 struct OperationContext;
 class BlockPage;
 class QPushButton;
-class QString;
+#include <QStringList>
+
 class TagInfoPage;
 
 // The two label jobs: the tag information shown on the tag page, and the block data label with
@@ -20,13 +21,18 @@ public:
     void printBlocks();
 
     // The labels' traffic alone, for a run that has made its own checks and holds the printer
-    // operation. False when the line failed or the program is ending.
-    bool sendTagInfoLabel();
-    bool sendBlockLabel(const QString &row1, const QString &row2);
+    // operation. Failed: the line failed or the program is ending. Refused: a field edited during
+    // the label's pauses can no longer be printed (the operator has been told); the label stopped
+    // before its print command.
+    enum class Sent { Done, Refused, Failed };
+    Sent sendTagInfoLabel();
+    Sent sendBlockLabel(const QString &row1, const QString &row2);
     // A label marked "ANNULLATO" for a tag that failed, with its UID as the tag page shows it.
-    bool sendVoidLabel(const QString &uid);
+    Sent sendVoidLabel(const QString &uid);
 
 private:
+    Sent sendAll(const QStringList &commands);
+
     OperationContext &m_context;
     TagInfoPage &m_info;
     BlockPage &m_blocks;

@@ -20,11 +20,46 @@ quint64 largestSerial(const SerialNumber &serial)
 QByteArray serialBytes(const SerialNumber &serial, quint64 value)
 {
     if (serial.form == SerialForm::Decimal)
-        return QByteArray::number(value).rightJustified(serial.width, '0', true);
+        return QByteArray::number(value).rightJustified(serial.width, '0');
     QByteArray bytes(serial.width, '\0');
     for (int i = serial.width - 1; i >= 0; --i, value >>= 8)
         bytes[i] = char(value & 0xFF);
     return bytes;
+}
+
+bool firstSerial(const SerialNumber &serial, quint64 *value, QList<quint64> *skipped)
+{
+    const quint64 largest = largestSerial(serial);
+    if (*value > largest)
+        return false;
+    while (!blockdata::travelsInCommand(serialBytes(serial, *value))) {
+        if (*value == largest)
+            return false;
+        *skipped << (*value)++;
+    }
+    return true;
+}
+
+bool nextSerial(const SerialNumber &serial, quint64 *value, QList<quint64> *skipped)
+{
+    if (*value >= largestSerial(serial))
+        return false;
+    ++*value;
+    return firstSerial(serial, value, skipped);
+}
+
+QString valueRanges(const QList<quint64> &values)
+{
+    QStringList parts;
+    for (qsizetype i = 0; i < values.size();) {
+        qsizetype j = i;
+        while (j + 1 < values.size() && values[j + 1] == values[j] + 1)
+            ++j;
+        parts << (j == i ? QString::number(values[i])
+                         : QStringLiteral("%1-%2").arg(values[i]).arg(values[j]));
+        i = j + 1;
+    }
+    return parts.join(QLatin1String(", "));
 }
 
 QList<RowBytes> tagBlocks(const QList<RowBytes> &templateRows, const SerialNumber *serial,

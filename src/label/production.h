@@ -11,8 +11,7 @@
 // into each tag, and the log kept of every tag (CSV).
 namespace production {
 
-enum class SerialForm
-{
+enum class SerialForm {
     Decimal,  // ASCII digits, zero-padded to the width: 4 bytes "0042"
     Binary,   // the number itself, big-endian: 4 bytes 00 00 00 2A
 };
@@ -27,8 +26,16 @@ struct SerialNumber
 
 // The largest value the width and form can hold (9999, 99999999, 2^32 - 1, 2^64 - 1).
 quint64 largestSerial(const SerialNumber &serial);
-// The bytes of `value`, `serial.width` of them.
+// The bytes of `value` (at most largestSerial()), `serial.width` of them.
 QByteArray serialBytes(const SerialNumber &serial, quint64 value);
+// The next value after `value` whose bytes can travel inside a command (a binary value may hold
+// the bytes 0D or 0A); the values passed over are added to `skipped`. False when the width and
+// form hold no further value.
+bool nextSerial(const SerialNumber &serial, quint64 *value, QList<quint64> *skipped);
+// The first value from `value` on that can travel, as nextSerial() finds them.
+bool firstSerial(const SerialNumber &serial, quint64 *value, QList<quint64> *skipped);
+// "10, 13, 266-511": values as a list, runs as ranges.
+QString valueRanges(const QList<quint64> &values);
 
 // The template's rows with the serial's rows written over them, in row order.
 QList<RowBytes> tagBlocks(const QList<RowBytes> &templateRows, const SerialNumber *serial,

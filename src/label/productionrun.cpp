@@ -15,22 +15,21 @@
 #include <QDir>
 #include <QStringList>
 
-namespace {
-
-QString rowsList(const QList<int> &rows)
-{
-    QStringList numbers;
-    for (int row : rows)
-        numbers << QString::number(row + 1);
-    return numbers.join(QLatin1String(", "));
-}
-
-}  // namespace
-
 ProductionRun::ProductionRun(OperationContext &context, TagOperations &tags, LabelJobs &labels,
                              TagInfoPage &info, QObject *parent)
     : QObject(parent), m_context(context), m_tags(tags), m_labels(labels), m_info(info)
 {
+}
+
+bool ProductionRun::ready()
+{
+    if (m_context.link.operationRunning()) {
+        m_context.messages.show(QStringLiteral("ATTENZIONE! La produzione non può partire: è in "
+                                               "corso un'altra operazione con la stampante."),
+                                kStyleError);
+        return false;
+    }
+    return m_context.query.requireQueried();
 }
 
 QString ProductionRun::check(const ProductionPlan &plan) const
@@ -46,24 +45,28 @@ QString ProductionRun::check(const ProductionPlan &plan) const
     if (!lineBreaks.isEmpty())
         return (lineBreaks.size() == 1 ? QStringLiteral("il blocco %1 contiene")
                                        : QStringLiteral("i blocchi %1 contengono"))
-                   .arg(rowsList(lineBreaks)) +
+                   .arg(blockdata::rowList(lineBreaks)) +
                QStringLiteral(" i byte CR o LF (0D, 0A), che non possono stare in un comando");
     if (!plan.untilStopped && (plan.count < 1 || plan.count > 9999))
         return QStringLiteral("il numero di tag va da 1 a 9999");
     if (plan.serial) {
         const production::SerialNumber &s = *plan.serial;
         const int rows = s.width / printer::kBlockSize;
+        const quint64 largest = production::largestSerial(s);
+        if (!plan.serialStartValid || s.start > largest)
+            return QStringLiteral("il primo valore del numero di serie va da 0 a %1").arg(largest);
         if (s.row < 0 || s.row + rows > printer::kTagBlocks)
             return QStringLiteral("il numero di serie di %1 byte non entra nei blocchi a partire "
                                   "dal blocco %2")
                 .arg(s.width)
                 .arg(s.row + 1);
-        const quint64 largest = production::largestSerial(s);
-        const quint64 last = plan.untilStopped ? s.start : s.start + quint64(plan.count) - 1;
-        if (s.start > largest || last > largest || last < s.start)
-            return QStringLiteral("con %1 byte il numero di serie arriva al massimo a %2")
+        if (!plan.untilStopped && quint64(plan.count - 1) > largest - s.start)
+            return QStringLiteral("con %1 byte il numero di serie arriva al massimo a %2: %3 tag "
+                                  "dal valore %4 non ci stanno")
                 .arg(s.width)
-                .arg(largest);
+                .arg(largest)
+                .arg(plan.count)
+                .arg(s.start);
         if (plan.label == ProductionPlan::Label::Blocks &&
             s.form == production::SerialForm::Binary && s.row <= 1)
             return QStringLiteral("un numero di serie binario nei blocchi 1 e 2 non si può "
@@ -117,7 +120,7 @@ ProductionRun::Step ProductionRun::waitForNewTag(QByteArray *uid)
             return Step::Ended;
         if (answered) {
             *uid = m_info.uidBytes();
-            if (!m_done.contains(*uid))
+            if (!m_programmed.contains(*uid) && !m_tried.contains(*uid))
                 return Step::Done;
             // A printer that did not advance would have us write the same tag again.
             setStep(QStringLiteral("Tag già programmato: sostituirlo"));
@@ -159,73 +162,79 @@ void ProductionRun::run(const ProductionPlan &plan)
     }
     m_plan = plan;
     m_log.setFileName(plan.logPath);
-    const QString logName = QDir::toNativeSeparators(plan.logPath);
-    if (!m_log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
-        m_context.messages.show(QStringLiteral("ATTENZIONE! La produzione non può partire: il "
-                                               "registro «%1» non si può scrivere (%2).")
-                                    .arg(logName, fileErrorText(m_log.error())),
-                                kStyleError);
+    const QByteArray header = production::logHeader().toUtf8() + "\n";
+    if (!m_log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text) ||
+        (m_log.size() == 0 && (m_log.write(header) != header.size() || !m_log.flush()))) {
+        m_context.messages.show(
+            QStringLiteral("ATTENZIONE! La produzione non può partire: il "
+                           "registro «%1» non si può scrivere (%2).")
+                .arg(QDir::toNativeSeparators(plan.logPath), fileErrorText(m_log.error())),
+            kStyleError);
+        m_log.close();
         return;
-    }
-    if (m_log.size() == 0) {
-        m_log.write(production::logHeader().toUtf8() + "\n");
-        m_log.flush();
     }
 
     m_running = true;
     m_stop = false;
-    m_done.clear();
+    m_tried.clear();
     m_progress = {};
     m_progress.count = plan.untilStopped ? 0 : plan.count;
     emit runningChanged(true);
 
     const production::SerialNumber *serial = plan.serial ? &*plan.serial : nullptr;
     quint64 value = serial ? serial->start : 0;
-    QStringList skipped;  // serial numbers whose bytes cannot travel in a command
-    QString stoppedBy;    // why the run ended before its count, for the summary
-    bool lineFailed = false;
+    QList<quint64> skipped;  // serial numbers whose bytes cannot travel in a command
+    End end = End::Count;
+    QString why;  // what ended the run early, for the summary
     int sequence = 0;
     QElapsedTimer clock;
     double tagSeconds = 0;
     int tagsTimed = 0;
+    bool serialsLeft = !serial || production::firstSerial(*serial, &value, &skipped);
+    // The line failed, or the program is ending (nobody is told then).
+    const auto lineEnd = [this] {
+        return m_context.link.abandoned() ? End::Operator : End::LineFailed;
+    };
 
     while (plan.untilStopped || m_progress.succeeded < plan.count) {
-        if (m_stop)
+        if (m_stop) {
+            end = End::Operator;
             break;
-        m_progress.tag = m_progress.succeeded + m_progress.failed + 1;
+        }
+        if (!serialsLeft) {
+            end = End::NoSerials;
+            break;
+        }
+        m_progress.tag = m_progress.succeeded + 1;
         clock.start();
         QByteArray uid;
         const Step found = waitForNewTag(&uid);
-        if (found == Step::Ended) {
-            lineFailed = true;
+        if (found != Step::Done) {
+            end = found == Step::Stopped ? End::Operator : lineEnd();
             break;
         }
-        if (found == Step::Stopped)
-            break;
-        m_done.insert(uid);
+        m_tried.insert(uid);
         ++sequence;
 
-        while (serial && serial->form == production::SerialForm::Binary &&
-               !blockdata::travelsInCommand(production::serialBytes(*serial, value))) {
-            skipped << QString::number(value);
-            ++value;
-        }
         const QString serialText = serial ? QString::number(value) : QString();
         const QList<RowBytes> blocks = production::tagBlocks(plan.templateRows, serial, value);
         QList<RowBytes> written;
-        for (const RowBytes &b : blocks)
+        QList<int> rows;
+        for (const RowBytes &b : blocks) {
             written.append({b.row, blockdata::padded(b.bytes)});
-
-        setStep(QStringLiteral("Scrittura dei blocchi %1...").arg(rowsList([&] {
-            QList<int> rows;
-            for (const RowBytes &b : written)
-                rows << b.row;
-            return rows;
-        }())));
-        if (!m_tags.writeRows(written)) {
-            lineFailed = !m_context.link.abandoned();
+            rows << b.row;
+        }
+        // The tag in progress when the run ends before its result is known.
+        const auto unfinished = [&](End how) {
+            end = how;
             log(sequence, uid, serialText, written,
-                lineFailed ? QStringLiteral("non inviato") : QStringLiteral("interrotto"));
+                how == End::LineFailed ? QStringLiteral("non inviato")
+                                       : QStringLiteral("interrotto"));
+        };
+
+        setStep(QStringLiteral("Scrittura dei blocchi %1...").arg(blockdata::rowList(rows)));
+        if (!m_tags.writeRows(written)) {
+            unfinished(lineEnd());
             break;
         }
         QString result = QStringLiteral("OK");
@@ -233,104 +242,130 @@ void ProductionRun::run(const ProductionPlan &plan)
             setStep(QStringLiteral("Verifica..."));
             QList<int> failed, missing;
             if (m_tags.verifyRows(written, &failed, &missing) == TagOperations::Outcome::Ended) {
-                lineFailed = !m_context.link.abandoned();
-                log(sequence, uid, serialText, written,
-                    lineFailed ? QStringLiteral("non inviato") : QStringLiteral("interrotto"));
+                unfinished(lineEnd());
                 break;
             }
             if (!missing.isEmpty() && missing.size() == written.size())
                 result = QStringLiteral("nessun tag");
             else if (!failed.isEmpty())
-                result = QStringLiteral("verifica fallita per i blocchi %1").arg(rowsList(failed));
+                result = QStringLiteral("verifica fallita per i blocchi %1")
+                             .arg(blockdata::rowList(failed));
         }
         if (m_stop) {
-            log(sequence, uid, serialText, written, QStringLiteral("interrotto"));
+            unfinished(End::Operator);
             break;
         }
 
         const bool ok = result == QLatin1String("OK");
-        bool labelled = true;
+        LabelJobs::Sent label = LabelJobs::Sent::Done;
         if (ok && plan.label == ProductionPlan::Label::TagInfo) {
             setStep(QStringLiteral("Stampa dell'etichetta..."));
-            labelled = m_labels.sendTagInfoLabel();
+            label = m_labels.sendTagInfoLabel();
         } else if (ok && plan.label == ProductionPlan::Label::Blocks) {
             setStep(QStringLiteral("Stampa dell'etichetta..."));
-            labelled = m_labels.sendBlockLabel(labelRowText(blocks, 0), labelRowText(blocks, 1));
+            label = m_labels.sendBlockLabel(labelRowText(blocks, 0), labelRowText(blocks, 1));
         } else if (!ok && plan.onFailure == ProductionPlan::OnFailure::Void) {
             setStep(QStringLiteral("Stampa dell'etichetta ANNULLATO..."));
             // A UID edited into something no label can print is left off.
-            const QString uid = m_info.uidText();
-            labelled = m_labels.sendVoidLabel(
-                labelcommands::textFault(uid) == labelcommands::TextFault::None ? uid : QString());
+            const QString shown = m_info.uidText();
+            label = m_labels.sendVoidLabel(
+                labelcommands::textFault(shown) == labelcommands::TextFault::None ? shown
+                                                                                  : QString());
         }
-        if (!labelled) {
-            lineFailed = !m_context.link.abandoned();
-            log(sequence, uid, serialText, written,
-                result + (lineFailed ? QStringLiteral(", etichetta non inviata")
-                                     : QStringLiteral(", interrotto")));
-            break;
-        }
+        if (label == LabelJobs::Sent::Refused)
+            result += QStringLiteral(", etichetta non stampata");
+        else if (label == LabelJobs::Sent::Failed)
+            result += m_context.link.abandoned() ? QStringLiteral(", interrotto")
+                                                 : QStringLiteral(", etichetta non inviata");
 
-        if (!log(sequence, uid, serialText, written, result)) {
-            m_context.messages.show(
-                QStringLiteral("ATTENZIONE! Produzione fermata: il registro «%1» non si può più "
-                               "scrivere (%2). L'ultimo tag, n. %3, è stato programmato ma non "
-                               "registrato.")
-                    .arg(logName, fileErrorText(m_log.error()))
-                    .arg(sequence),
-                kStyleError);
-            stoppedBy = QStringLiteral("registro");
-            break;
-        }
+        const bool logged = log(sequence, uid, serialText, written, result);
         tagSeconds += clock.elapsed() / 1000.0;
         ++tagsTimed;
         m_progress.secondsPerTag = tagSeconds / tagsTimed;
         if (ok) {
+            // The serial number is on the tag: the next tag takes the following one.
             ++m_progress.succeeded;
-            ++value;
+            m_programmed.insert(uid);
+            serialsLeft = !serial || production::nextSerial(*serial, &value, &skipped);
         } else {
             ++m_progress.failed;
-            if (plan.onFailure == ProductionPlan::OnFailure::Stop) {
-                stoppedBy = QStringLiteral("il tag n. %1 (UID %2) è fallito: %3")
-                                .arg(sequence)
-                                .arg(QString::fromLatin1(uid.toHex().toUpper()), result);
-                break;
-            }
         }
         if (!plan.untilStopped)
             m_progress.secondsLeft = m_progress.secondsPerTag * (plan.count - m_progress.succeeded);
         setStep(QStringLiteral("Tag n. %1: %2").arg(sequence).arg(result));
+
+        if (label == LabelJobs::Sent::Failed) {
+            end = lineEnd();
+            break;
+        }
+        if (label == LabelJobs::Sent::Refused) {
+            end = End::LabelRefused;
+            why = QStringLiteral("l'etichetta del tag n. %1 non è stata stampata").arg(sequence);
+            break;
+        }
+        if (!logged) {
+            end = End::LogFailed;
+            why = QStringLiteral("il registro non si può più scrivere (%1); il tag n. %2 è stato "
+                                 "programmato ma non registrato")
+                      .arg(fileErrorText(m_log.error()))
+                      .arg(sequence);
+            break;
+        }
+        if (!ok && plan.onFailure == ProductionPlan::OnFailure::Stop) {
+            end = End::TagFailed;
+            why = QStringLiteral("il tag n. %1 (UID %2) è fallito: %3")
+                      .arg(sequence)
+                      .arg(QString::fromLatin1(uid.toHex().toUpper()), result);
+            break;
+        }
     }
 
     m_log.close();
+    m_nextSerial = serial && serialsLeft ? std::optional<quint64>(value) : std::nullopt;
     m_running = false;
-    const bool stopped = m_stop;
     m_stop = false;
     setStep(QStringLiteral("Fermo"));
     emit runningChanged(false);
-    if (m_context.link.abandoned())
-        return;  // the program is ending: nobody to tell
+    if (!m_context.link.abandoned())
+        tellEnd(end, why, skipped);
+}
 
+void ProductionRun::tellEnd(End end, const QString &why, const QList<quint64> &skipped)
+{
     QString text = QStringLiteral("%1 tag riusciti, %2 falliti.\nRegistro: %3")
                        .arg(m_progress.succeeded)
                        .arg(m_progress.failed)
-                       .arg(logName);
+                       .arg(QDir::toNativeSeparators(m_plan.logPath));
     if (!skipped.isEmpty())
         text += QStringLiteral("\nNumeri di serie saltati (i loro byte contengono 0D o 0A, che "
                                "non possono stare in un comando): %1.")
-                    .arg(skipped.join(QLatin1String(", ")));
-    if (lineFailed)
+                    .arg(production::valueRanges(skipped));
+    switch (end) {
+    case End::Count:
+        m_context.messages.show(QStringLiteral("Produzione terminata: ") + text, kStyleInformation);
+        return;
+    case End::Operator:
+        m_context.messages.show(QStringLiteral("Produzione interrotta: ") + text,
+                                kStyleInformation);
+        return;
+    case End::LineFailed:
         m_context.messages.show(
             QStringLiteral("ATTENZIONE! Produzione fermata: la stampante non riceve i comandi.\n") +
                 text,
             kStyleError);
-    else if (!stoppedBy.isEmpty() && stoppedBy != QLatin1String("registro"))
-        m_context.messages.show(
-            QStringLiteral("ATTENZIONE! Produzione fermata: %1.\n").arg(stoppedBy) + text,
-            kStyleError);
-    else if (stoppedBy.isEmpty())
-        m_context.messages.show((stopped ? QStringLiteral("Produzione interrotta: ")
-                                         : QStringLiteral("Produzione terminata: ")) +
+        return;
+    case End::NoSerials:
+        m_context.messages.show(QStringLiteral("ATTENZIONE! Produzione fermata: i numeri di serie "
+                                               "sono finiti (%1 byte).\n")
+                                        .arg(m_plan.serial ? m_plan.serial->width : 0) +
                                     text,
-                                kStyleInformation);
+                                kStyleError);
+        return;
+    case End::TagFailed:
+    case End::LabelRefused:
+    case End::LogFailed:
+        m_context.messages.show(
+            QStringLiteral("ATTENZIONE! Produzione fermata: %1.\n").arg(why) + text, kStyleError);
+        return;
+    }
 }

@@ -17,22 +17,14 @@ class TagOperations;
 // What a production run does to every tag.
 struct ProductionPlan
 {
-    enum class Label
-    {
-        None,
-        TagInfo,
-        Blocks
-    };
-    enum class OnFailure
-    {
-        Stop,
-        Void
-    };
+    enum class Label { None, TagInfo, Blocks };
+    enum class OnFailure { Stop, Void };
 
     QList<RowBytes> templateRows;  // the rows written on every tag, with the grid's bytes
     int count = 1;                 // tags to program, when not until stopped
     bool untilStopped = false;
     std::optional<production::SerialNumber> serial;
+    bool serialStartValid = true;  // the first value given is a number
     bool verify = true;
     Label label = Label::None;
     OnFailure onFailure = OnFailure::Stop;
@@ -64,8 +56,13 @@ public:
     ProductionRun(OperationContext &context, TagOperations &tags, LabelJobs &labels,
                   TagInfoPage &info, QObject *parent = nullptr);
 
+    // Whether the printer is free for a run and has been queried; if not, the operator has been
+    // told why.
+    bool ready();
     // Why the plan cannot run, in the operator's words; empty when it can.
     QString check(const ProductionPlan &plan) const;
+    // The serial number the next run would start from to go on from the last one.
+    std::optional<quint64> nextSerial() const { return m_nextSerial; }
 
     // Runs the series to its end and tells the operator how it went. Returns at once, doing
     // nothing, while another printer operation runs.
@@ -82,17 +79,15 @@ signals:
     void runningChanged(bool running);
 
 private:
-    enum class Step
-    {
-        Done,
-        Stopped,
-        Ended
-    };
+    enum class Step { Done, Stopped, Ended };
     Step waitForNewTag(QByteArray *uid);
     void setStep(const QString &step);
     bool log(int sequence, const QByteArray &uid, const QString &serial,
              const QList<RowBytes> &written, const QString &result);
     QString labelRowText(const QList<RowBytes> &blocks, int row) const;
+    // Why a run ended.
+    enum class End { Count, Operator, LineFailed, TagFailed, LabelRefused, LogFailed, NoSerials };
+    void tellEnd(End end, const QString &why, const QList<quint64> &skipped);
 
     OperationContext &m_context;
     TagOperations &m_tags;
@@ -101,7 +96,9 @@ private:
     ProductionPlan m_plan;
     ProductionProgress m_progress;
     QFile m_log;
-    QSet<QByteArray> m_done;  // the UIDs programmed in this run
+    QSet<QByteArray> m_programmed;  // the UIDs programmed successfully in this session
+    QSet<QByteArray> m_tried;       // the UIDs written in this run, whatever the result
+    std::optional<quint64> m_nextSerial;
     bool m_running = false;
     bool m_stop = false;
 };

@@ -27,10 +27,4 @@ struct LineSettings
 };
 
 // Index of each field in the settings text, matching SerialError::field.
-enum LineSettingsField
-{
-    FieldSpeed = 0,
-    FieldParity = 1,
-    FieldDataBits = 2,
-    FieldStopBits = 3
-};
+enum LineSettingsField { FieldSpeed = 0, FieldParity = 1, FieldDataBits = 2, FieldStopBits = 3 };

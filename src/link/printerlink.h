@@ -86,13 +86,7 @@ signals:
     void dataReceived();
 
 private:
-    enum class End
-    {
-        Running,
-        Normal,
-        Abandoned,
-        Lost
-    };
+    enum class End { Running, Normal, Abandoned, Lost };
     struct Wait
     {
         QEventLoop *loop;

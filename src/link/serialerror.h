@@ -6,8 +6,7 @@
 // names the device and the reason.
 struct SerialError
 {
-    enum Code
-    {
+    enum Code {
         None = 0,
         InvalidPortNumber = 1,
         PortAlreadyOpen = 2,  // the port number cannot change while the port is open

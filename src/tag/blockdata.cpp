@@ -3,7 +3,17 @@
 #include "link/printercommands.h"
 #include "link/replytext.h"
 
+#include <QStringList>
+
 namespace blockdata {
+
+QString rowList(const QList<int> &rows)
+{
+    QStringList numbers;
+    for (int row : rows)
+        numbers << QString::number(row + 1);
+    return numbers.join(QLatin1String(", "));
+}
 
 QString toHex(const QByteArray &bytes)
 {
@@ -46,7 +56,7 @@ QString displayText(const QByteArray &bytes)
 
 bool travelsInCommand(const QByteArray &bytes)
 {
-    return !bytes.contains('\r') && !bytes.contains('\n');
+    return !hasLineBreak(QString::fromLatin1(bytes));
 }
 
 }  // namespace blockdata

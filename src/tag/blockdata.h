@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringView>
 
-// The bytes of a block field and the two ways the grid shows them: as characters (one per byte,
-// as the tag's data has always been shown) or as hexadecimal digits.
 // One row of the block grid (0-based) and its bytes; for a write, the four bytes sent.
 struct RowBytes
 {
@@ -17,17 +16,17 @@ struct RowBytes
     }
 };
 
+// The bytes of a block field and the two ways the grid shows them: as characters (one per byte,
+// as the tag's data has always been shown) or as hexadecimal digits.
 namespace blockdata {
+
+// "1, 2, 5": rows (0-based) as operators count them.
+QString rowList(const QList<int> &rows);
 
 // "42303031": two upper-case digits a byte, no separators.
 QString toHex(const QByteArray &bytes);
 
-enum class HexError
-{
-    None,
-    OddDigits,
-    NotHex
-};
+enum class HexError { None, OddDigits, NotHex };
 // Hex digits in either case; blanks are not digits. Sets `out` only when the text is whole bytes.
 HexError fromHex(QStringView text, QByteArray *out);
 
@@ -41,7 +40,7 @@ QByteArray trimmed(const QByteArray &block);
 // What a character field can show of the bytes: one character a byte, up to a code-0 byte.
 QString displayText(const QByteArray &bytes);
 
-// CR and LF end a command line: such bytes cannot be written inside one.
+// CR and LF end a command line (hasLineBreak): such bytes cannot be written inside one.
 bool travelsInCommand(const QByteArray &bytes);
 
 }  // namespace blockdata

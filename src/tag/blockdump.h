@@ -23,12 +23,7 @@ inline constexpr int kVersion = 1;
 // Each block's four bytes; nothing for an empty field.
 using Blocks = std::array<std::optional<QByteArray>, printer::kTagBlocks>;
 
-enum class Kind
-{
-    Unknown,
-    Bin,
-    Json
-};
+enum class Kind { Unknown, Bin, Json };
 // By the extension, in any case.
 Kind kindOf(const QString &path);
 

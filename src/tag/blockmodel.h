@@ -18,14 +18,9 @@ class BlockModel : public QObject
 public:
     static constexpr int kRows = printer::kTagBlocks;
 
-    enum class Mode
-    {
-        Characters,
-        Hex
-    };
+    enum class Mode { Characters, Hex };
     // Why a field's text is not a row of bytes.
-    enum class Problem
-    {
+    enum class Problem {
         None,
         NotSingleByte,  // a character without a single-byte code
         OddHexDigits,   // half a byte

@@ -178,6 +178,16 @@ bool BlockPage::rowSelected(int row) const
     return chkBlocks[size_t(row)]->isChecked();
 }
 
+QList<int> BlockPage::selectedRows() const
+{
+    QList<int> rows;
+    for (int i = 0; i < kRows; ++i) {
+        if (rowSelected(i))
+            rows << i;
+    }
+    return rows;
+}
+
 void BlockPage::setRowSelected(int row, bool selected)
 {
     chkBlocks[size_t(row)]->setChecked(selected);
@@ -221,13 +231,10 @@ QStringList BlockPage::describeProblems(const QList<int> &rows) const
         }
     }
     const auto rowsText = [](const QList<int> &list, const char *one, const char *many) {
-        QStringList numbers;
-        for (int row : list)
-            numbers << QString::number(row + 1);
-        return list.size() == 1
-                   ? QStringLiteral("il blocco %1 %2").arg(numbers.first(), QLatin1String(one))
-                   : QStringLiteral("i blocchi %1 %2")
-                         .arg(numbers.join(QLatin1String(", ")), QLatin1String(many));
+        return list.size() == 1 ? QStringLiteral("il blocco %1 %2")
+                                      .arg(blockdata::rowList(list), QLatin1String(one))
+                                : QStringLiteral("i blocchi %1 %2")
+                                      .arg(blockdata::rowList(list), QLatin1String(many));
     };
     QStringList reasons;
     if (!notSingleByte.isEmpty())

@@ -44,6 +44,7 @@ public:
 
     // What the operations see of the grid; each row is read when an operation reaches it.
     bool rowSelected(int row) const;
+    QList<int> selectedRows() const;
     void setRowSelected(int row, bool selected);
     QByteArray rowBytes(int row) const;
     void setRowBytes(int row, const QByteArray &bytes);

@@ -1,7 +1,6 @@
 #include "tag/tagcodec.h"
 
 #include "link/printercommands.h"
-#include "link/replytext.h"
 #include "tag/tagdetails.h"
 
 #include <QList>
@@ -95,11 +94,6 @@ QString writeBlockRequest(int block, const QString &data)
            QLatin1String(",1,") + data;
 }
 
-QString blockData(const QString &field)
-{
-    return field.rightJustified(printer::kBlockSize, QLatin1Char(' '), true);
-}
-
 QString blockReplyData(const QString &reply)
 {
     return reply.mid(4, printer::kBlockSize);
@@ -108,17 +102,6 @@ QString blockReplyData(const QString &reply)
 bool blockReadOk(const QString &reply)
 {
     return reply.size() == printer::kReadBlockReplyLength && reply.at(3).unicode() == 0;
-}
-
-QString blockFieldText(const QString &reply)
-{
-    const QString block = blockReplyData(reply);
-    QStringView data(block);
-    while (!data.isEmpty() && data.front() == QLatin1Char(' '))
-        data = data.mid(1);
-    while (!data.isEmpty() && data.back() == QLatin1Char(' '))
-        data.chop(1);
-    return fieldText(data.toString());
 }
 
 }  // namespace tagcodec

@@ -34,14 +34,9 @@ TagInfo decodeSystemInformation(const QString &reply);
 QString readBlockRequest(int block);
 // "?R2&24,4,1," + the four data characters.
 QString writeBlockRequest(int block, const QString &data);
-// A block field as four data characters: right-aligned, blanks on the left.
-QString blockData(const QString &field);
 // The four data characters of a 10-character read reply.
 QString blockReplyData(const QString &reply);
 // True when the 10-character read reply says the block was read (status code 0).
 bool blockReadOk(const QString &reply);
-// The four data characters of a read reply as the block field shows them: blanks around removed,
-// and a code-0 byte ends the text.
-QString blockFieldText(const QString &reply);
 
 }  // namespace tagcodec

@@ -172,21 +172,36 @@ void TagOperations::readBlocks()
         progress.row(i);
         switch (readBlock(i)) {
         case BlockReply::Stopped: return;
-        case BlockReply::Read:
-            m_blocks.setRowBytes(i, blockdata::trimmed(replyBlock(link.ReceiveBuffer)));
+        case BlockReply::Read: {
+            // Characters show the block as always, blanks around removed; hexadecimal shows the
+            // four bytes as the tag holds them.
+            const QByteArray block = replyBlock(link.ReceiveBuffer);
+            m_blocks.setRowBytes(i, m_blocks.model().mode() == BlockModel::Mode::Hex
+                                        ? block
+                                        : blockdata::trimmed(block));
             break;
+        }
         case BlockReply::NotRead: break;
         case BlockReply::Missing:
             progress.message(QStringLiteral("ATTENZIONE! Blocco n. %1 non letto.").arg(i + 1),
                              kStyleErrorInformation);
             break;
         }
-        if (m_stopRequested) {
+        if (m_stopRequested && anySelectedAfter(i)) {
             progress.message(QStringLiteral("Lettura interrotta dopo il blocco %1").arg(i + 1),
                              kStyleInformation);
             return;
         }
     }
+}
+
+bool TagOperations::anySelectedAfter(int row) const
+{
+    for (int i = row + 1; i < BlockPage::kRows; ++i) {
+        if (m_blocks.rowSelected(i))
+            return true;
+    }
+    return false;
 }
 
 void TagOperations::writeBlocks()
@@ -211,12 +226,7 @@ bool TagOperations::checkWritable()
 {
     // What cannot be written as the bytes the operator sees refuses the whole write before
     // anything goes out, rather than be substituted or split a command in two.
-    QList<int> selected;
-    for (int i = 0; i < BlockPage::kRows; ++i) {
-        if (m_blocks.rowSelected(i))
-            selected << i;
-    }
-    const QStringList reasons = m_blocks.describeProblems(selected);
+    const QStringList reasons = m_blocks.describeProblems(m_blocks.selectedRows());
     if (reasons.isEmpty())
         return true;
     m_context.messages.show(QStringLiteral("ATTENZIONE! Scrittura annullata: %1. Nessun blocco è "
@@ -236,16 +246,26 @@ void TagOperations::reportModeRefused(const QList<int> &rows)
 bool TagOperations::writeSelected(QList<RowBytes> *written)
 {
     BlockLoopProgress progress(m_context, m_blocks, QStringLiteral("Scrittura del"));
-    // Each row's selection and bytes are read when the loop reaches it.
+    // Each row's selection and bytes are read when the loop reaches it, as the operator sees the
+    // grid then; a row changed meanwhile into something that cannot be written ends the write
+    // there, rather than have its earlier bytes written.
     for (int i = 0; i < BlockPage::kRows; ++i) {
         if (!m_blocks.rowSelected(i))
             continue;
+        if (const QStringList problems = m_blocks.describeProblems({i}); !problems.isEmpty()) {
+            progress.message(QStringLiteral("ATTENZIONE! Scrittura interrotta: %1. I blocchi "
+                                            "precedenti sono stati scritti, questo e i seguenti "
+                                            "no.")
+                                 .arg(problems.join(QLatin1String("; "))),
+                             kStyleError);
+            return false;
+        }
         progress.row(i);
         const RowBytes block{i, blockdata::padded(m_blocks.rowBytes(i))};
         if (!writeBlock(block))
             return false;
         written->append(block);
-        if (m_stopRequested) {
+        if (m_stopRequested && anySelectedAfter(i)) {
             progress.message(QStringLiteral("Scrittura interrotta dopo il blocco %1").arg(i + 1),
                              kStyleInformation);
             return false;
@@ -322,10 +342,7 @@ void TagOperations::verifyWritten(const QList<RowBytes> &written)
                                 kStyleInformation);
         return;
     }
-    QStringList rows;
-    for (int row : failed)
-        rows << QString::number(row + 1);
     m_context.messages.show(QStringLiteral("ATTENZIONE! Verifica fallita per i blocchi: ") +
-                                rows.join(QLatin1String(", ")),
+                                blockdata::rowList(failed),
                             kStyleError);
 }

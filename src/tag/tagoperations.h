@@ -44,15 +44,9 @@ public:
     // The read-back of "Verifica dopo scrittura": the rows that differ (or were not read) in
     // `failed`, those that got no answer at all also in `missing`. `onRow` runs before each row;
     // after a row, a requested stop ends it (Stopped) unless that was the last.
-    enum class Outcome
-    {
-        Done,
-        Stopped,
-        Ended
-    };
+    enum class Outcome { Done, Stopped, Ended };
     Outcome verifyRows(const QList<RowBytes> &written, QList<int> *failed, QList<int> *missing,
                        const std::function<void(int)> &onRow = {});
-    bool stopRequested() const { return m_stopRequested; }
 
 private:
     // The RF preamble, the request, and a wait for exactly `length` characters.
@@ -60,13 +54,7 @@ private:
     bool requestTagInfo(const char *request, int length, bool inventory, bool *answered);
 
     // One block read, paced: the buffer emptied, the request, the fixed pause, the reply judged.
-    enum class BlockReply
-    {
-        Read,
-        NotRead,
-        Missing,
-        Stopped
-    };
+    enum class BlockReply { Read, NotRead, Missing, Stopped };
     BlockReply readBlock(int block);
 
     // Block write in three steps: refuse what cannot be written, write the selected rows, read
@@ -75,6 +63,7 @@ private:
     bool writeSelected(QList<RowBytes> *written);
     void verifyWritten(const QList<RowBytes> &written);
     bool writeBlock(const RowBytes &block);
+    bool anySelectedAfter(int row) const;
 
     class StopScope;
 

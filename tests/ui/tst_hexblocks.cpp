@@ -74,8 +74,23 @@ private Q_SLOTS:
         page.cmdClearFlds->click();
         page.cmdReadBlocks->click();
         QCOMPARE(page.txtBlocks[3]->text(), QStringLiteral("00FF7F41"));
-        QCOMPARE(page.txtBlocks[4]->text(), QStringLiteral("7F01"));  // blanks around go
-        QCOMPARE(h.messages.texts(), QStringList{"Scrittura terminata"});
+        // Read in hexadecimal a block keeps its four bytes as the tag holds them, blanks too, and
+        // goes back unchanged; read as characters it loses its blanks, as it always has.
+        QCOMPARE(page.txtBlocks[4]->text(), QStringLiteral("20207F01"));
+        h.comm.model().tag.memory.replace(20, 4, "A   ");
+        page.cmdReadBlocks->click();
+        QCOMPARE(page.txtBlocks[5]->text(), QString());  // not selected
+        page.chkBlocks[5]->setChecked(true);
+        page.cmdReadBlocks->click();
+        QCOMPARE(page.txtBlocks[5]->text(), QStringLiteral("41202020"));
+        h.comm.writes.clear();
+        page.cmdWriteBlocks->click();
+        QCOMPARE(h.comm.writes.last(), QByteArray("?R2&24,5,1,A   \r\n"));
+        page.chkHex->setChecked(false);
+        page.cmdReadBlocks->click();
+        QCOMPARE(page.rowBytes(5), QByteArray("A"));
+        page.chkHex->setChecked(true);
+        QCOMPARE(h.messages.texts(), QStringList(2, "Scrittura terminata"));
 
         // The block data label prints the bytes as characters, as in character mode.
         page.txtBlocks[0]->setText("41424344");
@@ -139,6 +154,26 @@ private Q_SLOTS:
         page.cmdClearFlds->click();
         page.cmdReadBlocks->click();
         QCOMPARE(page.rowBytes(7), QByteArray("\x01\x7F\xFF"));
+
+        // A row changed during the write into something that cannot be written ends the write
+        // there: its earlier bytes are not written, and no success is announced.
+        page.cmdUnselAll->click();
+        for (int row : {10, 11, 12}) {
+            page.chkBlocks[row]->setChecked(true);
+            page.txtBlocks[row]->setText("OLD");
+        }
+        h.comm.writes.clear();
+        h.messages.shown.clear();
+        h.comm.onWrite = [&](const QByteArray &bytes) {
+            if (bytes.startsWith("?R2&24,10,"))
+                page.txtBlocks[12]->setText(QString::fromUtf8("N€W"));
+        };
+        page.cmdWriteBlocks->click();
+        QCOMPARE(h.comm.writes.size(), 2);
+        QCOMPARE(h.messages.texts(),
+                 QStringList{"ATTENZIONE! Scrittura interrotta: il blocco 13 contiene caratteri "
+                             "che non si possono scrivere come byte singoli. I blocchi precedenti "
+                             "sono stati scritti, questo e i seguenti no."});
     }
 
     void saveAndLoad()
@@ -238,6 +273,8 @@ private Q_SLOTS:
         start(h);
         BlockPage &page = *h.window.blockPage;
         h.window.link().setTimeScale(0.2);
+        ScriptedChooser chooser;
+        h.window.setFileChooser(chooser);
         QVERIFY(!page.cmdStop->isEnabled());
         page.cmdSelAll->click();
         // "Interrompi" while block 4 is being read: its request and pause complete, then nothing.
@@ -260,9 +297,10 @@ private Q_SLOTS:
         page.chkVerify->setChecked(true);
         h.comm.onWrite = [&](const QByteArray &bytes) {
             QVERIFY(page.cmdStop->isEnabled());
-            if (bytes.startsWith("?R2&24,2,")) {  // every other printer operation stays refused
+            if (bytes.startsWith("?R2&24,2,")) {  // every other printer operation stays refused,
                 h.window.tagPage->cmdInventory->click();
                 page.cmdReadBlocks->click();
+                page.cmdSaveBlocks->click();  // and a file dialog would hold the write's pause
             }
             if (bytes.startsWith("?R2&24,6,"))
                 page.cmdStop->click();
@@ -271,6 +309,7 @@ private Q_SLOTS:
         QCOMPARE(h.comm.writes.size(), 7);
         QVERIFY(h.comm.writes.last().startsWith("?R2&24,6,1,"));
         QCOMPARE(h.messages.texts(), QStringList{"Scrittura interrotta dopo il blocco 7"});
+        QVERIFY(chooser.offered.isEmpty());
         QVERIFY(page.failedRows().isEmpty());
         QVERIFY(!page.cmdStop->isEnabled());
 

@@ -182,6 +182,59 @@ private Q_SLOTS:
         QVERIFY(d.log().at(1).endsWith(",OK"));
         QCOMPARE(d.h.messages.texts().value(0).section('\n', 0, 0),
                  QStringLiteral("Produzione interrotta: 1 tag riusciti, 0 falliti."));
+        QCOMPARE(d.dialog->txtSerialStart->text(), QStringLiteral("2"));  // the series goes on
+
+        // A new run in the same session does not write over a tag programmed before either.
+        inventories = 0;
+        d.h.comm.writes.clear();
+        d.dialog->cmdStart->click();
+        QCOMPARE(d.h.comm.commands().filter("?R2&24,").size(), 0);
+    }
+
+    // Serial numbers: binary values holding 0D or 0A are passed over and named; a run until
+    // stopped ends when the width holds no further value.
+    void serialNumbersSkipAndRunOut()
+    {
+        Desk d;
+        QVERIFY(d.open());
+        d.dialog->chkUntilStopped->setChecked(true);
+        d.dialog->fraSerial->setChecked(true);
+        d.dialog->spnSerialRow->setValue(5);
+        d.dialog->cboSerialForm->setCurrentIndex(1);
+        d.dialog->txtSerialStart->setText("9");
+        d.dialog->cboLabel->setCurrentIndex(1);  // the tag information label feeds the roll
+        d.h.comm.onWrite = [&](const QByteArray &) {
+            if (d.printer.roll.passed.size() == 4)
+                d.dialog->cmdStop->click();
+        };
+        d.dialog->cmdStart->click();
+        QCOMPARE(d.printer.roll.passed.size(), 4);
+        QList<quint8> serials;
+        for (int tag = 0; tag < 4; ++tag)
+            serials << quint8(d.memory(tag, 4).at(3));
+        QCOMPARE(serials, (QList<quint8>{9, 11, 12, 14}));
+        QVERIFY2(d.h.messages.texts().value(0).endsWith(
+                     "Numeri di serie saltati (i loro byte contengono 0D o 0A, che non possono "
+                     "stare in un comando): 10, 13."),
+                 qPrintable(d.h.messages.texts().value(0)));
+        QCOMPARE(d.dialog->txtSerialStart->text(), QStringLiteral("15"));
+
+        d.h.messages.shown.clear();
+        d.h.comm.onWrite = {};
+        d.dialog->cboSerialForm->setCurrentIndex(0);
+        d.dialog->txtSerialStart->setText("9998");
+        d.dialog->cmdStart->click();
+        QCOMPARE(d.printer.roll.passed.size(), 6);
+        QCOMPARE(d.memory(5, 4), QByteArray("9999"));
+        QVERIFY2(d.h.messages.texts().value(0).startsWith(
+                     "ATTENZIONE! Produzione fermata: i numeri di serie sono finiti (4 byte).\n2 "
+                     "tag riusciti"),
+                 qPrintable(d.h.messages.texts().value(0)));
+        d.dialog->txtSerialStart->setText("99999999999999999999");
+        d.h.messages.shown.clear();
+        d.dialog->cmdStart->click();
+        QVERIFY(d.h.messages.texts().value(0).contains("il primo valore del numero di serie va "
+                                                       "da 0 a 9999"));
     }
 
     // A tag that keeps nothing: with "stop" the run ends there; with "ANNULLATO" its label is
@@ -293,12 +346,12 @@ private Q_SLOTS:
         d.dialog->cboSerialForm->setCurrentIndex(0);
         d.chooser.answer = d.dir.filePath("manca/registro.csv");
         refused("il registro");
-        // Another printer operation holds the printer: nothing happens at all.
+        // Another printer operation holds the printer: said before the log file is asked for.
         d.chooser.answer = d.dir.filePath("registro.csv");
-        d.h.messages.shown.clear();
+        d.chooser.offered.clear();
         const PrinterLink::Operation busy = d.h.window.link().beginOperation();
-        d.dialog->cmdStart->click();
-        QVERIFY(d.h.messages.shown.isEmpty() && d.h.comm.writes.isEmpty());
+        refused("è in corso un'altra operazione con la stampante");
+        QVERIFY(d.chooser.offered.isEmpty());
     }
 };
 

@@ -1,5 +1,6 @@
 #include "harness.h"
 #include "link/replytext.h"
+#include "tag/blockdata.h"
 #include "tag/blockpage.h"
 #include "tag/tagcodec.h"
 #include "tag/taginfopage.h"
@@ -168,9 +169,10 @@ private Q_SLOTS:
                 settle();
                 if (length == 10) {
                     const QString received = QString::fromLatin1(reply.bytes);
-                    QCOMPARE(page.txtBlocks[6]->text(), reply.bytes[3] == 0
-                                                            ? tagcodec::blockFieldText(received)
-                                                            : QStringLiteral("old"));
+                    QCOMPARE(page.txtBlocks[6]->text(),
+                             reply.bytes[3] == 0 ? blockdata::displayText(blockdata::trimmed(
+                                                       received.mid(4, 4).toLatin1()))
+                                                 : QStringLiteral("old"));
                     QVERIFY(h.messages.shown.isEmpty());
                 } else {
                     QCOMPARE(page.txtBlocks[6]->text(), QStringLiteral("old"));

@@ -30,6 +30,29 @@ private Q_SLOTS:
         QCOMPARE(production::tagBlocks(templateRows, &eight, 77),
                  (QList<RowBytes>{{0, "HEAD"}, {1, "0000"}, {2, "0077"}, {5, "TAIL"}}));
         QCOMPARE(production::tagBlocks(templateRows, nullptr, 77), templateRows);
+
+        // Values whose bytes would end a command line are passed over; the width runs out.
+        production::SerialNumber binary{0, 4, SerialForm::Binary, 0};
+        QList<quint64> skipped;
+        quint64 value = 0x0A;
+        QVERIFY(production::firstSerial(binary, &value, &skipped));
+        QCOMPARE(value, quint64(0x0B));
+        QVERIFY(production::nextSerial(binary, &value, &skipped));
+        QVERIFY(production::nextSerial(binary, &value, &skipped));
+        QCOMPARE(value, quint64(0x0E));
+        QCOMPARE(skipped, (QList<quint64>{0x0A, 0x0D}));
+        value = 0xFFFFFFFE;
+        QVERIFY(production::nextSerial(binary, &value, &skipped));
+        QVERIFY(!production::nextSerial(binary, &value, &skipped));
+        QCOMPARE(value, quint64(0xFFFFFFFF));
+        binary.width = 8;
+        value = ~quint64(0);
+        QVERIFY(!production::nextSerial(binary, &value, &skipped));  // no wrap to 0
+        production::SerialNumber decimal{0, 4, SerialForm::Decimal, 0};
+        value = 10000;
+        QVERIFY(!production::firstSerial(decimal, &value, &skipped));
+        QCOMPARE(production::valueRanges({10, 13, 266, 267, 268, 511}),
+                 QStringLiteral("10, 13, 266-268, 511"));
     }
 
     void logLines()

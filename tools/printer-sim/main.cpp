@@ -126,10 +126,15 @@ int main(int argc, char *argv[])
     if (parser.isSet(roll)) {
         model.roll.enabled = true;
         model.roll.stuck = parser.isSet(noAdvance);
-        model.roll.badShare = qBound(0.0, parser.value(rollBadShare).toDouble(), 1.0);
-        for (int index : blockList(parser.values(rollBad)))
-            model.roll.badTags.insert(index + 1);  // blockList counts from 0
+        // "0,2" as an Italian desk would type it, or "0.2".
+        model.roll.badShare = qBound(
+            0.0, parser.value(rollBadShare).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(),
+            1.0);
+        for (const QString &v : parser.values(rollBad))
+            for (const QString &n : v.split(QLatin1Char(','), Qt::SkipEmptyParts))
+                model.roll.badTags.insert(n.toInt());
         model.loadRollTag(1);
+        model.tag.present = !parser.isSet(noTag);
     }
     model.onTranscript = [&out](const QString &line) { out << "etichetta: " << line << Qt::endl; };
     if (parser.isSet(verbose)) {
