@@ -26,4 +26,4 @@ fuzz() {
 }
 export -f fuzz
 # One fuzzer a core.
-printf '%s\n' replies linesettings properties labels | xargs -n 1 -P "$(nproc)" bash -c 'fuzz "$0"'
+printf '%s\n' replies linesettings properties labels settingsfile | xargs -n 1 -P "$(nproc)" bash -c 'fuzz "$0"'

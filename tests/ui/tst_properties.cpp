@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -430,11 +431,10 @@ private Q_SLOTS:
         if (!file.isEmpty()) {
             h.settings.writeFile(file);  // damaged by hand while the program runs
         } else {
-            // Not even root can make a folder below a plain file.
-            QFile plain(h.settings.dir() + "/plain");
+            // A plain file where the settings folder was: not even root can write there.
+            QVERIFY(QDir(h.settings.dir()).removeRecursively());
+            QFile plain(h.settings.dir());
             QVERIFY(plain.open(QIODevice::WriteOnly));
-            QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                               plain.fileName() + "/x");
         }
         const auto d = openDialog(h);
         QVERIFY(choose(d->cboSpeed, "2400"));
@@ -450,6 +450,8 @@ private Q_SLOTS:
         QVERIFY(!d->isVisible());
         if (!file.isEmpty())
             QCOMPARE(h.settings.readFile(), file);
+        else
+            QVERIFY(QFile::remove(h.settings.dir()));
     }
 
     // After a lost device the port is closed; confirming the dialog opens it again.
