@@ -53,9 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const SettingsFile again(file.bytes());
     if (again.value(group, key) != std::optional<QByteArray>(trimmedBlanks(value)))
         std::abort();
-    const bool sameKey = QStringView(group).compare(QStringView(otherGroup), Qt::CaseInsensitive) ==
-                             0 &&
-                         QStringView(key).compare(QStringView(otherKey), Qt::CaseInsensitive) == 0;
+    const bool sameKey =
+        QStringView(group).compare(QStringView(otherGroup), Qt::CaseInsensitive) == 0 &&
+        QStringView(key).compare(QStringView(otherKey), Qt::CaseInsensitive) == 0;
     if (!sameKey && again.value(otherGroup, otherKey) != other)
         std::abort();
     if (unreadable == 0 && again.firstUnreadableLine() != 0)

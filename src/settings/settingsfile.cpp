@@ -113,8 +113,8 @@ bool SettingsFile::setValue(QStringView group, QStringView key, const QByteArray
     if (value.contains('\n') || value.contains('\r') || value.contains('\0'))
         return false;
 
-    int keyLine = -1;       // the line value() reads
-    int lastOfGroup = -1;   // the group's last key, or its header when it has none
+    int keyLine = -1;      // the line value() reads
+    int lastOfGroup = -1;  // the group's last key, or its header when it has none
     bool inGroup = false;
     for (int i = 0; i < m_lines.size(); ++i) {
         const Parsed p = parse(m_lines[i].text);

@@ -32,9 +32,9 @@ private Q_SLOTS:
         QTest::newRow("bytes that are not UTF-8")
             << QByteArray("[Ports]\nCom1=/tmp/caf\xE9\n") << "Ports"
             << "Com1" << QByteArray("/tmp/caf\xE9");
-        QTest::newRow("the last of two lines") << QByteArray("[Ports]\nCom1=/a\nCOM1=/b\n")
-                                               << "Ports"
-                                               << "Com1" << QByteArray("/b");
+        QTest::newRow("the last of two lines")
+            << QByteArray("[Ports]\nCom1=/a\nCOM1=/b\n") << "Ports"
+            << "Com1" << QByteArray("/b");
         QTest::newRow("group given twice")
             << QByteArray("[Ports]\nCom1=/a\n[Properties]\nCommPort=2\n[Ports]\nCom2=/b\n")
             << "Ports"
@@ -49,9 +49,9 @@ private Q_SLOTS:
             << "Com1" << QByteArray();
         QTest::newRow("before any group") << QByteArray("Com1=/a\n[Ports]\n") << "Ports"
                                           << "Com1" << QByteArray();
-        QTest::newRow("last line without its end") << QByteArray("[Ports]\r\nCom3=/dev/ttyS9")
-                                                   << "Ports"
-                                                   << "Com3" << QByteArray("/dev/ttyS9");
+        QTest::newRow("last line without its end")
+            << QByteArray("[Ports]\r\nCom3=/dev/ttyS9") << "Ports"
+            << "Com3" << QByteArray("/dev/ttyS9");
     }
     void reading()
     {
