@@ -75,7 +75,7 @@ QSerialPortControl::~QSerialPortControl()
     m_port.disconnect(this);
 }
 
-QString QSerialPortControl::deviceName(int port) const
+QString QSerialPortControl::defaultDeviceName(int port) const
 {
     const QString configured = m_resolver ? m_resolver(port) : QString();
     if (!configured.isEmpty())
