@@ -234,7 +234,7 @@ void frmMain::onTabChanged(int index)
 
 std::unique_ptr<frmProperties> frmMain::createPropertiesDialog()
 {
-    auto dialog = std::make_unique<frmProperties>(m_comm, m_store, m_messages, this);
+    auto dialog = std::make_unique<frmProperties>(m_link, m_store, m_messages, *m_devices, this);
     connect(dialog.get(), &frmProperties::settingsApplied, this, &frmMain::UpgradeStatusBar);
     return dialog;
 }

@@ -7,6 +7,7 @@
 #include "common/globvar.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
+#include "link/serialdevices.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -59,6 +60,9 @@ public:
     // How long the About window stays up after its last activation.
     void setAboutCloseAfter(std::chrono::milliseconds delay) { m_aboutCloseAfter = delay; }
 
+    // The serial devices the settings dialog offers; by default the system's.
+    void setSerialDevices(const SerialDevices &devices) { m_devices = &devices; }
+
     // What ending the program does; by default the application's event loop exits.
     void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
 
@@ -104,6 +108,8 @@ private:
     SettingsStore &m_store;
     MessageSink &m_messages;
     PrinterLink m_link;
+    SystemSerialDevices m_systemDevices;
+    const SerialDevices *m_devices = &m_systemDevices;
     std::unique_ptr<PrinterQuery> m_query;
     std::unique_ptr<OperationContext> m_context;
     std::unique_ptr<TagOperations> m_tag;

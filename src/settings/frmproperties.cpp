@@ -3,12 +3,15 @@
 #include "common/designsize.h"
 #include "common/messages.h"
 #include "common/named.h"
+#include "link/printerlink.h"
 #include "link/serialcontrol.h"
+#include "link/serialdevices.h"
 #include "settings/propertyselection.h"
 #include "settings/propertytransaction.h"
 #include "settings/serialsettings.h"
 #include "settings/settingsstore.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGridLayout>
@@ -16,6 +19,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 #include <iterator>
@@ -30,11 +34,29 @@ QComboBox *dropDownList(const char *name, const char *accessibleName)
     return list;
 }
 
+// The device list's entries read "path  —  what it is"; choosing one puts the path alone in the
+// field.
+class DeviceDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QString about = index.data(Qt::ToolTipRole).toString();
+        if (!about.isEmpty())
+            option->text += QStringLiteral("  —  ") + about;
+    }
+};
+
 }  // namespace
 
-frmProperties::frmProperties(SerialControl &comm, SettingsStore &store, MessageSink &messages,
-                             QWidget *parent)
-    : QDialog(parent), m_comm(comm), m_store(store), m_messages(messages)
+frmProperties::frmProperties(PrinterLink &link, SettingsStore &store, MessageSink &messages,
+                             const SerialDevices &devices, QWidget *parent)
+    : QDialog(parent), m_link(link), m_comm(link.control()), m_devices(devices), m_store(store),
+      m_messages(messages)
 {
     named(this, "frmProperties");
     buildWindow();
@@ -95,6 +117,20 @@ void frmProperties::buildWindow()
         flow->addWidget(optFlow[i]);
     }
 
+    // Below the lists, as wide as the dialog: device names under /dev/serial/by-id are long.
+    lblDevice = named(new QLabel(QStringLiteral("Dispositivo:")), "lblDevice");
+    cboDevice = named(new QComboBox, "cboDevice");
+    cboDevice->setEditable(true);
+    cboDevice->setInsertPolicy(QComboBox::NoInsert);
+    cboDevice->setAccessibleName(QStringLiteral("Dispositivo"));
+    cboDevice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cboDevice->setMinimumContentsLength(36);
+    cboDevice->setItemDelegate(new DeviceDelegate(cboDevice));
+    lblDevice->setBuddy(cboDevice);
+    auto *deviceRow = new QHBoxLayout;
+    deviceRow->addWidget(lblDevice);
+    deviceRow->addWidget(cboDevice, 1);
+
     cmdOK = named(new QPushButton(QStringLiteral("OK")), "cmdOK");
     cmdOK->setDefault(true);
     cmdCancel = named(new QPushButton(QStringLiteral("Annulla")), "cmdCancel");
@@ -107,6 +143,7 @@ void frmProperties::buildWindow()
     grid->addWidget(fraConnection, 1, 0);
     grid->addWidget(Frame5, 1, 1);
     grid->addWidget(cmdCancel, 1, 2, Qt::AlignTop);
+    grid->addLayout(deviceRow, 2, 0, 1, 3);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(fraSettings);
@@ -114,7 +151,7 @@ void frmProperties::buildWindow()
 
     // Tab runs through the line parameters as they read, then to the buttons.
     QWidget *order[] = {cboPort,    cboSpeed,   cboDataBits, cboParity, cboStopBits, optFlow[0],
-                        optFlow[1], optFlow[2], optFlow[3],  cmdOK,     cmdCancel};
+                        optFlow[1], optFlow[2], optFlow[3],  cboDevice, cmdOK,       cmdCancel};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
 }
@@ -137,6 +174,13 @@ void frmProperties::LoadPropertySettings()
     // Operators know their adapter by its device, not by a port number.
     for (int i = 0; i < cboPort->count(); ++i)
         cboPort->setItemData(i, m_comm.deviceName(i + 1), Qt::ToolTipRole);
+    cboDevice->clear();
+    for (const SerialDevice &device : m_devices.available()) {
+        cboDevice->addItem(device.path);
+        cboDevice->setItemData(cboDevice->count() - 1, device.description, Qt::ToolTipRole);
+    }
+    // The list shows each device with what it is, wider than the field when it must be.
+    cboDevice->view()->setMinimumWidth(cboDevice->view()->sizeHintForColumn(0) + 24);
 
     const properties::Selection s =
         properties::selection(m_comm.settings(), m_comm.commPort(), m_comm.handshaking());
@@ -164,6 +208,10 @@ void frmProperties::LoadPropertySettings()
 void frmProperties::showPortDevice()
 {
     cboPort->setToolTip(cboPort->currentData(Qt::ToolTipRole).toString());
+    // The device field follows the port chosen: what that number stands for now.
+    cboDevice->setCurrentIndex(-1);
+    cboDevice->setEditText(
+        cboPort->currentIndex() < 0 ? QString() : m_comm.deviceName(cboPort->currentIndex() + 1));
 }
 
 void frmProperties::onOkClicked()
@@ -174,6 +222,10 @@ void frmProperties::onOkClicked()
         cboSpeed->currentText(), properties::parityLetter(cboParity->currentText()),
         cboDataBits->currentText(), cboStopBits->currentText());
     choice.flow = m_flow;
+    choice.device = cboDevice->currentText();
+    // A device other than the one the number stands for now is stored with the settings.
+    const QString device = choice.device->trimmed();
+    const bool newDevice = choice.port >= 1 && device != m_comm.deviceName(choice.port);
     const SerialError failure =
         properties::applyChoice(m_comm, choice, [this](const SerialError &f) {
             m_messages.show(f.description, kStyleWarning);
@@ -181,12 +233,12 @@ void frmProperties::onOkClicked()
     if (failure.failed())
         return;  // the dialog stays open with the operator's choices
 
-    store(m_comm.handshaking());
+    store(m_comm.handshaking(), newDevice ? PortEntry{choice.port, device} : PortEntry{});
     emit settingsApplied();
     accept();
 }
 
-void frmProperties::store(int flowMode)
+void frmProperties::store(int flowMode, const PortEntry &device)
 {
     SerialSettings chosen;
     chosen.commPort = properties::commPortValue(cboPort->currentText());
@@ -195,7 +247,7 @@ void frmProperties::store(int flowMode)
     chosen.dataBit = cboDataBits->currentText().trimmed();
     chosen.stopBit = cboStopBits->currentText().trimmed();
     chosen.handshaking = QString::number(flowMode);
-    const bool written = chosen.write(m_store);
+    const bool written = chosen.write(m_store, device);
     const QSettings::Status failed = written ? QSettings::NoError : m_store.writeStatus();
     // The port already runs with the new settings; the operator must know they will not last.
     if (failed == QSettings::FormatError)

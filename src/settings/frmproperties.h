@@ -5,6 +5,7 @@
 #include <array>
 
 class MessageSink;
+class PrinterLink;
 class QButtonGroup;
 class QComboBox;
 class QGroupBox;
@@ -12,17 +13,21 @@ class QLabel;
 class QPushButton;
 class QRadioButton;
 class SerialControl;
+class SerialDevices;
 class SettingsStore;
+struct PortEntry;
 
 // The serial settings dialog. It shows what the serial control holds now (not what is stored),
-// applies the operator's choices to the control on OK, stores all six values and has the main
-// window refresh its status bar. When the control refuses a choice it says why and stays open.
+// applies the operator's choices to the control on OK, stores all six values (and the device of
+// the port, when the operator changed it) and has the main window refresh its status bar. When the
+// control refuses a choice it says why and stays open.
 class frmProperties : public QDialog
 {
     Q_OBJECT
 public:
-    frmProperties(SerialControl &comm, SettingsStore &store, MessageSink &messages,
-                  QWidget *parent = nullptr);
+    // The dialog works on the serial control of `link`; `devices` are those it offers.
+    frmProperties(PrinterLink &link, SettingsStore &store, MessageSink &messages,
+                  const SerialDevices &devices, QWidget *parent = nullptr);
 
     // Fills the lists and selects the serial control's current values; a value no list holds
     // leaves that list without a selection.
@@ -45,6 +50,8 @@ public:
     QComboBox *cboStopBits = nullptr;
     QGroupBox *Frame5 = nullptr;
     std::array<QRadioButton *, 4> optFlow{};
+    QLabel *lblDevice = nullptr;
+    QComboBox *cboDevice = nullptr;  // the device of the port chosen; the operator may type one
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
 
@@ -56,9 +63,11 @@ private:
     void buildWindow();
     void showPortDevice();
     void onOkClicked();
-    void store(int flowMode);
+    void store(int flowMode, const PortEntry &device);
 
+    PrinterLink &m_link;
     SerialControl &m_comm;
+    const SerialDevices &m_devices;
     SettingsStore &m_store;
     MessageSink &m_messages;
     QButtonGroup *m_flowGroup = nullptr;

@@ -54,6 +54,44 @@ private Q_SLOTS:
         queryPrinter(r);
     }
 
+    // A device typed into "Dispositivo:" is opened, stored as the port's [Ports] entry, and opened
+    // again at the next start.
+    void typedDeviceIsStoredAndUsedAfterARestart()
+    {
+        PtyPrinter second;
+        QString error;
+        QVERIFY2(second.openPty(&error), qPrintable(error));
+        PtyRig r;
+        QVERIFY(r.start());
+        auto d = r.window->createPropertiesDialog();
+        d->show();
+        QCOMPARE(d->cboDevice->currentText(), r.printer.path());
+        d->cboDevice->lineEdit()->setText(second.path());
+        d->cmdOK->click();
+
+        QVERIFY2(r.messages.shown.isEmpty(), qPrintable(r.messages.texts().join('\n')));
+        QVERIFY(!d->isVisible());
+        QCOMPARE(r.comm->currentDevice(), second.path());
+        queryPrinter(r);
+        QCOMPARE(second.model().commands.first(), QByteArray("?54&10"));
+        QVERIFY(r.printer.model().commands.isEmpty());
+        QVERIFY2(r.settings.readFile().startsWith("[Ports]\nCom1=" + second.path().toUtf8() +
+                                                  "\n\n[Properties]\nCommPort=1\n"),
+                 r.settings.readFile().constData());
+
+        // The next start.
+        d.reset();
+        r.window.reset();
+        r.comm.reset();
+        r.store = std::make_unique<SettingsStore>();
+        r.comm = std::make_unique<QSerialPortControl>(r.store->portResolver());
+        r.window = std::make_unique<frmMain>(*r.comm, *r.store, r.messages);
+        QVERIFY(r.window->load());
+        QCOMPARE(r.comm->currentDevice(), second.path());
+        queryPrinter(r);
+        QCOMPARE(second.model().commands.size(), 4);
+    }
+
     // A port whose device is missing: the real layer's reason, and back on the first port.
     void missingDeviceOnAnotherPort()
     {

@@ -129,6 +129,116 @@ private Q_SLOTS:
         QCOMPARE(openDialog(first)->cboPort->toolTip(), QStringLiteral("/dev/fake0"));
     }
 
+    // "Dispositivo:" shows the device of the port chosen and follows the list; its drop-down
+    // offers the devices the system reports, each with what it is.
+    void deviceFollowsThePortList()
+    {
+        Harness h("[Ports]\ncom2 = /dev/ttyUSB1\n");
+        h.devices.reported = {{"/dev/serial/by-id/usb-FTDI_FT232R-if00-port0",
+                               "FT232R USB UART, FTDI, n. di serie A1 (/dev/ttyUSB0)"},
+                              {"/dev/ttyS0", ""}};
+        QVERIFY(h.start());
+        const auto d = openDialog(h);
+        QCOMPARE(d->lblDevice->text(), QStringLiteral("Dispositivo:"));
+        QCOMPARE(d->lblDevice->buddy(), d->cboDevice);
+        QVERIFY(d->cboDevice->isEditable());
+        QCOMPARE(d->cboDevice->accessibleName(), QStringLiteral("Dispositivo"));
+        QCOMPARE(d->cboDevice->count(), 2);
+        QCOMPARE(d->cboDevice->itemText(0),
+                 QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-if00-port0"));
+        QCOMPARE(d->cboDevice->itemData(0, Qt::ToolTipRole).toString(),
+                 QStringLiteral("FT232R USB UART, FTDI, n. di serie A1 (/dev/ttyUSB0)"));
+        QCOMPARE(d->cboDevice->currentText(), QStringLiteral("/dev/fake0"));
+        QVERIFY(choose(d->cboPort, "Com2"));
+        QCOMPARE(d->cboDevice->currentText(), QStringLiteral("/dev/ttyUSB1"));
+        d->cboDevice->lineEdit()->setText("/dev/typed");
+        QVERIFY(choose(d->cboPort, "Com3"));
+        QCOMPARE(d->cboDevice->currentText(), QStringLiteral("/dev/fake2"));
+        QVERIFY(choose(d->cboPort, "Com2"));  // what was typed for another port is gone
+        QCOMPARE(d->cboDevice->currentText(), QStringLiteral("/dev/ttyUSB1"));
+    }
+
+    // A device typed (as assistive technology sets it) or picked is opened, then stored as the
+    // port's [Ports] entry with the six settings, and used again at the next start.
+    void newDeviceIsOpenedStoredAndUsedAgain_data()
+    {
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<bool>("picked");  // from the drop-down, else typed
+        QTest::addColumn<QByteArray>("ports");
+        QTest::newRow("typed for the port in use")
+            << "Com1" << false << QByteArray("[Ports]\nCom1=/dev/ttyUSB0\n");
+        QTest::newRow("picked for another port")
+            << "Com3" << true
+            << QByteArray("[Ports]\nCom3=/dev/serial/by-id/usb-Prolific-if00-port0\n");
+    }
+    void newDeviceIsOpenedStoredAndUsedAgain()
+    {
+        QFETCH(QString, port);
+        QFETCH(bool, picked);
+        QFETCH(QByteArray, ports);
+        Harness h;
+        h.devices.reported = {{"/dev/serial/by-id/usb-Prolific-if00-port0", "PL2303"}};
+        QVERIFY(h.start());
+        const auto d = openDialog(h);
+        QVERIFY(choose(d->cboPort, port));
+        if (picked)
+            d->cboDevice->setCurrentIndex(0);
+        else
+            d->cboDevice->lineEdit()->setText(" /dev/ttyUSB0 ");
+        d->cmdOK->click();
+
+        QVERIFY2(h.messages.shown.isEmpty(), qPrintable(h.messages.texts().join('\n')));
+        QVERIFY(!d->isVisible());
+        const QString device = QString::fromUtf8(ports.mid(ports.indexOf('=') + 1).trimmed());
+        QCOMPARE(h.comm.openedDevices, (QStringList{"/dev/fake0", device}));
+        QCOMPARE(h.comm.currentDevice(), device);
+        QCOMPARE(h.window.Panels[1]->toolTip(), device);
+        QVERIFY2(h.settings.readFile().startsWith("[Properties]\nCommPort="),
+                 h.settings.readFile().constData());
+        QVERIFY2(h.settings.readFile().endsWith("\n\n" + ports), h.settings.readFile().constData());
+        QCOMPARE(stored(h).size(), 6);
+
+        Harness next(h.settings.readFile());
+        QVERIFY(next.start());
+        QCOMPARE(next.comm.openedDevices, QStringList{device});
+        const auto again = openDialog(next);
+        QCOMPARE(again->cboDevice->currentText(), device);
+    }
+
+    // A device that cannot be opened, or none at all: the failure exit, the previous device open
+    // again, nothing stored, the dialog still showing what the operator gave.
+    void newDeviceRefused_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("cannot be opened") << "/dev/ttyUSB7"
+                                          << "/dev/ttyUSB7: dispositivo inesistente";
+        QTest::newRow("none") << "  "
+                              << "nessun dispositivo indicato per Com1";
+    }
+    void newDeviceRefused()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, why);
+        Harness h;
+        h.comm.deviceOpenErrors["/dev/ttyUSB7"] = {SerialError::DeviceMissing,
+                                                   "/dev/ttyUSB7: dispositivo inesistente"};
+        QVERIFY(h.start());
+        const auto d = openDialog(h);
+        d->cboDevice->lineEdit()->setText(device);
+        d->cmdOK->click();
+
+        QCOMPARE(h.messages.shown.size(), 1);
+        QVERIFY2(h.messages.shown[0].text.contains(why), qPrintable(h.messages.shown[0].text));
+        QCOMPARE(h.messages.shown[0].style, int(kStyleWarning));
+        QVERIFY(d->isVisible());
+        QCOMPARE(d->cboDevice->currentText(), device);
+        QVERIFY(h.comm.portOpen());
+        QCOMPARE(h.comm.currentDevice(), QStringLiteral("/dev/fake0"));
+        QCOMPARE(h.comm.openedDevices.last(), QStringLiteral("/dev/fake0"));
+        QVERIFY(!QFile::exists(h.settings.fileName()));
+    }
+
     // The dialog shows what the serial control holds now, not what is stored.
     void opensWithTheLiveSettings_data()
     {
@@ -181,6 +291,7 @@ private Q_SLOTS:
         QVERIFY(h.comm.portOpen());
         QCOMPARE(h.comm.settings(), QStringLiteral("9600,n,8,1"));
         QCOMPARE(stored(h), kDefaults);
+        QVERIFY(!h.settings.readFile().contains("[Ports]"));  // the device is the one it was
         QCOMPARE(panels(h.window), before);
         QVERIFY(h.messages.shown.isEmpty());
     }
@@ -385,8 +496,10 @@ private Q_SLOTS:
         const Values before = stored(h);
         const auto d = openDialog(h);
 
-        for (QComboBox *l : d->findChildren<QComboBox *>())
-            QCOMPARE(l->currentIndex() < 0, l->objectName() == list);
+        for (QComboBox *l : d->findChildren<QComboBox *>()) {
+            if (l != d->cboDevice)  // a field as much as a list
+                QCOMPARE(l->currentIndex() < 0, l->objectName() == list);
+        }
         for (QRadioButton *option : d->optFlow)
             QCOMPARE(option->isChecked(), list != "optFlow" && option == d->optFlow[0]);
 
