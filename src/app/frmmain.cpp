@@ -242,10 +242,12 @@ std::unique_ptr<frmProperties> frmMain::createPropertiesDialog()
 void frmMain::onSerialPortTriggered()
 {
     // The dialog closes and reopens the port: nothing else may talk to the printer meanwhile.
-    const PrinterLink::Operation operation = m_link.beginOperation();
+    PrinterLink::Operation operation = m_link.beginOperation();
     if (!operation)
         return;
-    createPropertiesDialog()->exec();
+    const auto dialog = createPropertiesDialog();
+    dialog->holdOperation(std::move(operation));
+    dialog->exec();
 }
 
 void frmMain::onInfoTriggered()

@@ -6,6 +6,7 @@
 #include "link/printerlink.h"
 #include "link/serialcontrol.h"
 #include "link/serialdevices.h"
+#include "settings/printersearch.h"
 #include "settings/propertyselection.h"
 #include "settings/propertytransaction.h"
 #include "settings/serialsettings.h"
@@ -17,6 +18,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyledItemDelegate>
@@ -67,6 +69,7 @@ frmProperties::frmProperties(PrinterLink &link, SettingsStore &store, MessageSin
     connect(cmdOK, &QPushButton::clicked, this, &frmProperties::onOkClicked);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(cboPort, &QComboBox::currentIndexChanged, this, &frmProperties::showPortDevice);
+    connect(cmdSearch, &QPushButton::clicked, this, &frmProperties::onSearchClicked);
     LoadPropertySettings();
 }
 
@@ -131,8 +134,25 @@ void frmProperties::buildWindow()
     deviceRow->addWidget(lblDevice);
     deviceRow->addWidget(cboDevice, 1);
 
+    cmdSearch = named(new QPushButton(QStringLiteral("Cerca stampante")), "cmdSearch");
+    cmdSearch->setToolTip(QStringLiteral("Prova ogni dispositivo seriale con la richiesta del "
+                                         "modello, a ogni velocità se serve"));
+    // Room for the caption it takes while the search runs.
+    cmdSearch->setText(QStringLiteral("Interrompi ricerca"));
+    setDesignMinimumSize(cmdSearch, {0, 0});
+    cmdSearch->setText(QStringLiteral("Cerca stampante"));
+    txtSearch = named(new QPlainTextEdit, "txtSearch");
+    txtSearch->setReadOnly(true);
+    txtSearch->setTabChangesFocus(true);
+    txtSearch->setAccessibleName(QStringLiteral("Esito della ricerca"));
+    txtSearch->setFixedHeight(txtSearch->fontMetrics().lineSpacing() * 5 +
+                              2 * txtSearch->frameWidth() +
+                              int(txtSearch->document()->documentMargin()) * 2);
+    auto *searchRow = new QHBoxLayout;
+    searchRow->addWidget(cmdSearch, 0, Qt::AlignTop);
+    searchRow->addWidget(txtSearch, 1);
+
     cmdOK = named(new QPushButton(QStringLiteral("OK")), "cmdOK");
-    cmdOK->setDefault(true);
     cmdCancel = named(new QPushButton(QStringLiteral("Annulla")), "cmdCancel");
     for (QPushButton *button : {cmdOK, cmdCancel})
         setDesignMinimumSize(button, {72, 0});
@@ -144,16 +164,19 @@ void frmProperties::buildWindow()
     grid->addWidget(Frame5, 1, 1);
     grid->addWidget(cmdCancel, 1, 2, Qt::AlignTop);
     grid->addLayout(deviceRow, 2, 0, 1, 3);
+    grid->addLayout(searchRow, 3, 0, 1, 3);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(fraSettings);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // Tab runs through the line parameters as they read, then to the buttons.
-    QWidget *order[] = {cboPort,    cboSpeed,   cboDataBits, cboParity, cboStopBits, optFlow[0],
-                        optFlow[1], optFlow[2], optFlow[3],  cboDevice, cmdOK,       cmdCancel};
+    QWidget *order[] = {cboPort,    cboSpeed,   cboDataBits, cboParity,  cboStopBits,
+                        optFlow[0], optFlow[1], optFlow[2],  optFlow[3], cboDevice,
+                        cmdSearch,  txtSearch,  cmdOK,       cmdCancel};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
+    cmdOK->setDefault(true);  // once in the dialog, which takes note of it
 }
 
 void frmProperties::LoadPropertySettings()
@@ -266,4 +289,103 @@ void frmProperties::store(int flowMode, const PortEntry &device)
                            "pieno?): al prossimo avvio varranno quelle di prima.")
                 .arg(m_store.fileName()),
             kStyleWarning);
+}
+
+void frmProperties::holdOperation(PrinterLink::Operation operation)
+{
+    m_operation.emplace(std::move(operation));
+}
+
+void frmProperties::done(int result)
+{
+    if (m_search) {
+        m_doneAfterSearch = result;
+        m_search->cancel();
+        return;
+    }
+    QDialog::done(result);
+}
+
+void frmProperties::onSearchClicked()
+{
+    if (m_search) {
+        m_search->cancel();
+        return;
+    }
+    // Nothing else may talk to the printer while the devices are probed.
+    std::optional<PrinterLink::Operation> own;
+    if (!m_operation) {
+        own.emplace(m_link.beginOperation());
+        if (!*own) {
+            txtSearch->setPlainText(
+                QStringLiteral("Attendere: è in corso un'altra operazione con la stampante."));
+            return;
+        }
+    }
+    search();
+    if (m_doneAfterSearch)
+        QDialog::done(*std::exchange(m_doneAfterSearch, std::nullopt));
+}
+
+void frmProperties::search()
+{
+    QStringList first;
+    for (int port = 1; port <= cboPort->count(); ++port)
+        first << m_comm.deviceName(port);
+    first << cboDevice->currentText().trimmed();
+    const QStringList devices = PrinterSearch::candidates(first, m_devices.available());
+
+    // The speed chosen first, then the others in the list's order.
+    QList<int> speeds;
+    if (cboSpeed->currentIndex() >= 0)
+        speeds << cboSpeed->currentText().toInt();
+    for (const QString &speed : properties::speedEntries()) {
+        if (!speeds.contains(speed.toInt()))
+            speeds << speed.toInt();
+    }
+    const QString lineTail =
+        properties::settingsText(QString(), properties::parityLetter(cboParity->currentText()),
+                                 cboDataBits->currentText(), cboStopBits->currentText());
+
+    PrinterSearch search(m_link, m_devices);
+    connect(&search, &PrinterSearch::probing, this,
+            [this](const QString &device, int speed, int index, int count) {
+                txtSearch->setPlainText(
+                    QStringLiteral("Ricerca in corso: %1 a %2 baud (dispositivo %3 di %4)...")
+                        .arg(device)
+                        .arg(speed)
+                        .arg(index)
+                        .arg(count));
+            });
+    m_search = &search;
+    setSearching(true);
+    const PrinterSearch::Result result = search.run(devices, speeds, lineTail);
+    m_search = nullptr;
+    if (result.ended)
+        return;  // the program is ending
+    setSearching(false);
+    txtSearch->setPlainText(result.text());
+    if (result.answers.isEmpty())
+        return;
+
+    // The first that answered: its port number where one stands for it, else the device for the
+    // port chosen; and the speed it answered at. Nothing is applied or stored before OK.
+    const PrinterSearch::Answer &found = result.answers.first();
+    if (found.port >= 1 && found.port <= cboPort->count()) {
+        cboPort->setCurrentIndex(found.port - 1);
+        showPortDevice();
+    } else {
+        cboDevice->setCurrentIndex(-1);
+        cboDevice->setEditText(found.device);
+    }
+    cboSpeed->setCurrentIndex(cboSpeed->findText(QString::number(found.speed)));
+}
+
+void frmProperties::setSearching(bool on)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{cboPort, cboSpeed, cboDataBits, cboParity,
+                                                       cboStopBits, Frame5, cboDevice, cmdOK})
+        w->setEnabled(!on);
+    cmdSearch->setText(on ? QStringLiteral("Interrompi ricerca")
+                          : QStringLiteral("Cerca stampante"));
 }

@@ -1,12 +1,16 @@
 #pragma once
 
+#include "link/printerlink.h"
+
 #include <QDialog>
 
 #include <array>
+#include <optional>
 
 class MessageSink;
-class PrinterLink;
+class PrinterSearch;
 class QButtonGroup;
+class QPlainTextEdit;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -36,6 +40,15 @@ public:
     // The flow-control mode OK applies: the index of the option chosen, -1 while none is.
     int chosenFlow() const { return m_flow; }
 
+    // The opener holds the printer for the dialog while it is open; without one, the search for
+    // the printer takes it for itself.
+    void holdOperation(PrinterLink::Operation operation);
+    // "Cerca stampante" is running.
+    bool searching() const { return m_search != nullptr; }
+
+    // Closing while the search runs stops it first.
+    void done(int result) override;
+
     QGroupBox *fraSettings = nullptr;
     QGroupBox *Frame2 = nullptr;
     QComboBox *cboPort = nullptr;
@@ -52,6 +65,8 @@ public:
     std::array<QRadioButton *, 4> optFlow{};
     QLabel *lblDevice = nullptr;
     QComboBox *cboDevice = nullptr;  // the device of the port chosen; the operator may type one
+    QPushButton *cmdSearch = nullptr;
+    QPlainTextEdit *txtSearch = nullptr;  // the search's progress, then what it found
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
 
@@ -64,6 +79,9 @@ private:
     void showPortDevice();
     void onOkClicked();
     void store(int flowMode, const PortEntry &device);
+    void onSearchClicked();
+    void search();
+    void setSearching(bool on);
 
     PrinterLink &m_link;
     SerialControl &m_comm;
@@ -72,4 +90,7 @@ private:
     MessageSink &m_messages;
     QButtonGroup *m_flowGroup = nullptr;
     int m_flow = 0;
+    std::optional<PrinterLink::Operation> m_operation;
+    PrinterSearch *m_search = nullptr;  // while "Cerca stampante" runs
+    std::optional<int> m_doneAfterSearch;
 };

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -90,6 +91,88 @@ private Q_SLOTS:
         QCOMPARE(r.comm->currentDevice(), second.path());
         queryPrinter(r);
         QCOMPARE(second.model().commands.size(), 4);
+    }
+
+    // "Cerca stampante" over real serial lines: the simulated printer among silent, missing and
+    // busy devices; its port is selected, and OK connects to it.
+    void searchFindsTheSimulatedPrinter()
+    {
+        PtyPrinter silent;  // the device the program has open: no printer on it
+        PtyPrinter other;   // reported by the system, silent too
+        QString error;
+        QVERIFY2(silent.openPty(&error) && other.openPty(&error), qPrintable(error));
+        silent.model().behaviour.silent = other.model().behaviour.silent = true;
+        PtyRig holder;  // another program holds this one
+        QVERIFY(holder.start());
+        PtyRig r;
+        QVERIFY2(r.printer.openPty(&error), qPrintable(error));
+        r.devices.listed = {{other.path(), "USB-Serial"},
+                            {holder.printer.path(), ""},
+                            {"/dev/v4400-assente-5", ""}};
+        const QByteArray ports = "Com2=/dev/v4400-assente\nCom3=" + r.printer.path().toUtf8() +
+                                 "\nCom4=/dev/v4400-assente\n";
+        QVERIFY(r.start(silent.path(), ports));
+        const auto d = r.window->createPropertiesDialog();
+        d->show();
+        d->cmdSearch->click();
+
+        const QString text = d->txtSearch->toPlainText();
+        QVERIFY2(
+            text.startsWith("Stampante trovata:\n" + r.printer.path() +
+                            " (Com3) a 9600 baud: « VIREO 4400»\nAltri dispositivi provati:\n" +
+                            silent.path() +
+                            " (Com1): nessuna risposta\n"
+                            "/dev/v4400-assente (Com2): dispositivo inesistente"),
+            qPrintable(text));
+        QVERIFY2(text.contains(other.path() + ": nessuna risposta") &&
+                     text.contains(holder.printer.path() + ": porta già in uso") &&
+                     text.contains("/dev/v4400-assente-5: dispositivo inesistente"),
+                 qPrintable(text));
+        QCOMPARE(d->cboPort->currentText(), QStringLiteral("Com3"));
+        QCOMPARE(d->cboDevice->currentText(), r.printer.path());
+        QCOMPARE(silent.model().commands, QList<QByteArray>{"?54&10"});
+        QCOMPARE(other.model().commands, QList<QByteArray>{"?54&10"});
+        QCOMPARE(r.printer.model().commands, QList<QByteArray>{"?54&10"});
+        QVERIFY(holder.printer.model().commands.isEmpty());
+        QCOMPARE(r.comm->currentDevice(), silent.path());  // nothing applied before OK
+        QVERIFY(r.messages.shown.isEmpty());
+
+        d->cmdOK->click();
+        QVERIFY(!d->isVisible());
+        QCOMPARE(r.comm->currentDevice(), r.printer.path());
+        queryPrinter(r);
+        QCOMPARE(r.store->read("CommPort", {}), QStringLiteral("3"));
+    }
+
+    // Nothing answers at any speed: every device tried at each, the open line's settings back.
+    void searchFindsNothing()
+    {
+        PtyPrinter other;
+        QString error;
+        QVERIFY2(other.openPty(&error), qPrintable(error));
+        other.model().behaviour.silent = true;
+        PtyRig r;
+        r.printer.model().behaviour.silent = true;
+        r.devices.listed = {{other.path(), ""}};
+        QVERIFY(r.start({}, "Com2=/dev/v4400-assente\nCom3=/dev/v4400-assente\n"
+                            "Com4=/dev/v4400-assente\n"));
+        r.window->link().setTimeScale(0.1);
+        const auto d = r.window->createPropertiesDialog();
+        d->show();
+        d->cmdSearch->click();
+
+        const QString text = d->txtSearch->toPlainText();
+        QVERIFY2(text.startsWith("Nessuna stampante trovata") &&
+                     text.contains(r.printer.path() + " (Com1): nessuna risposta") &&
+                     text.contains(other.path() + ": nessuna risposta") &&
+                     text.contains("/dev/v4400-assente (Com2): dispositivo inesistente"),
+                 qPrintable(text));
+        QCOMPARE(r.printer.model().commands.size(), 7);
+        QCOMPARE(other.model().commands.size(), 7);
+        QCOMPARE(r.printer.programLineSettings(), QStringLiteral("9600,n,8,1"));
+        QCOMPARE(d->cboPort->currentText(), QStringLiteral("Com1"));
+        QCOMPARE(d->cboSpeed->currentText(), QStringLiteral("9600"));
+        QVERIFY(r.messages.shown.isEmpty());
     }
 
     // A port whose device is missing: the real layer's reason, and back on the first port.
