@@ -205,20 +205,32 @@ bool frmMain::load()
     globals.PrintingFlag = 0;
     m_comm.setInputMode(0);
 
-    // 10. Open the port.
-    if (SerialError e = m_comm.setPortOpen(true); e.failed())
-        return startupFailure(QStringLiteral("La porta COM%1 non si può aprire.\n%2")
-                                  .arg(m_comm.commPort())
-                                  .arg(e.text()));
+    // 10. Open the port. One that cannot be opened need not lock the operator out: the settings
+    // dialog can choose another before the window shows.
+    if (SerialError e = m_comm.setPortOpen(true); e.failed()) {
+        const QString text =
+            startupFailureText(QStringLiteral("La porta COM%1 non si può aprire.\n%2")
+                                   .arg(m_comm.commPort())
+                                   .arg(e.text()));
+        if (!m_messages.showWithChoice(text, kStyleError, QStringLiteral("Porta Seriale...")))
+            return false;
+        const auto dialog = createPropertiesDialog();
+        dialog->setParent(nullptr, dialog->windowFlags());  // no window of ours is shown yet
+        return dialog->exec() == QDialog::Accepted;         // OK has opened the port
+    }
     return true;
+}
+
+QString frmMain::startupFailureText(const QString &cause) const
+{
+    return QStringLiteral("ATTENZIONE! Il programma non può partire.\n\n%1\n\n"
+                          "File delle impostazioni: %2")
+        .arg(cause, m_store.fileName());
 }
 
 bool frmMain::startupFailure(const QString &cause)
 {
-    m_messages.show(QStringLiteral("ATTENZIONE! Il programma non può partire.\n\n%1\n\n"
-                                   "File delle impostazioni: %2")
-                        .arg(cause, m_store.fileName()),
-                    kStyleError);
+    m_messages.show(startupFailureText(cause), kStyleError);
     return false;
 }
 

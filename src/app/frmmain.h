@@ -44,8 +44,10 @@ public:
             QWidget *parent = nullptr);
     ~frmMain() override;
 
-    // Start-up: applies the stored serial settings and opens the port. On failure the operator has
-    // been told what failed and where the settings file is, and the window must not be shown.
+    // Start-up: applies the stored serial settings and opens the port. A port that cannot be
+    // opened is reported with the choice of the settings dialog, whose OK opens one and lets the
+    // start go on. On failure the operator has been told what failed and where the settings file
+    // is, and the window must not be shown.
     bool load();
 
     // Shows in the status bar the port and line settings the serial control now holds.
@@ -102,6 +104,7 @@ private:
     void onInfoTriggered();
     void onTabChanged(int index);
     void endProgram();
+    QString startupFailureText(const QString &cause) const;
     bool startupFailure(const QString &cause);
 
     SerialControl &m_comm;

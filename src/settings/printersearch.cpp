@@ -59,9 +59,8 @@ QStringList PrinterSearch::candidates(const QStringList &first, const QList<Seri
     for (const QString &device : all) {
         if (device.isEmpty())
             continue;
-        const bool known = std::any_of(out.begin(), out.end(), [&](const QString &seen) {
-            return sameDevice(seen, device);
-        });
+        const bool known = std::any_of(
+            out.begin(), out.end(), [&](const QString &seen) { return sameDevice(seen, device); });
         if (!known)
             out << device;
     }
@@ -132,12 +131,11 @@ PrinterSearch::Result PrinterSearch::run(const QStringList &devices, const QList
         comm.setSettings(inUse);
 
     for (const QString &device : devices) {
-        const bool answered =
-            std::any_of(result.answers.begin(), result.answers.end(),
-                        [&](const Answer &a) { return a.device == device; });
+        const bool answered = std::any_of(result.answers.begin(), result.answers.end(),
+                                          [&](const Answer &a) { return a.device == device; });
         if (answered)
             continue;
-        const QString outcome = !probed.contains(device) ? QStringLiteral("non provato")
+        const QString outcome = !probed.contains(device)   ? QStringLiteral("non provato")
                                 : reasons.contains(device) ? reasons.value(device)
                                                            : QStringLiteral("nessuna risposta");
         result.others.append({device, portOf(device), outcome});
@@ -155,8 +153,7 @@ PrinterSearch::Probe PrinterSearch::probeOpenLine(const QString &settings)
         return {m_link.abandoned() ? Outcome::Ended : Outcome::Failed,
                 QStringLiteral("invio della richiesta non riuscito")};
     m_waiting = &m_link;
-    const bool waited =
-        m_link.WaitForReply(printer::kModelLimit, printer::kModelReplyLength);
+    const bool waited = m_link.WaitForReply(printer::kModelLimit, printer::kModelReplyLength);
     m_waiting = nullptr;
     if (m_link.abandoned())
         return {Outcome::Ended, {}};

@@ -1,12 +1,18 @@
+#include "app/startup.h"
 #include "ptyrig.h"
 #include "settings/frmproperties.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 // The settings dialog on the real QSerialPort. A Linux pseudo-terminal refuses 7 data bits and
 // even parity through QSerialPort, so these stay at 8 bits and no parity.
@@ -173,6 +179,164 @@ private Q_SLOTS:
         QCOMPARE(d->cboPort->currentText(), QStringLiteral("Com1"));
         QCOMPARE(d->cboSpeed->currentText(), QStringLiteral("9600"));
         QVERIFY(r.messages.shown.isEmpty());
+    }
+
+    // The whole program (runProgram, the real message box, QSerialPort) started with a device
+    // that is missing: "Porta Seriale..." in the box leads to the settings dialog, where the
+    // printer's device is typed; the start goes on and the printer answers. The box's OK ends
+    // the program with status 1.
+    void startupRecovery_data()
+    {
+        QTest::addColumn<bool>("recover");
+        QTest::addColumn<int>("status");
+        QTest::newRow("Porta Seriale...") << true << 0;
+        QTest::newRow("OK") << false << 1;
+    }
+    void startupRecovery()
+    {
+        QFETCH(bool, recover);
+        QFETCH(int, status);
+        PtyPrinter printer;
+        QString error;
+        QVERIFY2(printer.openPty(&error), qPrintable(error));
+        TestSettings settings("[Ports]\r\nCom1=/dev/v4400-assente\r\n");
+        QStringList seen;  // what the operator saw, in order
+        QTimer operatorHand;
+        QObject::connect(&operatorHand, &QTimer::timeout, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                seen << box->text();
+                for (QAbstractButton *b : box->buttons()) {
+                    if (b->text().remove('&') == (recover ? "Porta Seriale..." : "OK"))
+                        b->click();
+                }
+            } else if (auto *dialog = qobject_cast<frmProperties *>(modal)) {
+                seen << dialog->windowTitle();
+                dialog->cboDevice->lineEdit()->setText(printer.path());
+                dialog->cmdOK->click();
+            } else if (!modal) {
+                for (QWidget *w : QApplication::topLevelWidgets()) {
+                    auto *window = qobject_cast<frmMain *>(w);
+                    if (!window || !window->isVisible())
+                        continue;
+                    if (window->txtModello->text().isEmpty()) {
+                        if (seen.last() != window->Panels[1]->toolTip())
+                            seen << window->Panels[1]->toolTip();
+                        QMetaObject::invokeMethod(window->cmdInterroga, &QPushButton::click,
+                                                  Qt::QueuedConnection);
+                    } else {
+                        seen << window->txtModello->text();
+                        operatorHand.stop();
+                        window->cmdEsci->click();
+                    }
+                }
+            }
+        });
+        operatorHand.start(50);
+        QCOMPARE(runProgram(*qobject_cast<QApplication *>(QCoreApplication::instance())), status);
+        operatorHand.stop();
+
+        QVERIFY2(seen.size() >= 1 && seen[0].startsWith("ATTENZIONE! Il programma non può "
+                                                        "partire.\n\nLa porta COM1 non si può "
+                                                        "aprire.\nErrore 5: /dev/v4400-assente: "
+                                                        "dispositivo inesistente"),
+                 qPrintable(seen.join('|')));
+        if (!recover) {
+            QCOMPARE(seen.size(), 1);
+            QCOMPARE(settings.readFile(), QByteArray("[Ports]\r\nCom1=/dev/v4400-assente\r\n"));
+            return;
+        }
+        QCOMPARE(seen.mid(1),
+                 (QStringList{"Proprietà porta di comunicazione", printer.path(), " VIREO 4400"}));
+        QCOMPARE(settings.readFile(),
+                 "[Ports]\r\nCom1=" + printer.path().toUtf8() +
+                     "\r\n\r\n[Properties]\r\nCommPort=1\r\nBaudRate=9600\r\nParity=N\r\n"
+                     "DataBit=8\r\nStopBit=1\r\nHandshaking=0\r\n");
+    }
+
+    // Settings files as operators write them: the program starts on the device they name, and
+    // OK in the dialog changes the [Properties] lines alone, every other byte kept. "@" stands for
+    // the device: the simulator's pseudo-terminal, or a link to it with ';', ',' and a non-ASCII
+    // letter in its name. A lock file left by a killed save holds nothing up.
+    void settingsFilesAsOperatorsWriteThem_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("after");  // once OK has stored 19200 baud
+        QTest::addColumn<QString>("link");      // the name of a link to the pseudo-terminal
+        QTest::addColumn<bool>("staleLock");
+        QTest::newRow("Windows editor: byte-order mark and CRLF")
+            << QByteArray("\xEF\xBB\xBF; salvato con Blocco note\r\n[Ports]\r\nCom1=@\r\n")
+            << QByteArray("\xEF\xBB\xBF; salvato con Blocco note\r\n[Ports]\r\nCom1=@\r\n\r\n"
+                          "[Properties]\r\nCommPort=1\r\nBaudRate=19200\r\nParity=N\r\n"
+                          "DataBit=8\r\nStopBit=1\r\nHandshaking=0\r\n")
+            << QString() << false;
+        QTest::newRow("COM1, as the status bar spells it")
+            << QByteArray("[Ports]\nCOM1 = @\n[Properties]\nBaudRate=9600\n")
+            << QByteArray("[Ports]\nCOM1 = @\n[Properties]\nBaudRate=19200\nCommPort=1\n"
+                          "Parity=N\nDataBit=8\nStopBit=1\nHandshaking=0\n")
+            << QString() << false;
+        QTest::newRow("com1 in [ports]")
+            << QByteArray("[ports]\ncom1=@\n") << QByteArray() << QString() << false;
+        QTest::newRow("';', ',' and non-ASCII bytes")
+            << QByteArray("# stampante del banco \xE8 2 (Latin-1)\n[Ports]\nCom1=@\n"
+                          "Com3=/dev/caf\xE9;x,y\n\n[Properties]\n; scelte dal programma\n"
+                          "BaudRate=9600\nCommPort=1\n[Altro]\nLista=a, b ; c\n")
+            << QByteArray("# stampante del banco \xE8 2 (Latin-1)\n[Ports]\nCom1=@\n"
+                          "Com3=/dev/caf\xE9;x,y\n\n[Properties]\n; scelte dal programma\n"
+                          "BaudRate=19200\nCommPort=1\nParity=N\nDataBit=8\nStopBit=1\n"
+                          "Handshaking=0\n[Altro]\nLista=a, b ; c\n")
+            << QString::fromUtf8("stampante;1,è") << false;
+        QTest::newRow("lock file of a killed save")
+            << QByteArray("[Ports]\nCom1=@\n[Properties]\nCommPort=1\n")
+            << QByteArray("[Ports]\nCom1=@\n[Properties]\nCommPort=1\nBaudRate=19200\nParity=N\n"
+                          "DataBit=8\nStopBit=1\nHandshaking=0\n")
+            << QString() << true;
+    }
+    void settingsFilesAsOperatorsWriteThem()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, after);
+        QFETCH(QString, link);
+        QFETCH(bool, staleLock);
+        PtyRig r;
+        QString error;
+        QVERIFY2(r.printer.openPty(&error), qPrintable(error));
+        QString device = r.printer.path();
+        if (!link.isEmpty()) {
+            device = r.settings.dir() + '/' + link;
+            QVERIFY(QFile::link(r.printer.path(), device));
+        }
+        file.replace('@', QFile::encodeName(device));
+        after.replace('@', QFile::encodeName(device));
+        r.settings.writeFile(file);
+        QVERIFY(r.load());
+        QVERIFY2(r.messages.shown.isEmpty(), qPrintable(r.messages.texts().join('\n')));
+        QCOMPARE(r.comm->currentDevice(), device);
+        queryPrinter(r);
+
+        if (staleLock) {
+            QFile lock(r.settings.fileName() + ".lock");
+            QVERIFY(lock.open(QIODevice::WriteOnly));
+            lock.write(QByteArray::number(QCoreApplication::applicationPid()) + "\nv4400-tag-rf\n" +
+                       QSysInfo::machineHostName().toUtf8() + "\n");
+        }
+        const auto d = r.window->createPropertiesDialog();
+        d->show();
+        QCOMPARE(d->cboDevice->currentText(), device);
+        QVERIFY(choose(d->cboSpeed, "19200"));
+        QElapsedTimer took;
+        took.start();
+        d->cmdOK->click();
+        QVERIFY2(took.elapsed() < 5000, qPrintable(QString::number(took.elapsed())));
+        QVERIFY(!d->isVisible());
+        QVERIFY2(r.messages.shown.isEmpty(), qPrintable(r.messages.texts().join('\n')));
+        if (!after.isEmpty())
+            QCOMPARE(r.settings.readFile(), after);
+        else
+            QVERIFY(
+                r.settings.readFile().startsWith("[ports]\ncom1=" + QFile::encodeName(device) +
+                                                 "\n\n[Properties]\nCommPort=1\nBaudRate=19200"));
+        queryPrinter(r);
     }
 
     // A port whose device is missing: the real layer's reason, and back on the first port.

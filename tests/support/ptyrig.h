@@ -47,6 +47,12 @@ struct PtyRig
             device = printer.path();
         }
         settings.writeFile("[Ports]\nCom1=" + device.toUtf8() + "\n" + properties);
+        return load();
+    }
+
+    // The program on the settings file as it is now.
+    bool load()
+    {
         store = std::make_unique<SettingsStore>();
         comm = std::make_unique<QSerialPortControl>(store->portResolver());
         window = std::make_unique<frmMain>(*comm, *store, messages);
