@@ -18,6 +18,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -127,10 +128,11 @@ void frmProperties::buildWindow()
     cboDevice->setInsertPolicy(QComboBox::NoInsert);
     cboDevice->setAccessibleName(QStringLiteral("Dispositivo"));
     cboDevice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cboDevice->setMinimumContentsLength(36);
+    cboDevice->setMinimumContentsLength(54);
     cboDevice->setItemDelegate(new DeviceDelegate(cboDevice));
     lblDevice->setBuddy(cboDevice);
     auto *deviceRow = new QHBoxLayout;
+    deviceRow->setSpacing(8);
     deviceRow->addWidget(lblDevice);
     deviceRow->addWidget(cboDevice, 1);
 
@@ -145,7 +147,7 @@ void frmProperties::buildWindow()
     txtSearch->setReadOnly(true);
     txtSearch->setTabChangesFocus(true);
     txtSearch->setAccessibleName(QStringLiteral("Esito della ricerca"));
-    txtSearch->setFixedHeight(txtSearch->fontMetrics().lineSpacing() * 5 +
+    txtSearch->setFixedHeight(txtSearch->fontMetrics().lineSpacing() * 6 +
                               2 * txtSearch->frameWidth() +
                               int(txtSearch->document()->documentMargin()) * 2);
     auto *searchRow = new QHBoxLayout;
@@ -159,10 +161,10 @@ void frmProperties::buildWindow()
 
     grid->addWidget(Frame2, 0, 0);
     grid->addWidget(Frame1, 0, 1);
-    grid->addWidget(cmdOK, 0, 2, Qt::AlignBottom);
+    grid->addWidget(cmdOK, 0, 2, Qt::AlignBottom | Qt::AlignRight);
     grid->addWidget(fraConnection, 1, 0);
     grid->addWidget(Frame5, 1, 1);
-    grid->addWidget(cmdCancel, 1, 2, Qt::AlignTop);
+    grid->addWidget(cmdCancel, 1, 2, Qt::AlignTop | Qt::AlignRight);
     grid->addLayout(deviceRow, 2, 0, 1, 3);
     grid->addLayout(searchRow, 3, 0, 1, 3);
 
@@ -232,9 +234,15 @@ void frmProperties::showPortDevice()
 {
     cboPort->setToolTip(cboPort->currentData(Qt::ToolTipRole).toString());
     // The device field follows the port chosen: what that number stands for now.
+    showDevice(cboPort->currentIndex() < 0 ? QString()
+                                           : m_comm.deviceName(cboPort->currentIndex() + 1));
+}
+
+void frmProperties::showDevice(const QString &device)
+{
     cboDevice->setCurrentIndex(-1);
-    cboDevice->setEditText(
-        cboPort->currentIndex() < 0 ? QString() : m_comm.deviceName(cboPort->currentIndex() + 1));
+    cboDevice->setEditText(device);
+    cboDevice->lineEdit()->setCursorPosition(0);  // a long name shows its beginning
 }
 
 void frmProperties::onOkClicked()
@@ -375,8 +383,7 @@ void frmProperties::search()
         cboPort->setCurrentIndex(found.port - 1);
         showPortDevice();
     } else {
-        cboDevice->setCurrentIndex(-1);
-        cboDevice->setEditText(found.device);
+        showDevice(found.device);
     }
     cboSpeed->setCurrentIndex(cboSpeed->findText(QString::number(found.speed)));
 }

@@ -77,6 +77,7 @@ signals:
 private:
     void buildWindow();
     void showPortDevice();
+    void showDevice(const QString &device);
     void onOkClicked();
     void store(int flowMode, const PortEntry &device);
     void onSearchClicked();
