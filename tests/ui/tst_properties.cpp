@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -434,11 +433,8 @@ private Q_SLOTS:
                         d->cmdSearch->click();
                 });
         });
-        QElapsedTimer took;
-        took.start();
         d->cmdSearch->click();
-        QVERIFY2(took.elapsed() < 2500, qPrintable(QString::number(took.elapsed())));
-        QCOMPARE(h.devices.writes.size(), 1);
+        QCOMPARE(h.devices.writes.size(), 1);  // stopped while the second device was asked
         QCOMPARE(d->isVisible(), !close);
         QCOMPARE(d->result(), int(QDialog::Rejected));
         QCOMPARE(d->txtSearch->toPlainText(),

@@ -52,20 +52,6 @@ private Q_SLOTS:
         QVERIFY(dir.readFile().contains("Com1=/dev/ttyUSB0"));
     }
 
-    // As an operator writes it: a Windows editor's byte-order mark and CRLF, [Ports] keys in any
-    // case, raw values.
-    void readsTheFileAsWritten()
-    {
-        TestSettings dir("\xEF\xBB\xBF[Ports]\r\nCOM1=/dev/ttyUSB0\r\ncom2 = /tmp/a;b,c\r\n"
-                         "Com3=/tmp/stampante-\xC3\xA8\r\n[Properties]\r\nCommPort=2\r\n");
-        SettingsStore store;
-        QCOMPARE(store.status(), QSettings::NoError);
-        QCOMPARE(store.portDevice(1), QStringLiteral("/dev/ttyUSB0"));
-        QCOMPARE(store.portDevice(2), QStringLiteral("/tmp/a;b,c"));
-        QCOMPARE(store.portDevice(3), QString::fromUtf8("/tmp/stampante-è"));
-        QCOMPARE(store.read("CommPort", "1"), QStringLiteral("2"));
-    }
-
     // A write changes the lines of the values written and keeps every other byte; the [Ports]
     // entry given is written in the same rewrite.
     void writeKeepsEveryOtherLine()
