@@ -26,4 +26,5 @@ fuzz() {
 }
 export -f fuzz
 # One fuzzer a core.
-printf '%s\n' replies linesettings properties labels dumps | xargs -n 1 -P "$(nproc)" bash -c 'fuzz "$0"'
+printf '%s\n' replies linesettings properties labels dumps settingsfile |
+    xargs -n 1 -P "$(nproc)" bash -c 'fuzz "$0"'

@@ -249,20 +249,32 @@ bool frmMain::load()
     globals.PrintingFlag = 0;
     m_comm.setInputMode(0);
 
-    // 10. Open the port.
-    if (SerialError e = m_comm.setPortOpen(true); e.failed())
-        return startupFailure(QStringLiteral("La porta COM%1 non si può aprire.\n%2")
-                                  .arg(m_comm.commPort())
-                                  .arg(e.text()));
+    // 10. Open the port. One that cannot be opened need not lock the operator out: the settings
+    // dialog can choose another before the window shows.
+    if (SerialError e = m_comm.setPortOpen(true); e.failed()) {
+        const QString text =
+            startupFailureText(QStringLiteral("La porta COM%1 non si può aprire.\n%2")
+                                   .arg(m_comm.commPort())
+                                   .arg(e.text()));
+        if (!m_messages.showWithChoice(text, kStyleError, QStringLiteral("Porta Seriale...")))
+            return false;
+        const auto dialog = createPropertiesDialog();
+        dialog->setParent(nullptr, dialog->windowFlags());  // no window of ours is shown yet
+        return dialog->exec() == QDialog::Accepted;         // OK has opened the port
+    }
     return true;
+}
+
+QString frmMain::startupFailureText(const QString &cause) const
+{
+    return QStringLiteral("ATTENZIONE! Il programma non può partire.\n\n%1\n\n"
+                          "File delle impostazioni: %2")
+        .arg(cause, m_store.fileName());
 }
 
 bool frmMain::startupFailure(const QString &cause)
 {
-    m_messages.show(QStringLiteral("ATTENZIONE! Il programma non può partire.\n\n%1\n\n"
-                                   "File delle impostazioni: %2")
-                        .arg(cause, m_store.fileName()),
-                    kStyleError);
+    m_messages.show(startupFailureText(cause), kStyleError);
     return false;
 }
 
@@ -278,7 +290,7 @@ void frmMain::onTabChanged(int index)
 
 std::unique_ptr<frmProperties> frmMain::createPropertiesDialog()
 {
-    auto dialog = std::make_unique<frmProperties>(m_comm, m_store, m_messages, this);
+    auto dialog = std::make_unique<frmProperties>(m_link, m_store, m_messages, *m_devices, this);
     connect(dialog.get(), &frmProperties::settingsApplied, this, &frmMain::UpgradeStatusBar);
     return dialog;
 }
@@ -286,10 +298,12 @@ std::unique_ptr<frmProperties> frmMain::createPropertiesDialog()
 void frmMain::onSerialPortTriggered()
 {
     // The dialog closes and reopens the port: nothing else may talk to the printer meanwhile.
-    const PrinterLink::Operation operation = m_link.beginOperation();
+    PrinterLink::Operation operation = m_link.beginOperation();
     if (!operation)
         return;
-    createPropertiesDialog()->exec();
+    const auto dialog = createPropertiesDialog();
+    dialog->holdOperation(std::move(operation));
+    dialog->exec();
 }
 
 void frmMain::onInfoTriggered()

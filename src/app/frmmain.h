@@ -8,6 +8,7 @@
 #include "label/frmproduction.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
+#include "link/serialdevices.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -48,8 +49,10 @@ public:
             QWidget *parent = nullptr);
     ~frmMain() override;
 
-    // Start-up: applies the stored serial settings and opens the port. On failure the operator has
-    // been told what failed and where the settings file is, and the window must not be shown.
+    // Start-up: applies the stored serial settings and opens the port. A port that cannot be
+    // opened is reported with the choice of the settings dialog, whose OK opens one and lets the
+    // start go on. On failure the operator has been told what failed and where the settings file
+    // is, and the window must not be shown.
     bool load();
 
     // Shows in the status bar the port and line settings the serial control now holds.
@@ -69,6 +72,8 @@ public:
 
     // Where "Salva..." and "Carica..." ask for a file (tests answer instead of a dialog).
     void setFileChooser(FileChooser &chooser);
+    // The serial devices the settings dialog offers; by default the system's.
+    void setSerialDevices(const SerialDevices &devices) { m_devices = &devices; }
 
     // What ending the program does; by default the application's event loop exits.
     void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
@@ -110,12 +115,15 @@ private:
     void onProductionClicked();
     void onTabChanged(int index);
     void endProgram();
+    QString startupFailureText(const QString &cause) const;
     bool startupFailure(const QString &cause);
 
     SerialControl &m_comm;
     SettingsStore &m_store;
     MessageSink &m_messages;
     PrinterLink m_link;
+    SystemSerialDevices m_systemDevices;
+    const SerialDevices *m_devices = &m_systemDevices;
     std::unique_ptr<PrinterQuery> m_query;
     std::unique_ptr<OperationContext> m_context;
     std::unique_ptr<TagOperations> m_tag;

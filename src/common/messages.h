@@ -22,4 +22,12 @@ public:
     virtual ~MessageSink() = default;
     // Returns once the operator has acknowledged the message.
     virtual void show(const QString &text, MessageStyle style) = 0;
+    // The message with a second button captioned `other` beside OK; true when the operator chose
+    // `other`. A sink that cannot offer the choice shows the message alone.
+    virtual bool showWithChoice(const QString &text, MessageStyle style, const QString &other)
+    {
+        Q_UNUSED(other);
+        show(text, style);
+        return false;
+    }
 };

@@ -146,6 +146,11 @@ void PrinterLink::abandon()
     endWaits(End::Abandoned);
 }
 
+void PrinterLink::interruptWaits()
+{
+    endWaits(End::Abandoned);
+}
+
 void PrinterLink::endWaits(End how)
 {
     for (Wait *w : m_waits) {

@@ -51,6 +51,9 @@ public:
     // The program is ending: every running wait returns false at once, and nothing more is sent.
     void abandon();
     bool abandoned() const { return m_abandoned; }
+    // Every running wait returns false at once, as for an operation the operator stops; later
+    // waits run as usual.
+    void interruptWaits();
 
     // One printer operation at a time: the handlers that talk to the printer hold an Operation
     // while they run. A refused begin emits operationRefused().
@@ -79,6 +82,7 @@ public:
     // Every wait lasts `factor` times its limit. Tests that try hundreds of replies compress time
     // with it; the program never changes it.
     void setTimeScale(double factor) { m_timeScale = factor; }
+    double timeScale() const { return m_timeScale; }
 
 signals:
     void operationRefused();

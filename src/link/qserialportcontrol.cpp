@@ -39,6 +39,28 @@ QSerialPort::FlowControl toFlowControl(int mode)
     }
 }
 
+// The serial layer's verdict in the operator's language: QSerialPort's own texts are English.
+QString reason(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::NoError: return QStringLiteral("nessun errore segnalato");
+    case QSerialPort::DeviceNotFoundError: return QStringLiteral("dispositivo inesistente");
+    case QSerialPort::PermissionError:
+        return QStringLiteral("accesso negato, o porta in uso da un altro programma");
+    case QSerialPort::OpenError: return QStringLiteral("porta già aperta");
+    case QSerialPort::NotOpenError: return QStringLiteral("porta non aperta");
+    case QSerialPort::WriteError: return QStringLiteral("errore di scrittura sul dispositivo");
+    case QSerialPort::ReadError: return QStringLiteral("errore di lettura dal dispositivo");
+    case QSerialPort::ResourceError:
+        return QStringLiteral("dispositivo non più disponibile (scollegato?)");
+    case QSerialPort::UnsupportedOperationError:
+        return QStringLiteral("impostazione non supportata dal dispositivo");
+    case QSerialPort::TimeoutError: return QStringLiteral("tempo scaduto");
+    case QSerialPort::UnknownError: break;
+    }
+    return QStringLiteral("errore del dispositivo non identificato");
+}
+
 }  // namespace
 
 QSerialPortControl::QSerialPortControl(PortResolver resolver, QObject *parent)
@@ -53,7 +75,7 @@ QSerialPortControl::~QSerialPortControl()
     m_port.disconnect(this);
 }
 
-QString QSerialPortControl::deviceName(int port) const
+QString QSerialPortControl::defaultDeviceName(int port) const
 {
     const QString configured = m_resolver ? m_resolver(port) : QString();
     if (!configured.isEmpty())
@@ -107,12 +129,11 @@ QString QSerialPortControl::realDevice(const QString &device)
 
 SerialError QSerialPortControl::openFailure(const QString &device) const
 {
-    const QString reason = m_port.errorString();
     switch (m_port.error()) {
     case QSerialPort::DeviceNotFoundError:
         return {SerialError::DeviceMissing,
-                QStringLiteral("%1: dispositivo inesistente (adattatore non collegato? la "
-                               "porta si configura nel gruppo [Ports] del file delle impostazioni)")
+                QStringLiteral("%1: dispositivo inesistente (adattatore non collegato? il "
+                               "dispositivo di ogni porta si sceglie in \"Porta Seriale...\")")
                     .arg(device)};
     case QSerialPort::PermissionError: {
 #ifdef Q_OS_UNIX
@@ -123,13 +144,14 @@ SerialError QSerialPortControl::openFailure(const QString &device) const
                                    "dialout: sudo adduser $USER dialout, poi un nuovo accesso)")
                         .arg(device)};
 #endif
-        return {
-            SerialError::DeviceBusy,
-            QStringLiteral("%1: porta già in uso da un altro programma (%2)").arg(device, reason)};
+        // Opened or locked by someone else: the device itself would let us in.
+        return {SerialError::DeviceBusy,
+                QStringLiteral("%1: porta già in uso da un altro programma").arg(device)};
     }
     default:
-        return {SerialError::OpenFailed,
-                QStringLiteral("%1: apertura non riuscita (%2)").arg(device, reason)};
+        return {
+            SerialError::OpenFailed,
+            QStringLiteral("%1: apertura non riuscita (%2)").arg(device, reason(m_port.error()))};
     }
 }
 
@@ -147,7 +169,7 @@ SerialError QSerialPortControl::applyLine(const LineSettings &l)
     if (!ok)
         return {SerialError::InvalidSettings,
                 QStringLiteral("%1: impostazioni \"%2\" rifiutate dal dispositivo (%3)")
-                    .arg(currentDevice(), l.format(), m_port.errorString())};
+                    .arg(currentDevice(), l.format(), reason(m_port.error()))};
     return {};
 }
 
@@ -158,7 +180,7 @@ SerialError QSerialPortControl::applyHandshaking(int mode)
                 QStringLiteral("%1: controllo di flusso %2 rifiutato dal dispositivo (%3)")
                     .arg(currentDevice())
                     .arg(mode)
-                    .arg(m_port.errorString())};
+                    .arg(reason(m_port.error()))};
     return {};
 }
 
@@ -168,7 +190,7 @@ SerialError QSerialPortControl::writeBytes(const QByteArray &bytes)
     if (m_port.write(bytes) != bytes.size())
         return {
             SerialError::WriteFailed,
-            QStringLiteral("%1: scrittura non riuscita (%2)").arg(device, m_port.errorString())};
+            QStringLiteral("%1: scrittura non riuscita (%2)").arg(device, reason(m_port.error()))};
     // Hand the bytes to the device now rather than at the next pass of the event loop.
     m_port.flush();
     if (!portOpen())
@@ -185,7 +207,7 @@ void QSerialPortControl::onError(QSerialPort::SerialPortError error)
         // Qt keeps reporting a vanished device in a tight loop until the port is closed.
         deviceLost({SerialError::DeviceLost,
                     QStringLiteral("%1: dispositivo scollegato o non più raggiungibile (%2)")
-                        .arg(currentDevice(), m_port.errorString())});
+                        .arg(currentDevice(), reason(error))});
         break;
     default: break;
     }

@@ -19,9 +19,9 @@ public:
     ~QSerialPortControl() override;
 
     QByteArray input() override;
-    QString deviceName(int port) const override;
 
 protected:
+    QString defaultDeviceName(int port) const override;
     SerialError openDevice() override;
     void closeDevice() override;
     SerialError applyLine(const LineSettings &line) override;

@@ -19,6 +19,43 @@ SerialError SerialControl::setCommPort(int port)
     return {};
 }
 
+QString SerialControl::deviceName(int port) const
+{
+    const auto it = m_devices.constFind(port);
+    return it != m_devices.constEnd() ? *it : defaultDeviceName(port);
+}
+
+SerialError SerialControl::setDeviceName(int port, const QString &device)
+{
+    if (port < 1 || port > kMaxPort)
+        return {
+            SerialError::InvalidPortNumber,
+            QStringLiteral("numero di porta %1 non valido (da 1 a %2)").arg(port).arg(kMaxPort)};
+    QString shown = device;  // a line break or the like would garble the message, too
+    for (QChar &c : shown) {
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char('?');
+    }
+    if (shown != device)
+        return {SerialError::InvalidDevice,
+                QStringLiteral("nome di dispositivo \"%1\" non valido: contiene caratteri di "
+                               "controllo")
+                    .arg(shown)};
+    if (device == deviceName(port))
+        return {};
+    if (m_open && port == m_port)
+        return {SerialError::PortAlreadyOpen,
+                QStringLiteral("la porta COM%1 (%2) è aperta: va chiusa prima di cambiarne il "
+                               "dispositivo")
+                    .arg(m_port)
+                    .arg(currentDevice())};
+    if (device.isEmpty() || device == defaultDeviceName(port))
+        m_devices.remove(port);
+    else
+        m_devices.insert(port, device);
+    return {};
+}
+
 SerialError SerialControl::setSettings(const QString &text)
 {
     LineSettings parsed;

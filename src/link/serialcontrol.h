@@ -4,6 +4,7 @@
 #include "link/serialerror.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -43,9 +44,13 @@ public:
     // All bytes received and not yet taken; empty when none.
     virtual QByteArray input() = 0;
 
-    // The device behind a port number, e.g. "/dev/ttyUSB0".
-    virtual QString deviceName(int port) const = 0;
+    // The device behind a port number, e.g. "/dev/ttyUSB0": the one set with setDeviceName(),
+    // else the implementation's own.
+    QString deviceName(int port) const;
     QString currentDevice() const { return deviceName(m_port); }
+    // Port number `port` stands for `device` from now on; an empty name gives it back its own.
+    // Refused while the port is open on that number, and for a name with a control character.
+    SerialError setDeviceName(int port, const QString &device);
 
 signals:
     // Bytes are waiting to be taken with input().
@@ -55,6 +60,8 @@ signals:
     void lost(const SerialError &error);
 
 protected:
+    // The device a port number stands for unless setDeviceName() says otherwise.
+    virtual QString defaultDeviceName(int port) const = 0;
     virtual SerialError openDevice() = 0;
     virtual void closeDevice() = 0;
     // Called only while the port is open; when closed the values are taken at the next opening.
@@ -69,6 +76,7 @@ protected:
 
 private:
     int m_port = 1;
+    QHash<int, QString> m_devices;  // set with setDeviceName()
     LineSettings m_line;
     int m_handshaking = 0;
     int m_inputMode = 0;

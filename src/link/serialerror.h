@@ -20,6 +20,7 @@ struct SerialError
         WriteFailed = 10,
         DeviceLost = 11,
         NotSingleByte = 12,  // a character that has no single-byte code
+        InvalidDevice = 13,  // a device name no device can have
     };
 
     int number = None;

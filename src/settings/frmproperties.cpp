@@ -3,19 +3,26 @@
 #include "common/designsize.h"
 #include "common/messages.h"
 #include "common/named.h"
+#include "link/printerlink.h"
 #include "link/serialcontrol.h"
+#include "link/serialdevices.h"
+#include "settings/printersearch.h"
 #include "settings/propertyselection.h"
 #include "settings/propertytransaction.h"
 #include "settings/serialsettings.h"
 #include "settings/settingsstore.h"
 
+#include <QAbstractItemView>
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
 #include <iterator>
@@ -30,11 +37,29 @@ QComboBox *dropDownList(const char *name, const char *accessibleName)
     return list;
 }
 
+// The device list's entries read "path  —  what it is"; choosing one puts the path alone in the
+// field.
+class DeviceDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QString about = index.data(Qt::ToolTipRole).toString();
+        if (!about.isEmpty())
+            option->text += QStringLiteral("  —  ") + about;
+    }
+};
+
 }  // namespace
 
-frmProperties::frmProperties(SerialControl &comm, SettingsStore &store, MessageSink &messages,
-                             QWidget *parent)
-    : QDialog(parent), m_comm(comm), m_store(store), m_messages(messages)
+frmProperties::frmProperties(PrinterLink &link, SettingsStore &store, MessageSink &messages,
+                             const SerialDevices &devices, QWidget *parent)
+    : QDialog(parent), m_link(link), m_comm(link.control()), m_devices(devices), m_store(store),
+      m_messages(messages)
 {
     named(this, "frmProperties");
     buildWindow();
@@ -45,6 +70,7 @@ frmProperties::frmProperties(SerialControl &comm, SettingsStore &store, MessageS
     connect(cmdOK, &QPushButton::clicked, this, &frmProperties::onOkClicked);
     connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(cboPort, &QComboBox::currentIndexChanged, this, &frmProperties::showPortDevice);
+    connect(cmdSearch, &QPushButton::clicked, this, &frmProperties::onSearchClicked);
     LoadPropertySettings();
 }
 
@@ -95,28 +121,64 @@ void frmProperties::buildWindow()
         flow->addWidget(optFlow[i]);
     }
 
+    // Below the lists, as wide as the dialog: device names under /dev/serial/by-id are long.
+    lblDevice = named(new QLabel(QStringLiteral("Dispositivo:")), "lblDevice");
+    cboDevice = named(new QComboBox, "cboDevice");
+    cboDevice->setEditable(true);
+    cboDevice->setInsertPolicy(QComboBox::NoInsert);
+    cboDevice->setAccessibleName(QStringLiteral("Dispositivo"));
+    cboDevice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cboDevice->setMinimumContentsLength(54);
+    cboDevice->setItemDelegate(new DeviceDelegate(cboDevice));
+    lblDevice->setBuddy(cboDevice);
+    auto *deviceRow = new QHBoxLayout;
+    deviceRow->setSpacing(8);
+    deviceRow->addWidget(lblDevice);
+    deviceRow->addWidget(cboDevice, 1);
+
+    cmdSearch = named(new QPushButton(QStringLiteral("Cerca stampante")), "cmdSearch");
+    cmdSearch->setToolTip(QStringLiteral("Prova ogni dispositivo seriale con la richiesta del "
+                                         "modello, a ogni velocità se serve"));
+    // Room for the caption it takes while the search runs.
+    cmdSearch->setText(QStringLiteral("Interrompi ricerca"));
+    setDesignMinimumSize(cmdSearch, {0, 0});
+    cmdSearch->setText(QStringLiteral("Cerca stampante"));
+    txtSearch = named(new QPlainTextEdit, "txtSearch");
+    txtSearch->setReadOnly(true);
+    txtSearch->setTabChangesFocus(true);
+    txtSearch->setAccessibleName(QStringLiteral("Esito della ricerca"));
+    txtSearch->setFixedHeight(txtSearch->fontMetrics().lineSpacing() * 6 +
+                              2 * txtSearch->frameWidth() +
+                              int(txtSearch->document()->documentMargin()) * 2);
+    auto *searchRow = new QHBoxLayout;
+    searchRow->addWidget(cmdSearch, 0, Qt::AlignTop);
+    searchRow->addWidget(txtSearch, 1);
+
     cmdOK = named(new QPushButton(QStringLiteral("OK")), "cmdOK");
-    cmdOK->setDefault(true);
     cmdCancel = named(new QPushButton(QStringLiteral("Annulla")), "cmdCancel");
     for (QPushButton *button : {cmdOK, cmdCancel})
         setDesignMinimumSize(button, {72, 0});
 
     grid->addWidget(Frame2, 0, 0);
     grid->addWidget(Frame1, 0, 1);
-    grid->addWidget(cmdOK, 0, 2, Qt::AlignBottom);
+    grid->addWidget(cmdOK, 0, 2, Qt::AlignBottom | Qt::AlignRight);
     grid->addWidget(fraConnection, 1, 0);
     grid->addWidget(Frame5, 1, 1);
-    grid->addWidget(cmdCancel, 1, 2, Qt::AlignTop);
+    grid->addWidget(cmdCancel, 1, 2, Qt::AlignTop | Qt::AlignRight);
+    grid->addLayout(deviceRow, 2, 0, 1, 3);
+    grid->addLayout(searchRow, 3, 0, 1, 3);
 
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(fraSettings);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     // Tab runs through the line parameters as they read, then to the buttons.
-    QWidget *order[] = {cboPort,    cboSpeed,   cboDataBits, cboParity, cboStopBits, optFlow[0],
-                        optFlow[1], optFlow[2], optFlow[3],  cmdOK,     cmdCancel};
+    QWidget *order[] = {cboPort,    cboSpeed,   cboDataBits, cboParity,  cboStopBits,
+                        optFlow[0], optFlow[1], optFlow[2],  optFlow[3], cboDevice,
+                        cmdSearch,  txtSearch,  cmdOK,       cmdCancel};
     for (size_t i = 1; i < std::size(order); ++i)
         setTabOrder(order[i - 1], order[i]);
+    cmdOK->setDefault(true);  // once in the dialog, which takes note of it
 }
 
 void frmProperties::LoadPropertySettings()
@@ -137,6 +199,13 @@ void frmProperties::LoadPropertySettings()
     // Operators know their adapter by its device, not by a port number.
     for (int i = 0; i < cboPort->count(); ++i)
         cboPort->setItemData(i, m_comm.deviceName(i + 1), Qt::ToolTipRole);
+    cboDevice->clear();
+    for (const SerialDevice &device : m_devices.available()) {
+        cboDevice->addItem(device.path);
+        cboDevice->setItemData(cboDevice->count() - 1, device.description, Qt::ToolTipRole);
+    }
+    // The list shows each device with what it is, wider than the field when it must be.
+    cboDevice->view()->setMinimumWidth(cboDevice->view()->sizeHintForColumn(0) + 24);
 
     const properties::Selection s =
         properties::selection(m_comm.settings(), m_comm.commPort(), m_comm.handshaking());
@@ -164,6 +233,16 @@ void frmProperties::LoadPropertySettings()
 void frmProperties::showPortDevice()
 {
     cboPort->setToolTip(cboPort->currentData(Qt::ToolTipRole).toString());
+    // The device field follows the port chosen: what that number stands for now.
+    showDevice(cboPort->currentIndex() < 0 ? QString()
+                                           : m_comm.deviceName(cboPort->currentIndex() + 1));
+}
+
+void frmProperties::showDevice(const QString &device)
+{
+    cboDevice->setCurrentIndex(-1);
+    cboDevice->setEditText(device);
+    cboDevice->lineEdit()->setCursorPosition(0);  // a long name shows its beginning
 }
 
 void frmProperties::onOkClicked()
@@ -174,6 +253,10 @@ void frmProperties::onOkClicked()
         cboSpeed->currentText(), properties::parityLetter(cboParity->currentText()),
         cboDataBits->currentText(), cboStopBits->currentText());
     choice.flow = m_flow;
+    choice.device = cboDevice->currentText();
+    // A device other than the one the number stands for now is stored with the settings.
+    const QString device = choice.device->trimmed();
+    const bool newDevice = choice.port >= 1 && device != m_comm.deviceName(choice.port);
     const SerialError failure =
         properties::applyChoice(m_comm, choice, [this](const SerialError &f) {
             m_messages.show(f.description, kStyleWarning);
@@ -181,12 +264,12 @@ void frmProperties::onOkClicked()
     if (failure.failed())
         return;  // the dialog stays open with the operator's choices
 
-    store(m_comm.handshaking());
+    store(m_comm.handshaking(), newDevice ? PortEntry{choice.port, device} : PortEntry{});
     emit settingsApplied();
     accept();
 }
 
-void frmProperties::store(int flowMode)
+void frmProperties::store(int flowMode, const PortEntry &device)
 {
     SerialSettings chosen;
     chosen.commPort = properties::commPortValue(cboPort->currentText());
@@ -195,7 +278,7 @@ void frmProperties::store(int flowMode)
     chosen.dataBit = cboDataBits->currentText().trimmed();
     chosen.stopBit = cboStopBits->currentText().trimmed();
     chosen.handshaking = QString::number(flowMode);
-    const bool written = chosen.write(m_store);
+    const bool written = chosen.write(m_store, device);
     const QSettings::Status failed = written ? QSettings::NoError : m_store.writeStatus();
     // The port already runs with the new settings; the operator must know they will not last.
     if (failed == QSettings::FormatError)
@@ -214,4 +297,102 @@ void frmProperties::store(int flowMode)
                            "pieno?): al prossimo avvio varranno quelle di prima.")
                 .arg(m_store.fileName()),
             kStyleWarning);
+}
+
+void frmProperties::holdOperation(PrinterLink::Operation operation)
+{
+    m_operation.emplace(std::move(operation));
+}
+
+void frmProperties::done(int result)
+{
+    if (m_search) {
+        m_doneAfterSearch = result;
+        m_search->cancel();
+        return;
+    }
+    QDialog::done(result);
+}
+
+void frmProperties::onSearchClicked()
+{
+    if (m_search) {
+        m_search->cancel();
+        return;
+    }
+    // Nothing else may talk to the printer while the devices are probed.
+    std::optional<PrinterLink::Operation> own;
+    if (!m_operation) {
+        own.emplace(m_link.beginOperation());
+        if (!*own) {
+            txtSearch->setPlainText(
+                QStringLiteral("Attendere: è in corso un'altra operazione con la stampante."));
+            return;
+        }
+    }
+    search();
+    if (m_doneAfterSearch)
+        QDialog::done(*std::exchange(m_doneAfterSearch, std::nullopt));
+}
+
+void frmProperties::search()
+{
+    QStringList first;
+    for (int port = 1; port <= cboPort->count(); ++port)
+        first << m_comm.deviceName(port);
+    first << cboDevice->currentText().trimmed();
+    const QStringList devices = PrinterSearch::candidates(first, m_devices.available());
+
+    // The speed chosen first, then the others in the list's order.
+    QList<int> speeds;
+    if (cboSpeed->currentIndex() >= 0)
+        speeds << cboSpeed->currentText().toInt();
+    for (const QString &speed : properties::speedEntries()) {
+        if (!speeds.contains(speed.toInt()))
+            speeds << speed.toInt();
+    }
+    const QString lineTail =
+        properties::settingsText(QString(), properties::parityLetter(cboParity->currentText()),
+                                 cboDataBits->currentText(), cboStopBits->currentText());
+
+    PrinterSearch search(m_link, m_devices);
+    connect(&search, &PrinterSearch::probing, this,
+            [this](const QString &device, int speed, int index, int count) {
+                txtSearch->setPlainText(
+                    QStringLiteral("Ricerca in corso: %1 a %2 baud (dispositivo %3 di %4)...")
+                        .arg(device)
+                        .arg(speed)
+                        .arg(index)
+                        .arg(count));
+            });
+    m_search = &search;
+    setSearching(true);
+    const PrinterSearch::Result result = search.run(devices, speeds, lineTail);
+    m_search = nullptr;
+    if (result.ended)
+        return;  // the program is ending
+    setSearching(false);
+    txtSearch->setPlainText(result.text());
+    if (result.answers.isEmpty())
+        return;
+
+    // The first that answered: its port number where one stands for it, else the device for the
+    // port chosen; and the speed it answered at. Nothing is applied or stored before OK.
+    const PrinterSearch::Answer &found = result.answers.first();
+    if (found.port >= 1 && found.port <= cboPort->count()) {
+        cboPort->setCurrentIndex(found.port - 1);
+        showPortDevice();
+    } else {
+        showDevice(found.device);
+    }
+    cboSpeed->setCurrentIndex(cboSpeed->findText(QString::number(found.speed)));
+}
+
+void frmProperties::setSearching(bool on)
+{
+    for (QWidget *w : std::initializer_list<QWidget *>{cboPort, cboSpeed, cboDataBits, cboParity,
+                                                       cboStopBits, Frame5, cboDevice, cmdOK})
+        w->setEnabled(!on);
+    cmdSearch->setText(on ? QStringLiteral("Interrompi ricerca")
+                          : QStringLiteral("Cerca stampante"));
 }

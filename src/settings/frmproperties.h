@@ -1,28 +1,37 @@
 #pragma once
 
+#include "link/printerlink.h"
+
 #include <QDialog>
 
 #include <array>
+#include <optional>
 
 class MessageSink;
+class PrinterSearch;
 class QButtonGroup;
+class QPlainTextEdit;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
 class SerialControl;
+class SerialDevices;
 class SettingsStore;
+struct PortEntry;
 
 // The serial settings dialog. It shows what the serial control holds now (not what is stored),
-// applies the operator's choices to the control on OK, stores all six values and has the main
-// window refresh its status bar. When the control refuses a choice it says why and stays open.
+// applies the operator's choices to the control on OK, stores all six values (and the device of
+// the port, when the operator changed it) and has the main window refresh its status bar. When the
+// control refuses a choice it says why and stays open.
 class frmProperties : public QDialog
 {
     Q_OBJECT
 public:
-    frmProperties(SerialControl &comm, SettingsStore &store, MessageSink &messages,
-                  QWidget *parent = nullptr);
+    // The dialog works on the serial control of `link`; `devices` are those it offers.
+    frmProperties(PrinterLink &link, SettingsStore &store, MessageSink &messages,
+                  const SerialDevices &devices, QWidget *parent = nullptr);
 
     // Fills the lists and selects the serial control's current values; a value no list holds
     // leaves that list without a selection.
@@ -30,6 +39,15 @@ public:
 
     // The flow-control mode OK applies: the index of the option chosen, -1 while none is.
     int chosenFlow() const { return m_flow; }
+
+    // The opener holds the printer for the dialog while it is open; without one, the search for
+    // the printer takes it for itself.
+    void holdOperation(PrinterLink::Operation operation);
+    // "Cerca stampante" is running.
+    bool searching() const { return m_search != nullptr; }
+
+    // Closing while the search runs stops it first.
+    void done(int result) override;
 
     QGroupBox *fraSettings = nullptr;
     QGroupBox *Frame2 = nullptr;
@@ -45,6 +63,10 @@ public:
     QComboBox *cboStopBits = nullptr;
     QGroupBox *Frame5 = nullptr;
     std::array<QRadioButton *, 4> optFlow{};
+    QLabel *lblDevice = nullptr;
+    QComboBox *cboDevice = nullptr;  // the device of the port chosen; the operator may type one
+    QPushButton *cmdSearch = nullptr;
+    QPlainTextEdit *txtSearch = nullptr;  // the search's progress, then what it found
     QPushButton *cmdOK = nullptr;
     QPushButton *cmdCancel = nullptr;
 
@@ -55,12 +77,21 @@ signals:
 private:
     void buildWindow();
     void showPortDevice();
+    void showDevice(const QString &device);
     void onOkClicked();
-    void store(int flowMode);
+    void store(int flowMode, const PortEntry &device);
+    void onSearchClicked();
+    void search();
+    void setSearching(bool on);
 
+    PrinterLink &m_link;
     SerialControl &m_comm;
+    const SerialDevices &m_devices;
     SettingsStore &m_store;
     MessageSink &m_messages;
     QButtonGroup *m_flowGroup = nullptr;
     int m_flow = 0;
+    std::optional<PrinterLink::Operation> m_operation;
+    PrinterSearch *m_search = nullptr;  // while "Cerca stampante" runs
+    std::optional<int> m_doneAfterSearch;
 };

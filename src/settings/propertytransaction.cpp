@@ -28,13 +28,21 @@ SerialError applyChoice(SerialControl &comm, const Choice &choice,
 {
     RememberedFailure failure;
     const int previousPort = comm.commPort();
+    const QString device = choice.device ? choice.device->trimmed() : QString();
+    const bool newDevice =
+        choice.device && choice.port >= 1 && device != comm.deviceName(choice.port);
+    const QString previousDevice = newDevice ? comm.deviceName(choice.port) : QString();
+    bool deviceSet = false;
     bool closedHere = false;
     bool reopen = false;
     const auto failureExit = [&] {
         tell(failure.error());
-        if (comm.commPort() != previousPort) {
-            // Already reopened on the new number, which can change only while the port is closed.
+        if (comm.commPort() != previousPort || deviceSet) {
+            // Perhaps already reopened on the new number or device, which can change only while
+            // the port is closed.
             comm.setPortOpen(false);
+            if (deviceSet)
+                comm.setDeviceName(choice.port, previousDevice);
             comm.setCommPort(previousPort);
         }
         if (reopen)
@@ -42,15 +50,25 @@ SerialError applyChoice(SerialControl &comm, const Choice &choice,
         return failure.error();
     };
 
-    if (choice.port != previousPort) {
+    if (choice.port != previousPort || newDevice) {
         if (choice.port < 1) {
             failure.step({SerialError::InvalidPortNumber,
                           QStringLiteral("nessuna porta scelta: scegliere una porta da Com1 a "
                                          "Com4")});
+        } else if (newDevice && device.isEmpty()) {
+            failure.step({SerialError::InvalidDevice,
+                          QStringLiteral("nessun dispositivo indicato per Com%1: sceglierne uno "
+                                         "dall'elenco o scriverne il percorso")
+                              .arg(choice.port)});
         } else {
             if (comm.portOpen()) {
                 comm.setPortOpen(false);
                 closedHere = true;
+            }
+            if (newDevice) {
+                const SerialError e = comm.setDeviceName(choice.port, device);
+                deviceSet = e.ok();
+                failure.step(e);
             }
             failure.step(comm.setCommPort(choice.port));
         }

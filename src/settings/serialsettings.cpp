@@ -63,13 +63,18 @@ SerialSettings SerialSettings::read(const SettingsStore &store)
     return s;
 }
 
-bool SerialSettings::write(SettingsStore &store) const
+bool SerialSettings::write(SettingsStore &store, const PortEntry &port) const
 {
     QList<std::pair<QString, QString>> values{{QLatin1String(kCommPort), commPort}};
     for (const LineField &f : kLineFields)
         values.append({QLatin1String(f.key), this->*f.value});
     values.append({QLatin1String(kHandshaking), handshaking});
-    return store.write(values);
+    return store.write(values, port);
+}
+
+bool SerialSettings::write(SettingsStore &store) const
+{
+    return write(store, PortEntry{});
 }
 
 bool SerialSettings::applyTo(SerialControl &comm, QString *cause) const

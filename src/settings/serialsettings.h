@@ -7,6 +7,7 @@
 
 class SerialControl;
 class SettingsStore;
+struct PortEntry;
 
 // The six stored serial settings, as text, and the one place that knows their keys: reading them
 // with their defaults, applying them to the serial control at start-up, writing them after the
@@ -23,8 +24,9 @@ struct SerialSettings
     // Group "Properties" of the store; a key that is not there keeps its default.
     static SerialSettings read(const SettingsStore &store);
 
-    // The six keys in their order, in one rewrite of the file. False when they could not be
-    // written (the store's writeStatus() says why).
+    // The six keys in their order, and the [Ports] entry when given, in one rewrite of the file.
+    // False when they could not be written (the store's writeStatus() says why).
+    bool write(SettingsStore &store, const PortEntry &port) const;
     bool write(SettingsStore &store) const;
 
     // Port number, flow control, then the line settings text, as start-up sets them. A value the

@@ -2,53 +2,55 @@
 
 #include "common/application.h"
 
+#include <QDir>
 #include <QFile>
-#include <QStringList>
+#include <QFileInfo>
+#include <QSaveFile>
 
 namespace {
 
-// QSettings turns "a, b" into a list; the store deals in plain text, so give it back whole.
-QString asText(const QVariant &value)
+const QString kProperties = QStringLiteral("Properties");
+const QString kPorts = QStringLiteral("Ports");
+
+QString portKey(int port)
 {
-    if (value.typeId() == QMetaType::QStringList)
-        return value.toStringList().join(QLatin1String(", "));
-    return value.toString();
+    return QStringLiteral("Com%1").arg(port);
 }
 
 }  // namespace
 
 SettingsStore::SettingsStore()
-    : m_settings(QSettings::NativeFormat, QSettings::UserScope, applicationTitle())
 {
-    // QSettings reads a group only when it is first asked for; read them all now, so that a
-    // damaged file is known from the start.
-    m_settings.allKeys();
+    // Where QSettings keeps this application's file (tests move it with QSettings::setPath). It
+    // is asked for the name only: it reads the file once, without a lock, and writes nothing.
+    m_fileName =
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, applicationTitle()).fileName();
+    QFile file(m_fileName);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_status = QSettings::AccessError;
+        return;
+    }
+    m_file = SettingsFile(file.readAll());
+    if (m_file.firstUnreadableLine() > 0)
+        m_status = QSettings::FormatError;
 }
 
 QString SettingsStore::firstUnreadableLine() const
 {
-    QFile file(fileName());
-    if (!file.open(QIODevice::ReadOnly))
+    const int number = m_file.firstUnreadableLine();
+    if (number == 0)
         return {};
-    int number = 0;
-    while (!file.atEnd()) {
-        ++number;
-        const QByteArray line = file.readLine().trimmed();
-        const bool fine =
-            line.isEmpty() || line.startsWith(';') || line.startsWith('#') ||
-            (line.startsWith('[') && line.endsWith(']')) ||
-            (line.indexOf('=') > 0 && !line.left(line.indexOf('=')).trimmed().isEmpty());
-        if (!fine)
-            return QStringLiteral("riga %1: «%2»")
-                .arg(number)
-                .arg(QString::fromUtf8(line).left(60));
-    }
-    return {};
+    return QStringLiteral("riga %1: «%2»")
+        .arg(number)
+        .arg(QString::fromUtf8(m_file.lineText(number).trimmed()).left(60));
 }
 
 QString SettingsStore::read(const QString &key, const QString &defaultValue) const
 {
-    return asText(m_settings.value(QLatin1String("Properties/") + key, defaultValue));
+    const std::optional<QByteArray> value = m_file.value(kProperties, key);
+    return value ? QString::fromUtf8(*value) : defaultValue;
 }
 
 bool SettingsStore::write(const QString &key, const QString &text)
@@ -56,34 +58,61 @@ bool SettingsStore::write(const QString &key, const QString &text)
     return write({{key, text}});
 }
 
-bool SettingsStore::write(const QList<std::pair<QString, QString>> &values)
+bool SettingsStore::write(const QList<std::pair<QString, QString>> &values, const PortEntry &port)
 {
-    if (m_settings.status() != QSettings::NoError) {
-        m_writeStatus = m_settings.status();
+    if (m_status != QSettings::NoError) {
+        m_writeStatus = m_status;
         return false;
     }
     if (m_formatError) {
         m_writeStatus = QSettings::FormatError;
         return false;
     }
-    // A handle of its own for every write: QSettings keeps its first error for good, and each
-    // write must report its own outcome (the operator may have fixed the folder's permissions).
-    // All the values go in one rewrite of the file.
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, applicationTitle());
-    // Parse every group first, including what was edited on disk since: QSettings rewrites the
-    // file without the lines it cannot read. It parses a file once per process, hence the latch.
-    settings.allKeys();
-    if (settings.status() == QSettings::NoError) {
-        for (const auto &[key, text] : values)
-            settings.setValue(QLatin1String("Properties/") + key, text);
-        settings.sync();
+    m_writeStatus = QSettings::AccessError;
+
+    // The file as it is now, with whatever the operator has edited since the start.
+    SettingsFile file;
+    QFile current(m_fileName);
+    if (current.exists()) {
+        if (!current.open(QIODevice::ReadOnly))
+            return false;
+        file = SettingsFile(current.readAll());
+        current.close();
+        if (file.firstUnreadableLine() > 0) {
+            m_formatError = true;
+            m_writeStatus = QSettings::FormatError;
+            return false;
+        }
     }
-    m_writeStatus = settings.status();
-    m_formatError = m_writeStatus == QSettings::FormatError;
-    return m_writeStatus == QSettings::NoError;
+
+    bool fine = true;
+    for (const auto &[key, text] : values)
+        fine = file.setValue(kProperties, key, text.toUtf8()) && fine;
+    if (port.port > 0)
+        fine = file.setValue(kPorts, portKey(port.port), QFile::encodeName(port.device)) && fine;
+    if (!fine) {
+        m_writeStatus = QSettings::FormatError;
+        return false;
+    }
+
+    // A temporary file beside it, renamed over it once complete: never half a file, and no lock
+    // for a killed program to leave behind.
+    if (!QDir().mkpath(QFileInfo(m_fileName).absolutePath()))
+        return false;
+    QSaveFile out(m_fileName);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = file.bytes();
+    if (out.write(bytes) != bytes.size() || !out.commit())
+        return false;
+
+    m_file = file;
+    m_writeStatus = QSettings::NoError;
+    return true;
 }
 
 QString SettingsStore::portDevice(int port) const
 {
-    return asText(m_settings.value(QStringLiteral("Ports/Com%1").arg(port))).trimmed();
+    const std::optional<QByteArray> device = m_file.value(kPorts, portKey(port));
+    return device ? QFile::decodeName(*device) : QString();
 }

@@ -1,29 +1,42 @@
 #pragma once
 
+#include "settings/settingsfile.h"
+
 #include <QList>
 #include <QSettings>
 #include <QString>
 
 #include <functional>
 
-// The per-user store of the six serial settings: group "Properties" of the application
-// "V4400 TAG RF" (on Linux the file "$XDG_CONFIG_HOME/V4400 TAG RF.conf"). Every value is text.
-// Group "Ports" maps port numbers to devices ("Com1=/dev/ttyUSB0"); the program only reads it.
+// A [Ports] entry: port number (1 for Com1) and device.
+struct PortEntry
+{
+    int port = 0;  // 0: none
+    QString device;
+};
+
+// The per-user store of the six serial settings: group "Properties" of the file
+// "$XDG_CONFIG_HOME/V4400 TAG RF.conf", where QSettings would keep the application
+// "V4400 TAG RF". Every value is text. Group "Ports" maps port numbers to devices
+// ("Com1=/dev/ttyUSB0"). The file is the operator's: it is read as written (see SettingsFile) and
+// a write changes only the lines of the values written.
 class SettingsStore
 {
 public:
     SettingsStore();
 
     QString read(const QString &key, const QString &defaultValue) const;
+
     // Returns false when the value could not be written to disk (writeStatus() says why). A file
-    // with lines QSettings cannot read is never written: it would come back without them.
+    // with lines the program cannot read is never written.
     bool write(const QString &key, const QString &text);
-    // Several values, in this order, in one rewrite of the file.
-    bool write(const QList<std::pair<QString, QString>> &values);
+    // Several values, in this order, and a [Ports] entry, in one rewrite of the file.
+    bool write(const QList<std::pair<QString, QString>> &values, const PortEntry &port = {});
     // The outcome of the last write.
     QSettings::Status writeStatus() const { return m_writeStatus; }
 
-    // The device configured for a port number, empty when group "Ports" has no such key.
+    // The device configured for a port number ("Com1", in any case, of group "Ports"), empty when
+    // there is none.
     QString portDevice(int port) const;
     // portDevice() of this store, for the serial control.
     std::function<QString(int)> portResolver() const
@@ -31,15 +44,17 @@ public:
         return [this](int port) { return portDevice(port); };
     }
 
-    // Reading's outcome: an error the file showed when it was read (all of it, at construction).
-    QSettings::Status status() const { return m_settings.status(); }
-    // The first line of the file that is neither a [group], a key=value, a comment nor blank,
-    // as "riga 3: «…»"; empty when there is none.
+    // Reading's outcome: AccessError for a file that exists but cannot be read, FormatError for
+    // one with a line the program cannot read.
+    QSettings::Status status() const { return m_status; }
+    // That line, as "riga 3: «…»"; empty when there is none.
     QString firstUnreadableLine() const;
-    QString fileName() const { return m_settings.fileName(); }
+    QString fileName() const { return m_fileName; }
 
 private:
-    mutable QSettings m_settings;
+    QString m_fileName;
+    SettingsFile m_file;
+    QSettings::Status m_status = QSettings::NoError;
     QSettings::Status m_writeStatus = QSettings::NoError;
     bool m_formatError = false;  // seen by a write; the file stays untouched for the whole run
 };

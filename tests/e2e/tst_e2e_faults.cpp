@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -236,6 +237,39 @@ private Q_SLOTS:
         QCOMPARE(unreadable.messages.shown.size(), 1);
         QVERIFY2(unreadable.messages.shown[0].text.contains("non si può leggere"),
                  qPrintable(unreadable.messages.shown[0].text));
+    }
+
+    // What the real serial layer reports reaches the operator in Italian: a device that refuses a
+    // setting, one that disappears, one that is missing or held by another program.
+    void serialFailuresInItalian()
+    {
+        const QRegularExpression english(
+            QStringLiteral("\\b(error|device|invalid|argument|permission|denied|no such|resource|"
+                           "unknown|timed out|not open|locking)\\b"),
+            QRegularExpression::CaseInsensitiveOption);
+        PtyRig holder;
+        QVERIFY(holder.start());
+        PtyRig r;
+        QVERIFY(
+            r.start({}, "Com2=/dev/v4400-assente\nCom3=" + holder.printer.path().toUtf8() + "\n"));
+        const auto dialog = r.window->createPropertiesDialog();
+        dialog->show();
+        dialog->cboDataBits->setCurrentIndex(dialog->cboDataBits->findText("7"));
+        dialog->cmdOK->click();  // a pseudo-terminal takes no 7 data bits
+        for (int port : {2, 3}) {
+            dialog->cboDataBits->setCurrentIndex(dialog->cboDataBits->findText("8"));
+            dialog->cboPort->setCurrentIndex(port - 1);
+            dialog->cmdOK->click();
+        }
+        dialog->reject();
+        r.printer.close();
+        QTRY_COMPARE(r.messages.shown.size(), 4);
+        const QStringList expected = {"rifiutate dal dispositivo", "dispositivo inesistente",
+                                      "già in uso", kLost};
+        for (int i = 0; i < 4; ++i) {
+            const QString text = r.messages.shown[i].text;
+            QVERIFY2(text.contains(expected[i]) && !text.contains(english), qPrintable(text));
+        }
     }
 
     // 200 clicks over every button while operations wait and labels pause: never more than one

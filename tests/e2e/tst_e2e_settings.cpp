@@ -1,11 +1,18 @@
+#include "app/startup.h"
 #include "ptyrig.h"
 #include "settings/frmproperties.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 // The settings dialog on the real QSerialPort. A Linux pseudo-terminal refuses 7 data bits and
 // even parity through QSerialPort, so these stay at 8 bits and no parity.
@@ -51,6 +58,285 @@ private Q_SLOTS:
         QCOMPARE(r.window->Panels[5]->text(), QStringLiteral("Bit STOP:  2"));
         QCOMPARE(r.store->read("BaudRate", {}), QStringLiteral("19200"));
         QCOMPARE(r.store->read("StopBit", {}), QStringLiteral("2"));
+        queryPrinter(r);
+    }
+
+    // A device typed into "Dispositivo:" is opened, stored as the port's [Ports] entry, and opened
+    // again at the next start.
+    void typedDeviceIsStoredAndUsedAfterARestart()
+    {
+        PtyPrinter second;
+        QString error;
+        QVERIFY2(second.openPty(&error), qPrintable(error));
+        PtyRig r;
+        QVERIFY(r.start());
+        auto d = r.window->createPropertiesDialog();
+        d->show();
+        QCOMPARE(d->cboDevice->currentText(), r.printer.path());
+        d->cboDevice->lineEdit()->setText(second.path());
+        d->cmdOK->click();
+
+        QVERIFY2(r.messages.shown.isEmpty(), qPrintable(r.messages.texts().join('\n')));
+        QVERIFY(!d->isVisible());
+        QCOMPARE(r.comm->currentDevice(), second.path());
+        queryPrinter(r);
+        QCOMPARE(second.model().commands.first(), QByteArray("?54&10"));
+        QVERIFY(r.printer.model().commands.isEmpty());
+        QVERIFY2(r.settings.readFile().startsWith("[Ports]\nCom1=" + second.path().toUtf8() +
+                                                  "\n\n[Properties]\nCommPort=1\n"),
+                 r.settings.readFile().constData());
+
+        // The next start.
+        d.reset();
+        r.window.reset();
+        r.comm.reset();
+        r.store = std::make_unique<SettingsStore>();
+        r.comm = std::make_unique<QSerialPortControl>(r.store->portResolver());
+        r.window = std::make_unique<frmMain>(*r.comm, *r.store, r.messages);
+        QVERIFY(r.window->load());
+        QCOMPARE(r.comm->currentDevice(), second.path());
+        queryPrinter(r);
+        QCOMPARE(second.model().commands.size(), 4);
+    }
+
+    // "Cerca stampante" over real serial lines: the simulated printer among silent, missing and
+    // busy devices; its port is selected, and OK connects to it.
+    void searchFindsTheSimulatedPrinter()
+    {
+        PtyPrinter silent;  // the device the program has open: no printer on it
+        PtyPrinter other;   // reported by the system, silent too
+        QString error;
+        QVERIFY2(silent.openPty(&error) && other.openPty(&error), qPrintable(error));
+        silent.model().behaviour.silent = other.model().behaviour.silent = true;
+        PtyRig holder;  // another program holds this one
+        QVERIFY(holder.start());
+        PtyRig r;
+        QVERIFY2(r.printer.openPty(&error), qPrintable(error));
+        r.devices.listed = {{other.path(), "USB-Serial"},
+                            {holder.printer.path(), ""},
+                            {"/dev/v4400-assente-5", ""}};
+        const QByteArray ports = "Com2=/dev/v4400-assente\nCom3=" + r.printer.path().toUtf8() +
+                                 "\nCom4=/dev/v4400-assente\n";
+        QVERIFY(r.start(silent.path(), ports));
+        const auto d = r.window->createPropertiesDialog();
+        d->show();
+        d->cmdSearch->click();
+
+        const QString text = d->txtSearch->toPlainText();
+        QVERIFY2(
+            text.startsWith("Stampante trovata:\n" + r.printer.path() +
+                            " (Com3) a 9600 baud: « VIREO 4400»\nAltri dispositivi provati:\n" +
+                            silent.path() +
+                            " (Com1): nessuna risposta\n"
+                            "/dev/v4400-assente (Com2): dispositivo inesistente"),
+            qPrintable(text));
+        QVERIFY2(text.contains(other.path() + ": nessuna risposta") &&
+                     text.contains(holder.printer.path() + ": porta già in uso") &&
+                     text.contains("/dev/v4400-assente-5: dispositivo inesistente"),
+                 qPrintable(text));
+        QCOMPARE(d->cboPort->currentText(), QStringLiteral("Com3"));
+        QCOMPARE(d->cboDevice->currentText(), r.printer.path());
+        QCOMPARE(silent.model().commands, QList<QByteArray>{"?54&10"});
+        QCOMPARE(other.model().commands, QList<QByteArray>{"?54&10"});
+        QCOMPARE(r.printer.model().commands, QList<QByteArray>{"?54&10"});
+        QVERIFY(holder.printer.model().commands.isEmpty());
+        QCOMPARE(r.comm->currentDevice(), silent.path());  // nothing applied before OK
+        QVERIFY(r.messages.shown.isEmpty());
+
+        d->cmdOK->click();
+        QVERIFY(!d->isVisible());
+        QCOMPARE(r.comm->currentDevice(), r.printer.path());
+        queryPrinter(r);
+        QCOMPARE(r.store->read("CommPort", {}), QStringLiteral("3"));
+    }
+
+    // Nothing answers at any speed: every device tried at each, the open line's settings back.
+    void searchFindsNothing()
+    {
+        PtyPrinter other;
+        QString error;
+        QVERIFY2(other.openPty(&error), qPrintable(error));
+        other.model().behaviour.silent = true;
+        PtyRig r;
+        r.printer.model().behaviour.silent = true;
+        r.devices.listed = {{other.path(), ""}};
+        QVERIFY(r.start({}, "Com2=/dev/v4400-assente\nCom3=/dev/v4400-assente\n"
+                            "Com4=/dev/v4400-assente\n"));
+        r.window->link().setTimeScale(0.1);
+        const auto d = r.window->createPropertiesDialog();
+        d->show();
+        d->cmdSearch->click();
+
+        const QString text = d->txtSearch->toPlainText();
+        QVERIFY2(text.startsWith("Nessuna stampante trovata") &&
+                     text.contains(r.printer.path() + " (Com1): nessuna risposta") &&
+                     text.contains(other.path() + ": nessuna risposta") &&
+                     text.contains("/dev/v4400-assente (Com2): dispositivo inesistente"),
+                 qPrintable(text));
+        QCOMPARE(r.printer.model().commands.size(), 7);
+        QCOMPARE(other.model().commands.size(), 7);
+        QCOMPARE(r.printer.programLineSettings(), QStringLiteral("9600,n,8,1"));
+        QCOMPARE(d->cboPort->currentText(), QStringLiteral("Com1"));
+        QCOMPARE(d->cboSpeed->currentText(), QStringLiteral("9600"));
+        QVERIFY(r.messages.shown.isEmpty());
+    }
+
+    // The whole program (runProgram, the real message box, QSerialPort) started with a device
+    // that is missing: "Porta Seriale..." in the box leads to the settings dialog, where the
+    // printer's device is typed; the start goes on and the printer answers. The box's OK ends
+    // the program with status 1.
+    void startupRecovery_data()
+    {
+        QTest::addColumn<bool>("recover");
+        QTest::addColumn<int>("status");
+        QTest::newRow("Porta Seriale...") << true << 0;
+        QTest::newRow("OK") << false << 1;
+    }
+    void startupRecovery()
+    {
+        QFETCH(bool, recover);
+        QFETCH(int, status);
+        PtyPrinter printer;
+        QString error;
+        QVERIFY2(printer.openPty(&error), qPrintable(error));
+        TestSettings settings("[Ports]\r\nCom1=/dev/v4400-assente\r\n");
+        QStringList seen;  // what the operator saw, in order
+        QTimer operatorHand;
+        QObject::connect(&operatorHand, &QTimer::timeout, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                seen << box->text();
+                for (QAbstractButton *b : box->buttons()) {
+                    if (b->text().remove('&') == (recover ? "Porta Seriale..." : "OK"))
+                        b->click();
+                }
+            } else if (auto *dialog = qobject_cast<frmProperties *>(modal)) {
+                seen << dialog->windowTitle();
+                dialog->cboDevice->lineEdit()->setText(printer.path());
+                dialog->cmdOK->click();
+            } else if (!modal) {
+                for (QWidget *w : QApplication::topLevelWidgets()) {
+                    auto *window = qobject_cast<frmMain *>(w);
+                    if (!window || !window->isVisible())
+                        continue;
+                    if (window->txtModello->text().isEmpty()) {
+                        if (seen.last() != window->Panels[1]->toolTip())
+                            seen << window->Panels[1]->toolTip();
+                        QMetaObject::invokeMethod(window->cmdInterroga, &QPushButton::click,
+                                                  Qt::QueuedConnection);
+                    } else {
+                        seen << window->txtModello->text();
+                        operatorHand.stop();
+                        window->cmdEsci->click();
+                    }
+                }
+            }
+        });
+        operatorHand.start(50);
+        QCOMPARE(runProgram(*qobject_cast<QApplication *>(QCoreApplication::instance())), status);
+        operatorHand.stop();
+
+        QVERIFY2(seen.size() >= 1 && seen[0].startsWith("ATTENZIONE! Il programma non può "
+                                                        "partire.\n\nLa porta COM1 non si può "
+                                                        "aprire.\nErrore 5: /dev/v4400-assente: "
+                                                        "dispositivo inesistente"),
+                 qPrintable(seen.join('|')));
+        if (!recover) {
+            QCOMPARE(seen.size(), 1);
+            QCOMPARE(settings.readFile(), QByteArray("[Ports]\r\nCom1=/dev/v4400-assente\r\n"));
+            return;
+        }
+        QCOMPARE(seen.mid(1),
+                 (QStringList{"Proprietà porta di comunicazione", printer.path(), " VIREO 4400"}));
+        QCOMPARE(settings.readFile(),
+                 "[Ports]\r\nCom1=" + printer.path().toUtf8() +
+                     "\r\n\r\n[Properties]\r\nCommPort=1\r\nBaudRate=9600\r\nParity=N\r\n"
+                     "DataBit=8\r\nStopBit=1\r\nHandshaking=0\r\n");
+    }
+
+    // Settings files as operators write them: the program starts on the device they name, and
+    // OK in the dialog changes the [Properties] lines alone, every other byte kept. "@" stands for
+    // the device: the simulator's pseudo-terminal, or a link to it with ';', ',' and a non-ASCII
+    // letter in its name. A lock file left by a killed save holds nothing up.
+    void settingsFilesAsOperatorsWriteThem_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QByteArray>("after");  // once OK has stored 19200 baud
+        QTest::addColumn<QString>("link");      // the name of a link to the pseudo-terminal
+        QTest::addColumn<bool>("staleLock");
+        QTest::newRow("Windows editor: byte-order mark and CRLF")
+            << QByteArray("\xEF\xBB\xBF; salvato con Blocco note\r\n[Ports]\r\nCom1=@\r\n")
+            << QByteArray("\xEF\xBB\xBF; salvato con Blocco note\r\n[Ports]\r\nCom1=@\r\n\r\n"
+                          "[Properties]\r\nCommPort=1\r\nBaudRate=19200\r\nParity=N\r\n"
+                          "DataBit=8\r\nStopBit=1\r\nHandshaking=0\r\n")
+            << QString() << false;
+        QTest::newRow("COM1, as the status bar spells it")
+            << QByteArray("[Ports]\nCOM1 = @\n[Properties]\nBaudRate=9600\n")
+            << QByteArray("[Ports]\nCOM1 = @\n[Properties]\nBaudRate=19200\nCommPort=1\n"
+                          "Parity=N\nDataBit=8\nStopBit=1\nHandshaking=0\n")
+            << QString() << false;
+        QTest::newRow("com1 in [ports]")
+            << QByteArray("[ports]\ncom1=@\n") << QByteArray() << QString() << false;
+        QTest::newRow("';', ',' and non-ASCII bytes")
+            << QByteArray("# stampante del banco \xE8 2 (Latin-1)\n[Ports]\nCom1=@\n"
+                          "Com3=/dev/caf\xE9;x,y\n\n[Properties]\n; scelte dal programma\n"
+                          "BaudRate=9600\nCommPort=1\n[Altro]\nLista=a, b ; c\n")
+            << QByteArray("# stampante del banco \xE8 2 (Latin-1)\n[Ports]\nCom1=@\n"
+                          "Com3=/dev/caf\xE9;x,y\n\n[Properties]\n; scelte dal programma\n"
+                          "BaudRate=19200\nCommPort=1\nParity=N\nDataBit=8\nStopBit=1\n"
+                          "Handshaking=0\n[Altro]\nLista=a, b ; c\n")
+            << QString::fromUtf8("stampante;1,è") << false;
+        QTest::newRow("lock file of a killed save")
+            << QByteArray("[Ports]\nCom1=@\n[Properties]\nCommPort=1\n")
+            << QByteArray("[Ports]\nCom1=@\n[Properties]\nCommPort=1\nBaudRate=19200\nParity=N\n"
+                          "DataBit=8\nStopBit=1\nHandshaking=0\n")
+            << QString() << true;
+    }
+    void settingsFilesAsOperatorsWriteThem()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, after);
+        QFETCH(QString, link);
+        QFETCH(bool, staleLock);
+        PtyRig r;
+        QString error;
+        QVERIFY2(r.printer.openPty(&error), qPrintable(error));
+        QString device = r.printer.path();
+        if (!link.isEmpty()) {
+            device = r.settings.dir() + '/' + link;
+            QVERIFY(QFile::link(r.printer.path(), device));
+        }
+        file.replace('@', QFile::encodeName(device));
+        after.replace('@', QFile::encodeName(device));
+        r.settings.writeFile(file);
+        QVERIFY(r.load());
+        QVERIFY2(r.messages.shown.isEmpty(), qPrintable(r.messages.texts().join('\n')));
+        QCOMPARE(r.comm->currentDevice(), device);
+        queryPrinter(r);
+
+        if (staleLock) {
+            QFile lock(r.settings.fileName() + ".lock");
+            QVERIFY(lock.open(QIODevice::WriteOnly));
+            lock.write(QByteArray::number(QCoreApplication::applicationPid()) + "\nv4400-tag-rf\n" +
+                       QSysInfo::machineHostName().toUtf8() + "\n");
+        }
+        const auto d = r.window->createPropertiesDialog();
+        d->show();
+        QCOMPARE(d->cboDevice->currentText(), device);
+        QVERIFY(choose(d->cboSpeed, "19200"));
+        QElapsedTimer took;
+        took.start();
+        d->cmdOK->click();
+        // An earlier version waited about 30 s for such a lock to go stale.
+        QVERIFY2(took.elapsed() < 10000, qPrintable(QString::number(took.elapsed())));
+        QVERIFY(!d->isVisible());
+        QVERIFY2(r.messages.shown.isEmpty(), qPrintable(r.messages.texts().join('\n')));
+        if (!after.isEmpty())
+            QCOMPARE(r.settings.readFile(), after);
+        else
+            QVERIFY(
+                r.settings.readFile().startsWith("[ports]\ncom1=" + QFile::encodeName(device) +
+                                                 "\n\n[Properties]\nCommPort=1\nBaudRate=19200"));
         queryPrinter(r);
     }
 

@@ -50,8 +50,10 @@ QByteArray FakeSerialControl::input()
     return std::exchange(m_in, {});
 }
 
-QString FakeSerialControl::deviceName(int port) const
+QString FakeSerialControl::defaultDeviceName(int port) const
 {
+    if (const QString configured = resolver ? resolver(port) : QString(); !configured.isEmpty())
+        return configured;
     return QStringLiteral("/dev/fake%1").arg(port - 1);
 }
 
@@ -60,6 +62,11 @@ SerialError FakeSerialControl::openDevice()
     ++openCount;
     if (const auto it = portOpenErrors.constFind(commPort()); it != portOpenErrors.constEnd())
         return *it;
+    if (const auto it = deviceOpenErrors.constFind(currentDevice());
+        it != deviceOpenErrors.constEnd())
+        return *it;
+    if (openError.ok())
+        openedDevices.append(currentDevice());
     return openError;
 }
 

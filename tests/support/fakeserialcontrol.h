@@ -26,8 +26,14 @@ public:
     // Called on every write, as it happens.
     std::function<void(const QByteArray &bytes)> onWrite;
 
-    SerialError openError;                   // every opening fails with this while set
-    QHash<int, SerialError> portOpenErrors;  // opening these port numbers fails
+    // The device configured for a port number, as the settings file's [Ports] gives it to the
+    // real control; /dev/fake(N-1) where it gives none.
+    std::function<QString(int port)> resolver;
+
+    SerialError openError;                         // every opening fails with this while set
+    QHash<int, SerialError> portOpenErrors;        // opening these port numbers fails
+    QHash<QString, SerialError> deviceOpenErrors;  // opening these devices fails
+    QStringList openedDevices;                     // every device opened, in order
     SerialError lineError;   // applying line settings to the open port fails with this
     SerialError writeError;  // every write fails with this while set
 
@@ -54,9 +60,9 @@ public:
     QString settings() const override;
     int handshaking() const override;
     QByteArray input() override;
-    QString deviceName(int port) const override;
 
 protected:
+    QString defaultDeviceName(int port) const override;
     SerialError openDevice() override;
     void closeDevice() override;
     SerialError applyLine(const LineSettings &line) override;

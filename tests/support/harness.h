@@ -2,6 +2,7 @@
 
 #include "app/frmmain.h"
 #include "fakeserialcontrol.h"
+#include "fakeserialdevices.h"
 #include "recordingmessages.h"
 #include "settings/settingsstore.h"
 #include "testsettings.h"
@@ -15,6 +16,7 @@ struct Harness
 {
     TestSettings settings;
     FakeSerialControl comm;
+    FakeSerialDevices devices;  // none reported
     RecordingMessages messages;
     SettingsStore store;
     frmMain window{comm, store, messages};
@@ -23,6 +25,8 @@ struct Harness
     explicit Harness(const QByteArray &file = {}) : settings(file)
     {
         window.setEndProgram([this] { ++ended; });
+        window.setSerialDevices(devices);
+        comm.resolver = store.portResolver();
     }
 
     // Loads and shows the window; the caller checks the result.

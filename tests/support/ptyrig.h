@@ -2,6 +2,7 @@
 
 #include "app/frmmain.h"
 #include "link/qserialportcontrol.h"
+#include "link/serialdevices.h"
 #include "ptyprinter.h"
 #include "recordingmessages.h"
 #include "settings/settingsstore.h"
@@ -14,12 +15,21 @@
 
 #include <memory>
 
+// Devices the tests "report" (pseudo-terminals, paths that do not exist), on the real
+// QSerialPort.
+struct ListedDevices : SystemSerialDevices
+{
+    QList<SerialDevice> listed;
+    QList<SerialDevice> available() const override { return listed; }
+};
+
 // The program on the real QSerialPort over a pseudo-terminal, the simulated printer on the
 // other side (or any device given).
 struct PtyRig
 {
     TestSettings settings;
     PtyPrinter printer;
+    ListedDevices devices;  // none unless a test lists some
     RecordingMessages messages;
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<QSerialPortControl> comm;
@@ -37,10 +47,17 @@ struct PtyRig
             device = printer.path();
         }
         settings.writeFile("[Ports]\nCom1=" + device.toUtf8() + "\n" + properties);
+        return load();
+    }
+
+    // The program on the settings file as it is now.
+    bool load()
+    {
         store = std::make_unique<SettingsStore>();
         comm = std::make_unique<QSerialPortControl>(store->portResolver());
         window = std::make_unique<frmMain>(*comm, *store, messages);
         window->setEndProgram([this] { ++ended; });
+        window->setSerialDevices(devices);
         if (!window->load())
             return false;
         window->show();

@@ -15,16 +15,26 @@ public:
     {
         QString text;
         int style;
+        QString choice;  // the second button offered, if any
     };
     QList<Message> shown;
     // Runs while a message is "on screen", before it is acknowledged.
     std::function<void(const Message &)> onShow;
+    // Answers a message that offers a second button: true chooses it. OK when unset.
+    std::function<bool(const Message &)> choose;
 
     void show(const QString &text, MessageStyle style) override
     {
-        shown.append({text, style});
+        shown.append({text, style, {}});
         if (onShow)
             onShow(shown.last());
+    }
+    bool showWithChoice(const QString &text, MessageStyle style, const QString &other) override
+    {
+        shown.append({text, style, other});
+        if (onShow)
+            onShow(shown.last());
+        return choose && choose(shown.last());
     }
     QStringList texts() const
     {

@@ -199,7 +199,8 @@ private Q_SLOTS:
         QVERIFY(activate(d.get()));
         QCOMPARE(tabChain(d->cboPort),
                  QStringList({"cboPort", "cboSpeed", "cboDataBits", "cboParity", "cboStopBits",
-                              "optFlow_2", "cmdOK", "cmdCancel"}));
+                              "optFlow_2", "cboDevice", "cmdSearch", "txtSearch", "cmdOK",
+                              "cmdCancel"}));
     }
 
     void mainWindowAccessKeys()

@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -198,7 +199,27 @@ private Q_SLOTS:
         QVERIFY(laidOut(d.get()));
         problems = layoutProblems(d.get());
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+        // While "Cerca stampante" runs its button reads "Interrompi ricerca"; afterwards the
+        // result is shown.
+        h.comm.model().behaviour.silent = true;
+        w.link().setTimeScale(0.01);
+        bool checkedWhileSearching = false;
+        connect(d->txtSearch, &QPlainTextEdit::textChanged, d.get(), [&] {
+            if (checkedWhileSearching || !d->searching())
+                return;
+            QApplication::processEvents();
+            problems = layoutProblems(d.get());
+            checkedWhileSearching = d->cmdSearch->text() == QLatin1String("Interrompi ricerca");
+        });
+        d->cmdSearch->click();
+        QVERIFY(checkedWhileSearching);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+        QVERIFY(d->txtSearch->toPlainText().startsWith("Nessuna stampante"));
+        problems = layoutProblems(d.get());
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
         d->reject();
+        h.comm.model().behaviour.silent = false;
+        w.link().setTimeScale(1);
 
         w.mnuInfo->trigger();
         QVERIFY(w.about());

@@ -1,10 +1,15 @@
+#include "app/messagebox.h"
 #include "harness.h"
+#include "settings/frmproperties.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
@@ -131,6 +136,128 @@ private Q_SLOTS:
         QVERIFY2(text.contains("COM1") && text.contains("/dev/fake0") && text.contains("dialout") &&
                      text.contains("Errore 6"),
                  qPrintable(text));
+        QVERIFY2(text.startsWith("ATTENZIONE! Il programma non può partire.\n\nLa porta COM1 non "
+                                 "si può aprire.\nErrore 6: "),
+                 qPrintable(text));
+        // The box offers the settings dialog; its own OK (chosen here) ends the start.
+        QCOMPARE(h.messages.shown[0].choice, QStringLiteral("Porta Seriale..."));
+        QCOMPARE(h.messages.shown[0].style, int(kStyleError));
+        QVERIFY(!h.window.isVisible());
+    }
+
+    // "Porta Seriale..." in the start-up failure's box: the settings dialog, before the window
+    // exists on screen; OK with a device that opens goes on with the start, Annulla ends it.
+    void recoveryThroughTheSettingsDialog_data()
+    {
+        QTest::addColumn<QString>("port");    // chosen in the dialog
+        QTest::addColumn<QString>("device");  // typed for it, when given
+        QTest::addColumn<bool>("started");
+        QTest::addColumn<QString>("panel");
+        QTest::addColumn<QByteArray>("stored");  // the start of the settings file afterwards
+        QTest::newRow("another port") << "Com2" << QString() << true << "Porta Seriale:  COM2"
+                                      << QByteArray("[Properties]\nCommPort=2\nBaudRate=9600\n");
+        QTest::newRow("another device") << "Com1"
+                                        << "/dev/ttyUSB0" << true << "Porta Seriale:  COM1"
+                                        << QByteArray("[Properties]\nCommPort=1\n");
+        QTest::newRow("Annulla") << QString() << QString() << false << QString() << QByteArray();
+    }
+    void recoveryThroughTheSettingsDialog()
+    {
+        QFETCH(QString, port);
+        QFETCH(QString, device);
+        QFETCH(bool, started);
+        QFETCH(QString, panel);
+        QFETCH(QByteArray, stored);
+        Harness h;
+        const SerialError missing{SerialError::DeviceMissing,
+                                  "/dev/fake0: dispositivo inesistente"};
+        if (device.isEmpty())
+            h.comm.portOpenErrors[1] = missing;
+        else
+            h.comm.deviceOpenErrors["/dev/fake0"] = missing;
+        bool seen = false;
+        h.messages.choose = [&](const RecordingMessages::Message &) {
+            QTimer::singleShot(0, [&] {
+                auto *d = qobject_cast<frmProperties *>(QApplication::activeModalWidget());
+                QVERIFY(d);
+                seen = true;
+                QVERIFY(!h.window.isVisible());
+                QVERIFY(!d->parentWidget());
+                QCOMPARE(d->cboPort->currentText(), QStringLiteral("Com1"));
+                QCOMPARE(d->cboDevice->currentText(), QStringLiteral("/dev/fake0"));
+                d->cmdOK->click();  // the same port again: refused, the dialog stays
+                QCOMPARE(h.messages.shown.size(), 2);
+                QCOMPARE(h.messages.shown[1].style, int(kStyleWarning));
+                QVERIFY(d->isVisible());
+                if (port.isEmpty()) {
+                    d->cmdCancel->click();
+                    return;
+                }
+                d->cboPort->setCurrentIndex(d->cboPort->findText(port));
+                if (!device.isEmpty())
+                    d->cboDevice->lineEdit()->setText(device);
+                d->cmdOK->click();
+            });
+            return true;
+        };
+        QCOMPARE(h.window.load(), started);
+        QVERIFY(seen);
+        QCOMPARE(h.messages.shown[0].choice, QStringLiteral("Porta Seriale..."));
+        QCOMPARE(h.messages.shown.size(), 2);
+        QCOMPARE(h.comm.portOpen(), started);
+        QVERIFY(h.settings.readFile().startsWith(stored));
+        if (!started) {
+            QVERIFY(!QFile::exists(h.settings.fileName()));
+            return;
+        }
+        QCOMPARE(h.window.Panels[1]->text(), panel);
+        QCOMPARE(h.window.Panels[2]->text(), QStringLiteral("Baudrate:  9600"));
+        QVERIFY(!h.window.link().operationRunning());
+        h.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.window));
+        h.window.cmdInterroga->click();
+        QCOMPARE(h.window.txtModello->text(), QStringLiteral(" VIREO 4400"));
+        if (!device.isEmpty()) {
+            QCOMPARE(h.comm.currentDevice(), device);
+            QVERIFY(h.settings.readFile().endsWith("\n\n[Ports]\nCom1=" + device.toUtf8() + "\n"));
+        }
+    }
+
+    // The real box: OK and "Porta Seriale...", titled with the program's name; Esc is OK.
+    void messageBoxOffersTheChoice_data()
+    {
+        QTest::addColumn<QString>("press");
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("Porta Seriale...") << "Porta Seriale..." << true;
+        QTest::newRow("OK") << "OK" << false;
+        QTest::newRow("Esc") << QString() << false;
+    }
+    void messageBoxOffersTheChoice()
+    {
+        QFETCH(QString, press);
+        QFETCH(bool, chosen);
+        MessageBoxSink sink;
+        QStringList buttons;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            QCOMPARE(box->windowTitle(), QStringLiteral("V4400 TAG RF"));
+            QCOMPARE(box->text(), QStringLiteral("ATTENZIONE! prova"));
+            QCOMPARE(box->icon(), QMessageBox::Critical);
+            for (QAbstractButton *b : box->buttons())
+                buttons << b->text().remove('&');
+            if (press.isEmpty()) {
+                QTest::keyClick(box, Qt::Key_Escape);
+                return;
+            }
+            for (QAbstractButton *b : box->buttons()) {
+                if (b->text().remove('&') == press)
+                    b->click();
+            }
+        });
+        QCOMPARE(sink.showWithChoice("ATTENZIONE! prova", kStyleError, "Porta Seriale..."), chosen);
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{"OK", "Porta Seriale..."}));
     }
 
     void tabChanges()

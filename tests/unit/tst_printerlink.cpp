@@ -210,6 +210,26 @@ private Q_SLOTS:
         QVERIFY(comm.setPortOpen(false).ok());
         QCOMPARE(comm.output("x").number, int(SerialError::PortNotOpen));
     }
+
+    // A port number's device changes like the number: only while that port is closed.
+    void deviceOfAPortNumber()
+    {
+        FakeSerialControl comm;
+        QCOMPARE(comm.currentDevice(), QStringLiteral("/dev/fake0"));
+        QVERIFY(comm.setPortOpen(true).ok());
+        QCOMPARE(comm.setDeviceName(1, "/dev/ttyUSB0").number, int(SerialError::PortAlreadyOpen));
+        QVERIFY(comm.setDeviceName(1, "/dev/fake0").ok());  // no change
+        QVERIFY(comm.setDeviceName(2, "/dev/ttyUSB1").ok());
+        QCOMPARE(comm.deviceName(2), QStringLiteral("/dev/ttyUSB1"));
+        QVERIFY(comm.setPortOpen(false).ok());
+        QVERIFY(comm.setDeviceName(1, "/dev/ttyUSB0").ok());
+        QVERIFY(comm.setPortOpen(true).ok());
+        QCOMPARE(comm.openedDevices, (QStringList{"/dev/fake0", "/dev/ttyUSB0"}));
+        QCOMPARE(comm.setDeviceName(3, "/dev/a\tb").number, int(SerialError::InvalidDevice));
+        QCOMPARE(comm.setDeviceName(0, "/dev/x").number, int(SerialError::InvalidPortNumber));
+        QVERIFY(comm.setDeviceName(2, {}).ok());  // its own again
+        QCOMPARE(comm.deviceName(2), QStringLiteral("/dev/fake1"));
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_PrinterLink)

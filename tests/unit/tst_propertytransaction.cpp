@@ -94,6 +94,72 @@ private Q_SLOTS:
         QCOMPARE(comm.settings(), endSettings);
         QCOMPARE(comm.handshaking(), endFlow);
     }
+
+    // A new device for the port number: the port closed, given the device and reopened on it,
+    // before anything else; on failure the previous device is back, open.
+    void newDevice_data()
+    {
+        QTest::addColumn<int>("port");
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<bool>("opens");          // the new device can be opened
+        QTest::addColumn<bool>("lineRefused");    // the open device refuses the line settings
+        QTest::addColumn<int>("failure");         // SerialError number, 0 for success
+        QTest::addColumn<QStringList>("opened");  // devices opened, the first at the start
+        QTest::addColumn<int>("endPort");
+        QTest::addColumn<QString>("endDevice");  // of endPort
+        QTest::addColumn<QString>("com1");       // the device of port 1 at the end
+        const QString old = "/dev/fake0";
+        QTest::newRow("same port") << 1 << " /dev/ttyUSB0 " << true << false << 0
+                                   << QStringList{old, "/dev/ttyUSB0"} << 1 << "/dev/ttyUSB0"
+                                   << "/dev/ttyUSB0";
+        QTest::newRow("another port")
+            << 3 << "/dev/ttyACM0" << true << false << 0 << QStringList{old, "/dev/ttyACM0"} << 3
+            << "/dev/ttyACM0" << old;
+        QTest::newRow("unchanged, blanks around")
+            << 1 << "  /dev/fake0" << true << false << 0 << QStringList{old} << 1 << old << old;
+        QTest::newRow("cannot be opened")
+            << 1 << "/dev/ttyUSB9" << false << false << int(SerialError::DeviceMissing)
+            << QStringList{old, old} << 1 << old << old;
+        QTest::newRow("refuses the line settings")
+            << 2 << "/dev/ttyUSB1" << true << true << int(SerialError::InvalidSettings)
+            << QStringList{old, "/dev/ttyUSB1", old} << 1 << old << old;
+        QTest::newRow("empty") << 1 << "  " << true << false << int(SerialError::InvalidDevice)
+                               << QStringList{old} << 1 << old << old;
+        QTest::newRow("line break")
+            << 1 << "/dev/a\nb" << true << false << int(SerialError::InvalidDevice)
+            << QStringList{old, old} << 1 << old << old;
+    }
+    void newDevice()
+    {
+        QFETCH(int, port);
+        QFETCH(QString, device);
+        QFETCH(bool, opens);
+        QFETCH(bool, lineRefused);
+        QFETCH(int, failure);
+        QFETCH(QStringList, opened);
+        QFETCH(int, endPort);
+        QFETCH(QString, endDevice);
+        QFETCH(QString, com1);
+
+        FakeSerialControl comm;
+        QVERIFY(comm.setPortOpen(true).ok());
+        if (!opens)
+            comm.deviceOpenErrors.insert(device.trimmed(),
+                                         {SerialError::DeviceMissing, QStringLiteral("missing")});
+        if (lineRefused)
+            comm.lineError = {SerialError::InvalidSettings, QStringLiteral("refused")};
+        int told = 0;
+        const SerialError result = properties::applyChoice(comm, {port, "9600,N,8,1", 0, device},
+                                                           [&](const SerialError &) { ++told; });
+
+        QCOMPARE(result.number, failure);
+        QCOMPARE(told, failure ? 1 : 0);
+        QCOMPARE(comm.openedDevices, opened);
+        QVERIFY(comm.portOpen());
+        QCOMPARE(comm.commPort(), endPort);
+        QCOMPARE(comm.currentDevice(), endDevice);
+        QCOMPARE(comm.deviceName(1), com1);
+    }
 };
 
 QTEST_GUILESS_MAIN(tst_PropertyTransaction)

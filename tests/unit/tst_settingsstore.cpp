@@ -2,6 +2,7 @@
 #include "testsettings.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTest>
 
 class tst_SettingsStore : public QObject
@@ -29,8 +30,8 @@ private Q_SLOTS:
             QVERIFY(store.write("Parity", "O"));
         }
         const QByteArray file = dir.readFile();
-        QVERIFY2(file.contains("[Properties]\nBaudRate=19200\nCommPort=3\nParity=O\n"),
-                 file.constData());
+        // In the order written, each new key after the group's last.
+        QCOMPARE(file, QByteArray("[Properties]\nCommPort=3\nBaudRate=19200\nParity=O\n"));
         SettingsStore again;
         QCOMPARE(again.read("CommPort", "1"), QStringLiteral("3"));
         QCOMPARE(again.read("BaudRate", "9600"), QStringLiteral("19200"));
@@ -49,6 +50,80 @@ private Q_SLOTS:
         QCOMPARE(store.read("BaudRate", "9600"), QStringLiteral("9600, 19200"));
         QVERIFY(store.write("CommPort", "2"));
         QVERIFY(dir.readFile().contains("Com1=/dev/ttyUSB0"));
+    }
+
+    // A write changes the lines of the values written and keeps every other byte; the [Ports]
+    // entry given is written in the same rewrite.
+    void writeKeepsEveryOtherLine()
+    {
+        const QByteArray before = "\xEF\xBB\xBF# by hand, \xE8 in Latin-1\r\n[Ports]\r\n"
+                                  "COM1=/dev/ttyUSB0\r\nCom4=/tmp/caf\xE9;x,y\r\n\r\n"
+                                  "[Properties]\r\nBaudRate=9600\r\nCommPort=1\r\n";
+        TestSettings dir(before);
+        SettingsStore store;
+        QVERIFY(store.write({{"CommPort", "2"}, {"BaudRate", "19200"}, {"Parity", "N"}},
+                            PortEntry{2, QString::fromUtf8("/tmp/stampante;1,è")}));
+        QCOMPARE(dir.readFile(),
+                 QByteArray("\xEF\xBB\xBF# by hand, \xE8 in Latin-1\r\n[Ports]\r\n"
+                            "COM1=/dev/ttyUSB0\r\nCom4=/tmp/caf\xE9;x,y\r\n"
+                            "Com2=/tmp/stampante;1,\xC3\xA8\r\n\r\n"
+                            "[Properties]\r\nBaudRate=19200\r\nCommPort=2\r\nParity=N\r\n"));
+        QCOMPARE(store.portDevice(2), QString::fromUtf8("/tmp/stampante;1,è"));
+        QCOMPARE(store.read("BaudRate", "9600"), QStringLiteral("19200"));
+        // Nothing else left in the folder: the temporary file was renamed over the old one.
+        QCOMPARE(QDir(dir.dir()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"V4400 TAG RF.conf"});
+    }
+
+    // Lines edited on disk while the program runs are kept.
+    void writeKeepsLaterEdits()
+    {
+        TestSettings dir("[Properties]\nCommPort=1\n");
+        SettingsStore store;
+        dir.writeFile("[Properties]\nCommPort=1\n[Ports]\nCom2=/dev/ttyACM0\n");
+        QVERIFY(store.write("CommPort", "2"));
+        QCOMPARE(dir.readFile(),
+                 QByteArray("[Properties]\nCommPort=2\n[Ports]\nCom2=/dev/ttyACM0\n"));
+    }
+
+    // A new file is readable by others but writable only by its owner; an existing file keeps
+    // the permissions its owner gave it.
+    void permissions()
+    {
+        TestSettings dir;
+        {
+            SettingsStore store;
+            QVERIFY(store.write("CommPort", "2"));
+        }
+        const QFile::Permissions created = QFile::permissions(dir.fileName());
+        QVERIFY(created & QFile::ReadOwner && created & QFile::WriteOwner);
+        QVERIFY(!(created & (QFile::WriteGroup | QFile::WriteOther)));
+
+        QVERIFY(QFile::setPermissions(dir.fileName(), QFile::ReadOwner | QFile::WriteOwner));
+        SettingsStore store;
+        QVERIFY(store.write("CommPort", "3"));
+        const QFile::Permissions kept = QFile::permissions(dir.fileName());
+        QVERIFY(kept & QFile::ReadOwner && kept & QFile::WriteOwner);
+        QVERIFY(!(kept &
+                  (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther)));
+    }
+
+    // The lock file an earlier version left when it was killed while saving does not hold a write
+    // up (that version waited for it to go stale, about 30 s).
+    void staleLockFile()
+    {
+        TestSettings dir("[Properties]\nCommPort=1\n");
+        QFile lock(dir.fileName() + ".lock");
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(QByteArray::number(QCoreApplication::applicationPid()) + "\nv4400-tag-rf\n" +
+                   QSysInfo::machineHostName().toUtf8() + "\n");
+        lock.close();
+        QElapsedTimer took;
+        took.start();
+        SettingsStore store;
+        QVERIFY(store.write("CommPort", "2"));
+        QVERIFY2(took.elapsed() < 5000, qPrintable(QString::number(took.elapsed())));
+        QCOMPARE(dir.readFile(), QByteArray("[Properties]\nCommPort=2\n"));
     }
 
     void writesAreSeenByReads()

@@ -21,6 +21,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QSpinBox>
@@ -67,7 +68,13 @@ int main(int argc, char *argv[])
     const QString suffix = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
     QDir().mkpath(dir);
 
-    Harness h;
+    // The serial ports of a plain PC, and a USB adapter with the printer on it.
+    Harness h("[Ports]\nCom1=/dev/ttyS0\nCom2=/dev/ttyS1\nCom3=/dev/ttyS2\nCom4=/dev/ttyS3\n");
+    const QString adapter =
+        QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    h.devices.reported = {{adapter, "FT232R USB UART, FTDI, n. di serie A50285BI (/dev/ttyUSB0)"},
+                          {"/dev/ttyS0", ""}};
+    h.devices.printers[adapter] = 0;
     if (!h.start())
         return 1;
     h.window.cmdInterroga->click();
@@ -85,7 +92,16 @@ int main(int argc, char *argv[])
     const auto properties = h.window.createPropertiesDialog();
     properties->show();
     save(properties.get(), dir, QStringLiteral("properties") + suffix);
+
+    // "Cerca stampante": nothing on the PC's own ports, the printer behind the USB adapter.
+    h.comm.model().behaviour.silent = true;
+    h.window.link().setTimeScale(0.01);
+    properties->cmdSearch->click();
+    properties->cmdSearch->setFocus();
+    save(properties.get(), dir, QStringLiteral("properties-search") + suffix);
     properties->reject();
+    h.comm.model().behaviour.silent = false;
+    h.window.link().setTimeScale(1);
 
     h.window.mnuInfo->trigger();
     save(h.window.about(), dir, QStringLiteral("about") + suffix);

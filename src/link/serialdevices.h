@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <memory>
+
+class SerialControl;
+
+// A serial device the system reports, as an operator would pick it.
+struct SerialDevice
+{
+    QString path;         // what to open: the stable /dev/serial/by-id/… name when there is one
+    QString description;  // what tells it apart to a person: kind, maker, serial number
+};
+
+// The serial devices of this computer, and a line of one's own on any of them: the settings
+// dialog offers the devices and probes them for the printer. Tests offer pseudo-terminals.
+class SerialDevices
+{
+public:
+    virtual ~SerialDevices() = default;
+    virtual QList<SerialDevice> available() const = 0;
+    // A serial control of its own whose port 1 is `device`, closed.
+    virtual std::unique_ptr<SerialControl> control(const QString &device) const = 0;
+};
+
+// The devices QSerialPortInfo reports, under the names udev gives them in /dev/serial/by-id
+// (these stay the same from one plugging to the next, /dev/ttyUSB0 does not), on QSerialPort.
+class SystemSerialDevices : public SerialDevices
+{
+public:
+    explicit SystemSerialDevices(QString stableNames = QStringLiteral("/dev/serial/by-id"));
+    QList<SerialDevice> available() const override;
+    std::unique_ptr<SerialControl> control(const QString &device) const override;
+
+    // `devices`, each under the link in `folder` that leads to it where there is one (its own
+    // name then closes the description), sorted by name.
+    static QList<SerialDevice> withStableNames(QList<SerialDevice> devices, const QString &folder);
+
+private:
+    QString m_stableNames;
+};

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "link/serialdevices.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class PrinterLink;
+
+// The search for the printer behind "Cerca stampante": each device in turn gets the model query
+// at one speed and has half a second to answer; the device the program has open is asked through
+// the open line, every other one through a line of its own, opened and closed again. When none
+// answers, the devices that stayed silent are asked again at the next speed. The caller holds the
+// printer (PrinterLink::Operation) meanwhile; the waits keep the window alive.
+class PrinterSearch : public QObject
+{
+    Q_OBJECT
+public:
+    struct Answer
+    {
+        QString device;
+        int port = 0;  // the port number (1 to 4) that stands for it, 0 when none does
+        int speed = 0;
+        QString model;  // as the printer query's field shows it
+    };
+    struct Tried
+    {
+        QString device;
+        int port = 0;
+        QString outcome;  // why it is not among the answers
+    };
+    struct Result
+    {
+        QList<Answer> answers;  // at the first speed any device answered at, in probing order
+        QList<Tried> others;    // every other device, with its reason
+        QString refused;        // the line settings cannot be used: why; nothing was probed
+        bool cancelled = false;
+        bool ended = false;  // the program is ending: the result means nothing
+
+        // What the dialog shows.
+        QString text() const;
+    };
+
+    PrinterSearch(PrinterLink &link, const SerialDevices &devices);
+
+    // Probes `devices` in their order, at each of `speeds` in turn; the line settings are the
+    // speed followed by `lineTail` (",N,8,1"). The open line gets its own settings back after.
+    Result run(const QStringList &devices, const QList<int> &speeds, const QString &lineTail);
+    // Stops the search at once; run() returns what was found so far.
+    void cancel();
+
+    // `first` and then the devices `reported`, each once however it is named (a link and what
+    // it leads to are one device).
+    static QStringList candidates(const QStringList &first, const QList<SerialDevice> &reported);
+    static bool sameDevice(const QString &a, const QString &b);
+
+signals:
+    // Probing `device` (the `index`th of `count`, from 1) at `speed` now.
+    void probing(const QString &device, int speed, int index, int count);
+
+private:
+    enum class Outcome { Answered, Silent, Failed, Cancelled, Ended };
+    struct Probe
+    {
+        Outcome outcome;
+        QString text;  // the model, or the reason
+    };
+    Probe probeOpenLine(const QString &settings);
+    Probe probeOwnLine(const QString &device, const QString &settings);
+    int portOf(const QString &device) const;
+
+    PrinterLink &m_link;
+    const SerialDevices &m_devices;
+    PrinterLink *m_waiting = nullptr;  // the link whose wait is running
+    bool m_cancelled = false;
+};
