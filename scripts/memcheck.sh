@@ -7,15 +7,17 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 dir=$("$root/scripts/build.sh" | tail -n 1)
 # V4400_MEMCHECK: tests that measure memory or push megabytes do less, and measure nothing.
 export V4400_SIM="$dir/tools/printer-sim/v4400-printer-sim" V4400_PROGRAM="$dir/src/v4400-tag-rf"
-export QT_QPA_PLATFORM=offscreen V4400_MEMCHECK=1
+# PCRE2's JIT reads past the end of short strings by design, which memcheck cannot tell from a
+# fault; the interpreter gives the same matches.
+export QT_QPA_PLATFORM=offscreen V4400_MEMCHECK=1 QT_ENABLE_REGEXP_JIT=0
 export ROOT="$root" DIR="$dir"
 
 check() {
-    local name
-    name=$(basename "$1")
+    local name=$1
     if valgrind --tool=memcheck --leak-check=full --show-leak-kinds=definite \
         --errors-for-leak-kinds=definite --error-exitcode=3 \
-        --suppressions="$ROOT/tests/valgrind.supp" "$1" >"$DIR/$name.memcheck.log" 2>&1; then
+        --suppressions="$ROOT/tests/valgrind.supp" "$DIR/tests/tests_e2e" "$name" \
+        >"$DIR/$name.memcheck.log" 2>&1; then
         echo "$name: clean"
     else
         echo "$name: FAILED (see $DIR/$name.memcheck.log)"
@@ -24,5 +26,6 @@ check() {
     fi
 }
 export -f check
-find "$dir/tests" -maxdepth 1 -type f -executable -name 'tst_e2e_*' -print0 |
-    xargs -0 -n 1 -P "$(nproc)" bash -c 'check "$0"'
+# Every end-to-end test class, each in a process of its own.
+for test in "$root"/tests/e2e/tst_*.cpp; do basename "$test" .cpp; done |
+    xargs -n 1 -P "$(nproc)" bash -c 'check "$0"'

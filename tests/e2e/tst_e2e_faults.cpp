@@ -2,6 +2,7 @@
 #include "settings/frmproperties.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
+#include "testmain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -193,9 +194,10 @@ private Q_SLOTS:
             env.insert("HOME", QDir::tempPath());
             env.remove("XDG_RUNTIME_DIR");
             child.setProcessEnvironment(env);
-            child.start(QStringLiteral("setpriv"),
-                        {"--reuid=65534", "--regid=65534", "--clear-groups",
-                         QCoreApplication::applicationFilePath(), "portNotPermitted"});
+            child.start(
+                QStringLiteral("setpriv"),
+                QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", testmain::program()}
+                    << testmain::selfArguments() << "portNotPermitted");
             QVERIFY(child.waitForFinished(60000));
             QCOMPARE(child.exitCode(), 0);
             return;
@@ -338,5 +340,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_E2eFaults)
+V4400_TEST(tst_E2eFaults);
 #include "tst_e2e_faults.moc"

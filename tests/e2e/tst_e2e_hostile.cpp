@@ -2,6 +2,7 @@
 #include "settings/frmproperties.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
+#include "testmain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -174,5 +175,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_E2eHostile)
+V4400_TEST(tst_E2eHostile);
 #include "tst_e2e_hostile.moc"

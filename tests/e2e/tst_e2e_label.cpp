@@ -1,6 +1,7 @@
 #include "ptyrig.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
+#include "testmain.h"
 
 #include <QLabel>
 #include <QTest>
@@ -37,5 +38,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_E2eLabel)
+V4400_TEST(tst_E2eLabel);
 #include "tst_e2e_label.moc"

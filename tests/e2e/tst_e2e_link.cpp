@@ -1,4 +1,5 @@
 #include "ptyrig.h"
+#include "testmain.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -80,5 +81,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_E2eLink)
+V4400_TEST(tst_E2eLink);
 #include "tst_e2e_link.moc"

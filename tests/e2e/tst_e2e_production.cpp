@@ -2,6 +2,7 @@
 #include "ptyrig.h"
 #include "scriptedchooser.h"
 #include "tag/blockpage.h"
+#include "testmain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -124,5 +125,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_E2eProduction)
+V4400_TEST(tst_E2eProduction);
 #include "tst_e2e_production.moc"

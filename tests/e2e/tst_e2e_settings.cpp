@@ -1,6 +1,7 @@
 #include "app/startup.h"
 #include "ptyrig.h"
 #include "settings/frmproperties.h"
+#include "testmain.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -391,5 +392,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_E2eSettings)
+V4400_TEST(tst_E2eSettings);
 #include "tst_e2e_settings.moc"

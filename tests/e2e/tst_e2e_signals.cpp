@@ -1,5 +1,6 @@
 #include "app/startup.h"
 #include "ptyprinter.h"
+#include "testmain.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -93,9 +94,10 @@ struct Program
             for (int s : {SIGTERM, SIGHUP, SIGINT})
                 std::signal(s, SIG_DFL);
         });
-        process.start(clicks ? QCoreApplication::applicationFilePath()
-                             : qEnvironmentVariable("V4400_PROGRAM"),
-                      {});
+        if (clicks)
+            process.start(testmain::program(), testmain::selfArguments());
+        else
+            process.start(qEnvironmentVariable("V4400_PROGRAM"), {});
         return process.waitForStarted(30000);
     }
 
@@ -169,15 +171,13 @@ private Q_SLOTS:
     }
 };
 
-int main(int argc, char *argv[])
-{
-    QApplication app(argc, argv);
+// Started by the test itself with kChildMode set, the program runs as the real one does.
+static const testmain::Registration registration(__FILE__, [](int argc, char **argv) {
     if (qEnvironmentVariableIsSet(kChildMode))
-        return runChild(app);
-    app.setAttribute(Qt::AA_Use96Dpi, true);
+        return runChild(*qApp);
     tst_E2eSignals test;
     QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
-}
+});
 
 #include "tst_e2e_signals.moc"

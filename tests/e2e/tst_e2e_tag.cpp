@@ -1,6 +1,7 @@
 #include "ptyrig.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
+#include "testmain.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -134,5 +135,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_E2eTag)
+V4400_TEST(tst_E2eTag);
 #include "tst_e2e_tag.moc"

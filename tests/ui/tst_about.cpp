@@ -1,4 +1,5 @@
 #include "harness.h"
+#include "testmain.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -187,5 +188,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_About)
+V4400_TEST(tst_About);
 #include "tst_about.moc"

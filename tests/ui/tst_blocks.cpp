@@ -1,5 +1,6 @@
 #include "harness.h"
 #include "tag/blockpage.h"
+#include "testmain.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -207,5 +208,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_Blocks)
+V4400_TEST(tst_Blocks);
 #include "tst_blocks.moc"

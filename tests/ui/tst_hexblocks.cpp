@@ -2,6 +2,7 @@
 #include "scriptedchooser.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
+#include "testmain.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -324,5 +325,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_HexBlocks)
+V4400_TEST(tst_HexBlocks);
 #include "tst_hexblocks.moc"

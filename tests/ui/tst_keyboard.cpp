@@ -3,6 +3,7 @@
 #include "settings/frmproperties.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
+#include "testmain.h"
 
 #include <QAccessible>
 #include <QAction>
@@ -282,5 +283,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_Keyboard)
+V4400_TEST(tst_Keyboard);
 #include "tst_keyboard.moc"

@@ -1,6 +1,7 @@
 #include "harness.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
+#include "testmain.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -332,5 +333,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_Labels)
+V4400_TEST(tst_Labels);
 #include "tst_labels.moc"

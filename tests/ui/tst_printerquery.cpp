@@ -1,4 +1,5 @@
 #include "harness.h"
+#include "testmain.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -209,5 +210,5 @@ private Q_SLOTS:
 const QString tst_PrinterQuery::kNoAnswer =
     QStringLiteral("ATTENZIONE! La stampante non risponde.");
 
-QTEST_MAIN(tst_PrinterQuery)
+V4400_TEST(tst_PrinterQuery);
 #include "tst_printerquery.moc"

@@ -2,6 +2,7 @@
 #include "label/frmproduction.h"
 #include "scriptedchooser.h"
 #include "tag/blockpage.h"
+#include "testmain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -355,5 +356,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_ProductionUi)
+V4400_TEST(tst_ProductionUi);
 #include "tst_production_ui.moc"

@@ -1,5 +1,6 @@
 #include "harness.h"
 #include "settings/frmproperties.h"
+#include "testmain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -865,5 +866,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_Properties)
+V4400_TEST(tst_Properties);
 #include "tst_properties.moc"

@@ -4,6 +4,7 @@
 #include "tag/blockpage.h"
 #include "tag/tagcodec.h"
 #include "tag/taginfopage.h"
+#include "testmain.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -199,5 +200,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_ReplyFuzz)
+V4400_TEST(tst_ReplyFuzz);
 #include "tst_replyfuzz.moc"

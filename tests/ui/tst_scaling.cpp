@@ -6,6 +6,7 @@
 #include "settings/frmproperties.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
+#include "testmain.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -249,5 +250,5 @@ private:
     QFont m_desktopFont;
 };
 
-QTEST_MAIN(tst_Scaling)
+V4400_TEST(tst_Scaling);
 #include "tst_scaling.moc"

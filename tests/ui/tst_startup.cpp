@@ -1,6 +1,7 @@
 #include "app/messagebox.h"
 #include "harness.h"
 #include "settings/frmproperties.h"
+#include "testmain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -334,5 +335,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_Startup)
+V4400_TEST(tst_Startup);
 #include "tst_startup.moc"

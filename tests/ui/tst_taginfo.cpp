@@ -1,5 +1,6 @@
 #include "harness.h"
 #include "tag/taginfopage.h"
+#include "testmain.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -183,5 +184,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_TagInfo)
+V4400_TEST(tst_TagInfo);
 #include "tst_taginfo.moc"

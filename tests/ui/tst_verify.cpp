@@ -1,6 +1,7 @@
 #include "harness.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
+#include "testmain.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -122,5 +123,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(tst_Verify)
+V4400_TEST(tst_Verify);
 #include "tst_verify.moc"

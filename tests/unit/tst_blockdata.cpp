@@ -1,6 +1,7 @@
 #include "tag/blockdata.h"
 #include "tag/blockdump.h"
 #include "tag/tagcodec.h"
+#include "testmain.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -111,5 +112,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(tst_BlockData)
+V4400_TEST(tst_BlockData);
 #include "tst_blockdata.moc"

@@ -1,4 +1,5 @@
 #include "label/labelcommands.h"
+#include "testmain.h"
 
 #include <QTest>
 
@@ -80,5 +81,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(tst_LabelCommands)
+V4400_TEST(tst_LabelCommands);
 #include "tst_labelcommands.moc"

@@ -1,4 +1,5 @@
 #include "link/linesettings.h"
+#include "testmain.h"
 
 #include <QTest>
 
@@ -70,5 +71,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(tst_LineSettings)
+V4400_TEST(tst_LineSettings);
 #include "tst_linesettings.moc"

@@ -1,6 +1,7 @@
 #include "fakeserialcontrol.h"
 #include "link/printerlink.h"
 #include "recordingmessages.h"
+#include "testmain.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -232,5 +233,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_PrinterLink)
+V4400_TEST(tst_PrinterLink);
 #include "tst_printerlink.moc"

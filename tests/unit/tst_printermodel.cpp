@@ -1,5 +1,6 @@
 #include "link/printercommands.h"
 #include "printermodel.h"
+#include "testmain.h"
 
 #include <QTest>
 
@@ -98,5 +99,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(tst_PrinterModel)
+V4400_TEST(tst_PrinterModel);
 #include "tst_printermodel.moc"

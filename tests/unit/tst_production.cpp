@@ -1,4 +1,5 @@
 #include "label/production.h"
+#include "testmain.h"
 
 #include <QTest>
 
@@ -77,5 +78,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(tst_Production)
+V4400_TEST(tst_Production);
 #include "tst_production.moc"

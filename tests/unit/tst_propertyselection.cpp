@@ -1,4 +1,5 @@
 #include "settings/propertyselection.h"
+#include "testmain.h"
 
 #include <QTest>
 
@@ -222,5 +223,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(tst_PropertySelection)
+V4400_TEST(tst_PropertySelection);
 #include "tst_propertyselection.moc"

@@ -1,5 +1,6 @@
 #include "fakeserialcontrol.h"
 #include "settings/propertytransaction.h"
+#include "testmain.h"
 
 #include <QTest>
 
@@ -162,5 +163,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_PropertyTransaction)
+V4400_TEST(tst_PropertyTransaction);
 #include "tst_propertytransaction.moc"

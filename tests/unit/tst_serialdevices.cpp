@@ -1,5 +1,6 @@
 #include "link/serialcontrol.h"
 #include "link/serialdevices.h"
+#include "testmain.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,5 +56,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_SerialDevices)
+V4400_TEST(tst_SerialDevices);
 #include "tst_serialdevices.moc"

@@ -1,4 +1,5 @@
 #include "settings/settingsfile.h"
+#include "testmain.h"
 
 #include <QSettings>
 #include <QTemporaryDir>
@@ -195,5 +196,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(tst_SettingsFile)
+V4400_TEST(tst_SettingsFile);
 #include "tst_settingsfile.moc"

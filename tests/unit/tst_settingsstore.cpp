@@ -1,4 +1,5 @@
 #include "settings/settingsstore.h"
+#include "testmain.h"
 #include "testsettings.h"
 
 #include <QDir>
@@ -191,5 +192,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_SettingsStore)
+V4400_TEST(tst_SettingsStore);
 #include "tst_settingsstore.moc"

@@ -1,4 +1,5 @@
 #include "app/signalexit.h"
+#include "testmain.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -61,5 +62,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(tst_SignalExit)
+V4400_TEST(tst_SignalExit);
 #include "tst_signalexit.moc"

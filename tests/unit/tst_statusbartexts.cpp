@@ -1,4 +1,5 @@
 #include "app/statusbartexts.h"
+#include "testmain.h"
 
 #include <QTest>
 
@@ -54,5 +55,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(tst_StatusBarTexts)
+V4400_TEST(tst_StatusBarTexts);
 #include "tst_statusbartexts.moc"

@@ -1,6 +1,7 @@
 #include "link/replytext.h"
 #include "tag/blockdata.h"
 #include "tag/tagcodec.h"
+#include "testmain.h"
 
 #include <QTest>
 
@@ -114,5 +115,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(tst_TagCodec)
+V4400_TEST(tst_TagCodec);
 #include "tst_tagcodec.moc"

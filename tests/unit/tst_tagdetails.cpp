@@ -1,5 +1,6 @@
 #include "tag/tagcodec.h"
 #include "tag/tagdetails.h"
+#include "testmain.h"
 
 #include <QTest>
 
@@ -77,5 +78,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_APPLESS_MAIN(tst_TagDetails)
+V4400_TEST(tst_TagDetails);
 #include "tst_tagdetails.moc"
