@@ -26,10 +26,10 @@ QStringList selfArguments();
 }  // namespace testmain
 
 // Registers the class as the test of this file; replaces QTEST_MAIN and its variants.
-#define V4400_TEST(TestClass)                                                                    \
-    static const testmain::Registration registration##TestClass(                                 \
-        __FILE__, [](int argc, char **argv) {                                                    \
-            TestClass test;                                                                      \
-            QTEST_SET_MAIN_SOURCE_PATH                                                           \
-            return QTest::qExec(&test, argc, argv);                                              \
+#define V4400_TEST(TestClass)                                                                      \
+    static const testmain::Registration registration##TestClass(                                   \
+        __FILE__, [](int argc, char **argv) {                                                      \
+            TestClass test;                                                                        \
+            QTEST_SET_MAIN_SOURCE_PATH                                                             \
+            return QTest::qExec(&test, argc, argv);                                                \
         })
