@@ -354,15 +354,16 @@ int main(int argc, char *argv[])
         const double t0 = nowMs();
         production.cmdStart->click();
         const double perTag = (nowMs() - t0) / tags;
-        QString figure = QStringLiteral("%1 ms a tag (%2 %), %3 tags/min")
+        QString figure = QStringLiteral("%1 ms (%2 %), %3/min")
                              .arg(perTag, 0, 'f', 1)
                              .arg(100 * (perTag - mustSpend * 1000) / (mustSpend * 1000), 0, 'f', 2)
                              .arg(60000 / perTag, 0, 'f', 1);
         if (messages.count - before != 1 || !messages.last.startsWith(QLatin1String("Produzione "
                                                                                     "terminata")))
             figure += QStringLiteral(" [message: %1]").arg(messages.last);
-        row(qPrintable(QStringLiteral("production run (%1 tags): time a tag").arg(tags)), figure,
-            QStringLiteral("%1 ms of pauses").arg(mustSpend * 1000, 0, 'f', 0), "overhead <= 2 %");
+        row(qPrintable(QStringLiteral("production run (%1 tags): a tag, tags/min").arg(tags)),
+            figure, QStringLiteral("%1 ms of pauses").arg(mustSpend * 1000, 0, 'f', 0),
+            "overhead <= 2 %");
     }
 
     // Start-up of the program to its window painted with the port open, and its peak memory.
