@@ -64,12 +64,10 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
             [this] { m_tag->writeBlocks(); });
     connect(blockPage->cmdStop, &QPushButton::clicked, this, [this] { m_tag->requestStop(); });
     // A file dialog is a loop of its own: opened during an operation's wait it would hold that
-    // wait until it closed. The files wait for the printer instead.
+    // wait until it closed. The files wait for the printer instead, refused as any operation is.
     const auto whenPrinterFree = [this](void (BlockFiles::*action)()) {
         return [this, action] {
-            if (m_link.operationRunning())
-                emit m_link.operationRefused();
-            else
+            if (const PrinterLink::Operation operation = m_link.beginOperation())
                 (m_blockFiles.get()->*action)();
         };
     };
@@ -93,7 +91,12 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     });
 }
 
-frmMain::~frmMain() = default;
+// The production dialog refers to the run and the file chooser, members that go before the
+// window's children would.
+frmMain::~frmMain()
+{
+    delete m_production;
+}
 
 void frmMain::setFileChooser(FileChooser &chooser)
 {

@@ -212,13 +212,17 @@ void frmProduction::onStart()
     if (!m_run.ready())
         return;
     ProductionPlan p = plan();
-    QList<int> rows = m_blocks.selectedRows();
+    // The rows the grid gives to every tag; the serial number's own rows are written over.
+    const production::SerialNumber *serial = p.serial ? &*p.serial : nullptr;
+    QList<int> rows;
+    for (int row : m_blocks.selectedRows()) {
+        if (!production::covers(serial, row))
+            rows << row;
+    }
     // The block data label prints rows 1 and 2 from the grid where the tag's blocks leave them.
     if (p.label == ProductionPlan::Label::Blocks) {
         for (int row : {0, 1}) {
-            const bool serialRow =
-                p.serial && row >= p.serial->row && row < p.serial->row + p.serial->width / 4;
-            if (!serialRow && !rows.contains(row))
+            if (!production::covers(serial, row) && !rows.contains(row))
                 rows << row;
         }
     }

@@ -62,14 +62,17 @@ QString valueRanges(const QList<quint64> &values)
     return parts.join(QLatin1String(", "));
 }
 
+bool covers(const SerialNumber *serial, int row)
+{
+    return serial && row >= serial->row && row < serial->row + serial->width / printer::kBlockSize;
+}
+
 QList<RowBytes> tagBlocks(const QList<RowBytes> &templateRows, const SerialNumber *serial,
                           quint64 value)
 {
     QList<RowBytes> blocks;
     for (const RowBytes &b : templateRows) {
-        const bool serialRow = serial && b.row >= serial->row &&
-                               b.row < serial->row + serial->width / printer::kBlockSize;
-        if (!serialRow)
+        if (!covers(serial, b.row))
             blocks.append(b);
     }
     if (serial) {
@@ -106,8 +109,7 @@ QString blocksText(const QList<RowBytes> &blocks)
 {
     QStringList parts;
     for (const RowBytes &b : blocks)
-        parts << QStringLiteral("%1:%2").arg(b.row + 1).arg(
-            QString::fromLatin1(b.bytes.toHex().toUpper()));
+        parts << QStringLiteral("%1:%2").arg(b.row + 1).arg(blockdata::toHex(b.bytes));
     return parts.join(QLatin1Char(' '));
 }
 
@@ -116,7 +118,7 @@ QString logLine(const QDateTime &time, int sequence, const QByteArray &uid, cons
 {
     return QStringList{field(time.toString(Qt::ISODate)),
                        QString::number(sequence),
-                       QString::fromLatin1(uid.toHex().toUpper()),
+                       blockdata::toHex(uid),
                        field(serial),
                        field(blocksText(written)),
                        field(result)}

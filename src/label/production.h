@@ -38,6 +38,8 @@ bool firstSerial(const SerialNumber &serial, quint64 *value, QList<quint64> *ski
 QString valueRanges(const QList<quint64> &values);
 
 // The template's rows with the serial's rows written over them, in row order.
+// Whether the serial number, if any, fills block row `row` (0-based).
+bool covers(const SerialNumber *serial, int row);
 QList<RowBytes> tagBlocks(const QList<RowBytes> &templateRows, const SerialNumber *serial,
                           quint64 value);
 

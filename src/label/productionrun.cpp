@@ -9,11 +9,27 @@
 #include "link/printerlink.h"
 #include "link/printerquery.h"
 #include "link/replytext.h"
+#include "tag/tagcodec.h"
 #include "tag/taginfopage.h"
 #include "tag/tagoperations.h"
 
 #include <QDir>
 #include <QStringList>
+
+namespace {
+
+// What the block data label prints for row 0 or 1 of a tag: the bytes written there, else the
+// plan's grid row as the label job would take it.
+QString labelRowText(const ProductionPlan &plan, const QList<RowBytes> &blocks, int row)
+{
+    for (const RowBytes &b : blocks) {
+        if (b.row == row)
+            return QString::fromLatin1(b.bytes);
+    }
+    return QString::fromLatin1(row == 0 ? plan.gridRow1 : plan.gridRow2);
+}
+
+}  // namespace
 
 ProductionRun::ProductionRun(OperationContext &context, TagOperations &tags, LabelJobs &labels,
                              TagInfoPage &info, QObject *parent)
@@ -39,7 +55,8 @@ QString ProductionRun::check(const ProductionPlan &plan) const
                               "scrivere, o un numero di serie");
     QList<int> lineBreaks;
     for (const RowBytes &r : plan.templateRows) {
-        if (!blockdata::travelsInCommand(r.bytes))
+        if (!production::covers(plan.serial ? &*plan.serial : nullptr, r.row) &&
+            !blockdata::travelsInCommand(r.bytes))
             lineBreaks << r.row;
     }
     if (!lineBreaks.isEmpty())
@@ -78,7 +95,7 @@ QString ProductionRun::check(const ProductionPlan &plan) const
             production::tagBlocks(plan.templateRows, plan.serial ? &*plan.serial : nullptr,
                                   plan.serial ? plan.serial->start : 0);
         for (int row : {0, 1}) {
-            if (labelcommands::textFault(labelRowText(blocks, row)) !=
+            if (labelcommands::textFault(labelRowText(plan, blocks, row)) !=
                 labelcommands::TextFault::None)
                 return QStringLiteral("il blocco %1 contiene caratteri di controllo, che "
                                       "l'etichetta dei dati dei blocchi non può stampare")
@@ -86,15 +103,6 @@ QString ProductionRun::check(const ProductionPlan &plan) const
         }
     }
     return {};
-}
-
-QString ProductionRun::labelRowText(const QList<RowBytes> &blocks, int row) const
-{
-    for (const RowBytes &b : blocks) {
-        if (b.row == row)
-            return QString::fromLatin1(b.bytes);
-    }
-    return QString::fromLatin1(row == 0 ? m_plan.gridRow1 : m_plan.gridRow2);
 }
 
 void ProductionRun::requestStop()
@@ -144,7 +152,7 @@ bool ProductionRun::log(int sequence, const QByteArray &uid, const QString &seri
     const bool ok = m_log.write(line) == line.size() && m_log.flush();
     emit tagLogged(QStringLiteral("%1  %2  %3  %4")
                        .arg(sequence, 4)
-                       .arg(QString::fromLatin1(uid.toHex().toUpper()), serial, result));
+                       .arg(blockdata::toHex(uid), serial, result));
     return ok;
 }
 
@@ -263,14 +271,13 @@ void ProductionRun::run(const ProductionPlan &plan)
             label = m_labels.sendTagInfoLabel();
         } else if (ok && plan.label == ProductionPlan::Label::Blocks) {
             setStep(QStringLiteral("Stampa dell'etichetta..."));
-            label = m_labels.sendBlockLabel(labelRowText(blocks, 0), labelRowText(blocks, 1));
+            label = m_labels.sendBlockLabel(labelRowText(plan, blocks, 0),
+                                            labelRowText(plan, blocks, 1));
         } else if (!ok && plan.onFailure == ProductionPlan::OnFailure::Void) {
             setStep(QStringLiteral("Stampa dell'etichetta ANNULLATO..."));
-            // A UID edited into something no label can print is left off.
-            const QString shown = m_info.uidText();
-            label = m_labels.sendVoidLabel(
-                labelcommands::textFault(shown) == labelcommands::TextFault::None ? shown
-                                                                                  : QString());
+            // The UID as the page shows it, from the tag's own bytes: the field may have been
+            // edited since.
+            label = m_labels.sendVoidLabel(tagcodec::byteList(QString::fromLatin1(uid)));
         }
         if (label == LabelJobs::Sent::Refused)
             result += QStringLiteral(", etichetta non stampata");
@@ -315,7 +322,7 @@ void ProductionRun::run(const ProductionPlan &plan)
             end = End::TagFailed;
             why = QStringLiteral("il tag n. %1 (UID %2) è fallito: %3")
                       .arg(sequence)
-                      .arg(QString::fromLatin1(uid.toHex().toUpper()), result);
+                      .arg(blockdata::toHex(uid), result);
             break;
         }
     }

@@ -84,7 +84,6 @@ private:
     void setStep(const QString &step);
     bool log(int sequence, const QByteArray &uid, const QString &serial,
              const QList<RowBytes> &written, const QString &result);
-    QString labelRowText(const QList<RowBytes> &blocks, int row) const;
     // Why a run ended.
     enum class End { Count, Operator, LineFailed, TagFailed, LabelRefused, LogFailed, NoSerials };
     void tellEnd(End end, const QString &why, const QList<quint64> &skipped);

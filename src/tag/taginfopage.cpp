@@ -119,11 +119,6 @@ QByteArray TagInfoPage::uidBytes() const
     return uid.size() == 8 ? uid : QByteArray();
 }
 
-QString TagInfoPage::uidText() const
-{
-    return txtUId->text();
-}
-
 QString TagInfoPage::lastCommand() const
 {
     return lblComando->text();

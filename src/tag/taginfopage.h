@@ -47,7 +47,6 @@ public:
     QString fieldText(int field) const;
     // The tag's UID as txtUId shows it, most significant byte first; empty when it shows none.
     QByteArray uidBytes() const;
-    QString uidText() const;
     // The last tag command run, as lblComando shows it.
     QString lastCommand() const;
 

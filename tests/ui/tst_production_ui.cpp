@@ -336,6 +336,12 @@ private Q_SLOTS:
         page.txtBlocks[4]->setText("414");
         refused("il blocco 5 ha un numero dispari di cifre esadecimali");
         page.txtBlocks[4]->setText("41");
+        // Row 1, unticked, is what the block data label would print: checked as the grid is now.
+        d.dialog->cboLabel->setCurrentIndex(2);
+        page.setRowBytes(0, "A\tB");
+        refused("il blocco 1 contiene caratteri di controllo");
+        page.setRowBytes(0, "AB");
+        d.dialog->cboLabel->setCurrentIndex(0);
         d.dialog->fraSerial->setChecked(true);
         d.dialog->txtSerialStart->setText("9990");
         d.dialog->spnCount->setValue(20);
