@@ -1,5 +1,7 @@
 #include "link/qserialportcontrol.h"
 
+#include "link/serialdevices.h"
+
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
@@ -64,8 +66,9 @@ QString reason(QSerialPort::SerialPortError error)
 }  // namespace
 
 QSerialPortControl::QSerialPortControl(PortResolver resolver, QObject *parent)
-    : SerialControl(parent), m_resolver(std::move(resolver))
+    : SerialControl(parent)
 {
+    setPortResolver(std::move(resolver));
     connect(&m_port, &QSerialPort::readyRead, this, &SerialControl::received);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QSerialPortControl::onError);
 }
@@ -77,9 +80,6 @@ QSerialPortControl::~QSerialPortControl()
 
 QString QSerialPortControl::defaultDeviceName(int port) const
 {
-    const QString configured = m_resolver ? m_resolver(port) : QString();
-    if (!configured.isEmpty())
-        return configured;
 #ifdef Q_OS_WIN
     return QStringLiteral("COM%1").arg(port);
 #else
@@ -95,7 +95,11 @@ QByteArray QSerialPortControl::input()
 SerialError QSerialPortControl::openDevice()
 {
     const QString device = currentDevice();
-    m_port.setPortName(realDevice(device));
+    // QSerialPort locks a port by its name, so a second name for a device in use (a link under
+    // /dev/serial/by-id, a hand-made one) would open it again: root is not stopped by the
+    // exclusive mode either. The device the links lead to takes the lock, whichever name was
+    // given, and a second opener is refused as busy.
+    m_port.setPortName(serialDeviceTarget(device));
     const LineSettings &l = line();
     m_port.setBaudRate(l.baudRate);
     m_port.setDataBits(static_cast<QSerialPort::DataBits>(l.dataBits));
@@ -105,26 +109,6 @@ SerialError QSerialPortControl::openDevice()
     if (!m_port.open(QIODevice::ReadWrite))
         return openFailure(device);
     return {};
-}
-
-QString QSerialPortControl::realDevice(const QString &device)
-{
-#ifdef Q_OS_UNIX
-    // QSerialPort locks a port by its name, so a second name for a device in use (a link under
-    // /dev/serial/by-id, a hand-made one) would open it again: root is not stopped by the
-    // exclusive mode either. The device the links lead to takes the lock, whichever name was
-    // given, and a second opener is refused as busy. A name that leads nowhere stays as it is,
-    // for the open to report it missing. A bare name is a device under /dev, as QSerialPort
-    // takes it.
-    const bool path = device.startsWith(QLatin1Char('/')) ||
-                      device.startsWith(QLatin1String("./")) ||
-                      device.startsWith(QLatin1String("../"));
-    const QString real =
-        QFileInfo(path ? device : QStringLiteral("/dev/") + device).canonicalFilePath();
-    if (!real.isEmpty())
-        return real;
-#endif
-    return device;
 }
 
 SerialError QSerialPortControl::openFailure(const QString &device) const
@@ -137,7 +121,7 @@ SerialError QSerialPortControl::openFailure(const QString &device) const
                     .arg(device)};
     case QSerialPort::PermissionError: {
 #ifdef Q_OS_UNIX
-        const QByteArray path = QFile::encodeName(QFileInfo(device).absoluteFilePath());
+        const QByteArray path = QFile::encodeName(serialDeviceTarget(device));
         if (::access(path.constData(), R_OK | W_OK) != 0)
             return {SerialError::PermissionDenied,
                     QStringLiteral("%1: accesso negato (l'utente deve far parte del gruppo "

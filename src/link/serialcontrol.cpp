@@ -22,7 +22,13 @@ SerialError SerialControl::setCommPort(int port)
 QString SerialControl::deviceName(int port) const
 {
     const auto it = m_devices.constFind(port);
-    return it != m_devices.constEnd() ? *it : defaultDeviceName(port);
+    return it != m_devices.constEnd() ? *it : configuredDeviceName(port);
+}
+
+QString SerialControl::configuredDeviceName(int port) const
+{
+    const QString configured = m_resolver ? m_resolver(port) : QString();
+    return configured.isEmpty() ? defaultDeviceName(port) : configured;
 }
 
 SerialError SerialControl::setDeviceName(int port, const QString &device)
@@ -49,7 +55,7 @@ SerialError SerialControl::setDeviceName(int port, const QString &device)
                                "dispositivo")
                     .arg(m_port)
                     .arg(currentDevice())};
-    if (device.isEmpty() || device == defaultDeviceName(port))
+    if (device.isEmpty() || device == configuredDeviceName(port))
         m_devices.remove(port);
     else
         m_devices.insert(port, device);

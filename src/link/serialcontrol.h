@@ -8,6 +8,8 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
+
 // The serial control of the main window: exactly what the program uses of a serial port. The
 // rules every implementation must keep (which values are refused, when the port number may change,
 // how the settings text reads back, how a lost device is reported) live here; a subclass only
@@ -17,6 +19,9 @@ class SerialControl : public QObject
     Q_OBJECT
 public:
     static constexpr int kMaxPort = 255;
+    // The device configured for a port number (the settings file can map numbers to devices);
+    // empty when none is.
+    using PortResolver = std::function<QString(int port)>;
 
     explicit SerialControl(QObject *parent = nullptr);
 
@@ -45,8 +50,9 @@ public:
     virtual QByteArray input() = 0;
 
     // The device behind a port number, e.g. "/dev/ttyUSB0": the one set with setDeviceName(),
-    // else the implementation's own.
+    // else the one the resolver configures, else the implementation's own.
     QString deviceName(int port) const;
+    void setPortResolver(PortResolver resolver) { m_resolver = std::move(resolver); }
     QString currentDevice() const { return deviceName(m_port); }
     // Port number `port` stands for `device` from now on; an empty name gives it back its own.
     // Refused while the port is open on that number, and for a name with a control character.
@@ -60,7 +66,7 @@ signals:
     void lost(const SerialError &error);
 
 protected:
-    // The device a port number stands for unless setDeviceName() says otherwise.
+    // The device a port number stands for when nothing configures another.
     virtual QString defaultDeviceName(int port) const = 0;
     virtual SerialError openDevice() = 0;
     virtual void closeDevice() = 0;
@@ -75,7 +81,11 @@ protected:
     void deviceLost(const SerialError &error);
 
 private:
+    // What the port number stands for without setDeviceName().
+    QString configuredDeviceName(int port) const;
+
     int m_port = 1;
+    PortResolver m_resolver;
     QHash<int, QString> m_devices;  // set with setDeviceName()
     LineSettings m_line;
     int m_handshaking = 0;

@@ -9,6 +9,20 @@
 
 #include <algorithm>
 
+QString serialDeviceTarget(const QString &device)
+{
+#ifdef Q_OS_UNIX
+    const bool path = device.startsWith(QLatin1Char('/')) ||
+                      device.startsWith(QLatin1String("./")) ||
+                      device.startsWith(QLatin1String("../"));
+    const QString real =
+        QFileInfo(path ? device : QStringLiteral("/dev/") + device).canonicalFilePath();
+    if (!real.isEmpty())
+        return real;
+#endif
+    return device;
+}
+
 SystemSerialDevices::SystemSerialDevices(QString stableNames)
     : m_stableNames(std::move(stableNames))
 {
@@ -33,7 +47,8 @@ QList<SerialDevice> SystemSerialDevices::available() const
 std::unique_ptr<SerialControl> SystemSerialDevices::control(const QString &device) const
 {
     auto control = std::make_unique<QSerialPortControl>();
-    control->setDeviceName(1, device);
+    if (control->setDeviceName(1, device).failed())
+        return nullptr;
     return control;
 }
 

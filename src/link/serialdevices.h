@@ -7,6 +7,11 @@
 
 class SerialControl;
 
+// The device a name leads to, links followed; a bare name ("ttyUSB0") is one under /dev, as
+// QSerialPort takes it. A name that leads nowhere is given back as it is. Two names stand for one
+// device when their targets are equal.
+QString serialDeviceTarget(const QString &device);
+
 // A serial device the system reports, as an operator would pick it.
 struct SerialDevice
 {
@@ -21,7 +26,8 @@ class SerialDevices
 public:
     virtual ~SerialDevices() = default;
     virtual QList<SerialDevice> available() const = 0;
-    // A serial control of its own whose port 1 is `device`, closed.
+    // A serial control of its own whose port 1 is `device`, closed; none when `device` cannot be
+    // a device name (it holds a control character).
     virtual std::unique_ptr<SerialControl> control(const QString &device) const = 0;
 };
 

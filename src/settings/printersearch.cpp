@@ -6,8 +6,8 @@
 #include "link/printerlink.h"
 #include "link/replytext.h"
 #include "link/serialcontrol.h"
+#include "settings/propertyselection.h"
 
-#include <QFileInfo>
 #include <QHash>
 #include <QSet>
 
@@ -44,10 +44,7 @@ PrinterSearch::PrinterSearch(PrinterLink &link, const SerialDevices &devices)
 
 bool PrinterSearch::sameDevice(const QString &a, const QString &b)
 {
-    if (a == b)
-        return true;
-    const QString ca = QFileInfo(a).canonicalFilePath();
-    return !ca.isEmpty() && ca == QFileInfo(b).canonicalFilePath();
+    return a == b || serialDeviceTarget(a) == serialDeviceTarget(b);
 }
 
 QStringList PrinterSearch::candidates(const QStringList &first, const QList<SerialDevice> &reported)
@@ -69,7 +66,7 @@ QStringList PrinterSearch::candidates(const QStringList &first, const QList<Seri
 
 int PrinterSearch::portOf(const QString &device) const
 {
-    for (int port = 1; port <= 4; ++port) {
+    for (int port = 1; port <= properties::portEntries().size(); ++port) {
         if (sameDevice(m_link.control().deviceName(port), device))
             return port;
     }
@@ -126,8 +123,9 @@ PrinterSearch::Result PrinterSearch::run(const QStringList &devices, const QList
         if (!result.answers.isEmpty() || result.cancelled || result.ended)
             break;
     }
-    // The open line goes back to what it was using; nothing is applied before OK.
-    if (comm.portOpen() && comm.settings() != inUse)
+    // The open line goes back to what it was using, also when the device was lost during its
+    // probe (the settings are then kept for the next opening); nothing is applied before OK.
+    if (comm.settings() != inUse)
         comm.setSettings(inUse);
 
     for (const QString &device : devices) {
@@ -169,6 +167,8 @@ PrinterSearch::Probe PrinterSearch::probeOpenLine(const QString &settings)
 PrinterSearch::Probe PrinterSearch::probeOwnLine(const QString &device, const QString &settings)
 {
     const std::unique_ptr<SerialControl> control = m_devices.control(device);
+    if (!control)
+        return {Outcome::Failed, QStringLiteral("nome di dispositivo non valido")};
     if (SerialError e = control->setSettings(settings); e.failed())
         return {Outcome::Failed, e.description};
     if (SerialError e = control->setPortOpen(true); e.failed())

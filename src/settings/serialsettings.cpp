@@ -72,11 +72,6 @@ bool SerialSettings::write(SettingsStore &store, const PortEntry &port) const
     return store.write(values, port);
 }
 
-bool SerialSettings::write(SettingsStore &store) const
-{
-    return write(store, PortEntry{});
-}
-
 bool SerialSettings::applyTo(SerialControl &comm, QString *cause) const
 {
     qint64 port = 0;

@@ -3,11 +3,11 @@
 // src/settings/: the stored settings and the serial settings dialog. Includes link/ and common/;
 // app/ builds on it.
 
+#include "settings/settingsstore.h"
+
 #include <QString>
 
 class SerialControl;
-class SettingsStore;
-struct PortEntry;
 
 // The six stored serial settings, as text, and the one place that knows their keys: reading them
 // with their defaults, applying them to the serial control at start-up, writing them after the
@@ -26,8 +26,7 @@ struct SerialSettings
 
     // The six keys in their order, and the [Ports] entry when given, in one rewrite of the file.
     // False when they could not be written (the store's writeStatus() says why).
-    bool write(SettingsStore &store, const PortEntry &port) const;
-    bool write(SettingsStore &store) const;
+    bool write(SettingsStore &store, const PortEntry &port = {}) const;
 
     // Port number, flow control, then the line settings text, as start-up sets them. A value the
     // serial control cannot take stops there: false, and `cause` names the key, its value and why.

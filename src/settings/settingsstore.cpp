@@ -17,6 +17,19 @@ QString portKey(int port)
     return QStringLiteral("Com%1").arg(port);
 }
 
+// The file as it is now into `out` (empty when there is none): AccessError when it cannot be read,
+// FormatError when it has a line the program cannot read.
+QSettings::Status load(const QString &fileName, SettingsFile *out)
+{
+    QFile file(fileName);
+    if (!file.exists())
+        return QSettings::NoError;
+    if (!file.open(QIODevice::ReadOnly))
+        return QSettings::AccessError;
+    *out = SettingsFile(file.readAll());
+    return out->firstUnreadableLine() > 0 ? QSettings::FormatError : QSettings::NoError;
+}
+
 }  // namespace
 
 SettingsStore::SettingsStore()
@@ -25,16 +38,7 @@ SettingsStore::SettingsStore()
     // is asked for the name only: it reads the file once, without a lock, and writes nothing.
     m_fileName =
         QSettings(QSettings::NativeFormat, QSettings::UserScope, applicationTitle()).fileName();
-    QFile file(m_fileName);
-    if (!file.exists())
-        return;
-    if (!file.open(QIODevice::ReadOnly)) {
-        m_status = QSettings::AccessError;
-        return;
-    }
-    m_file = SettingsFile(file.readAll());
-    if (m_file.firstUnreadableLine() > 0)
-        m_status = QSettings::FormatError;
+    m_status = load(m_fileName, &m_file);
 }
 
 QString SettingsStore::firstUnreadableLine() const
@@ -64,26 +68,15 @@ bool SettingsStore::write(const QList<std::pair<QString, QString>> &values, cons
         m_writeStatus = m_status;
         return false;
     }
-    if (m_formatError) {
-        m_writeStatus = QSettings::FormatError;
-        return false;
-    }
-    m_writeStatus = QSettings::AccessError;
-
-    // The file as it is now, with whatever the operator has edited since the start.
+    // The file as it is now, with whatever the operator has edited since the start. One with a
+    // line the program cannot read stays untouched for the rest of the run.
     SettingsFile file;
-    QFile current(m_fileName);
-    if (current.exists()) {
-        if (!current.open(QIODevice::ReadOnly))
-            return false;
-        file = SettingsFile(current.readAll());
-        current.close();
-        if (file.firstUnreadableLine() > 0) {
-            m_formatError = true;
-            m_writeStatus = QSettings::FormatError;
-            return false;
-        }
-    }
+    m_writeStatus = load(m_fileName, &file);
+    if (m_writeStatus == QSettings::FormatError)
+        m_status = QSettings::FormatError;
+    if (m_writeStatus != QSettings::NoError)
+        return false;
+    m_writeStatus = QSettings::AccessError;
 
     bool fine = true;
     for (const auto &[key, text] : values)

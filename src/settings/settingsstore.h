@@ -45,7 +45,8 @@ public:
     }
 
     // Reading's outcome: AccessError for a file that exists but cannot be read, FormatError for
-    // one with a line the program cannot read.
+    // one with a line the program cannot read (also once a write has found such a line: the file
+    // is not written again in this run).
     QSettings::Status status() const { return m_status; }
     // That line, as "riga 3: «…»"; empty when there is none.
     QString firstUnreadableLine() const;
@@ -56,5 +57,4 @@ private:
     SettingsFile m_file;
     QSettings::Status m_status = QSettings::NoError;
     QSettings::Status m_writeStatus = QSettings::NoError;
-    bool m_formatError = false;  // seen by a write; the file stays untouched for the whole run
 };

@@ -52,8 +52,6 @@ QByteArray FakeSerialControl::input()
 
 QString FakeSerialControl::defaultDeviceName(int port) const
 {
-    if (const QString configured = resolver ? resolver(port) : QString(); !configured.isEmpty())
-        return configured;
     return QStringLiteral("/dev/fake%1").arg(port - 1);
 }
 

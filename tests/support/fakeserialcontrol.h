@@ -26,10 +26,6 @@ public:
     // Called on every write, as it happens.
     std::function<void(const QByteArray &bytes)> onWrite;
 
-    // The device configured for a port number, as the settings file's [Ports] gives it to the
-    // real control; /dev/fake(N-1) where it gives none.
-    std::function<QString(int port)> resolver;
-
     SerialError openError;                         // every opening fails with this while set
     QHash<int, SerialError> portOpenErrors;        // opening these port numbers fails
     QHash<QString, SerialError> deviceOpenErrors;  // opening these devices fails

@@ -26,7 +26,7 @@ struct Harness
     {
         window.setEndProgram([this] { ++ended; });
         window.setSerialDevices(devices);
-        comm.resolver = store.portResolver();
+        comm.setPortResolver(store.portResolver());
     }
 
     // Loads and shows the window; the caller checks the result.

@@ -1,5 +1,6 @@
 #include "harness.h"
 #include "settings/frmproperties.h"
+#include "settings/printersearch.h"
 #include "testmain.h"
 
 #include <QAction>
@@ -406,6 +407,31 @@ private Q_SLOTS:
         QCOMPARE(d->cboSpeed->currentText(), QStringLiteral("4800"));
         QCOMPARE(h.comm.settings(), QStringLiteral("9600,n,8,1"));
         QVERIFY(!QFile::exists(h.settings.fileName()));
+    }
+
+    // The open line's device lost while it is probed at another speed: the control keeps the
+    // speed in use, not the probed one, for the dialog and the next opening. A bare device name is
+    // the device under /dev, as the serial port takes it.
+    void searchLosesTheOpenDevice()
+    {
+        Harness h;
+        h.window.link().setTimeScale(0.02);
+        h.comm.model().behaviour.silent = true;
+        QVERIFY(h.start());
+        const auto d = openDialog(h);
+        QVERIFY(choose(d->cboSpeed, "4800"));
+        h.comm.onWrite = [&](const QByteArray &) {
+            QTimer::singleShot(5, &h.comm, [&] { h.comm.loseDevice(); });
+            h.comm.onWrite = {};
+        };
+        d->cmdSearch->click();
+        QVERIFY(!h.comm.portOpen());
+        QCOMPARE(h.comm.settings(), QStringLiteral("9600,n,8,1"));
+        QVERIFY(d->txtSearch->toPlainText().contains(
+            QStringLiteral("/dev/fake0 (Com1): collegamento perso durante la prova")));
+
+        QVERIFY(PrinterSearch::sameDevice(QStringLiteral("null"), QStringLiteral("/dev/null")));
+        QVERIFY(!PrinterSearch::sameDevice(QStringLiteral("null"), QStringLiteral("/dev/zero")));
     }
 
     // "Interrompi ricerca" stops the search at once and says what was tried; closing the dialog
