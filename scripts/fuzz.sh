@@ -25,6 +25,6 @@ fuzz() {
     echo "fuzz_$1 ($SECONDS_EACH s):" $(grep -E '^stat::(number_of_executed_units|new_units_added)' "$WORK/$1.log")
 }
 export -f fuzz
-# One fuzzer a core.
-printf '%s\n' replies linesettings properties labels dumps settingsfile |
-    xargs -n 1 -P "$(nproc)" bash -c 'fuzz "$0"'
+# Every target the build made, one a core.
+find "$dir/fuzz" -maxdepth 1 -type f -executable -name 'fuzz_*' -printf '%f\n' | sed 's/^fuzz_//' |
+    sort | xargs -n 1 -P "$(nproc)" bash -c 'fuzz "$0"'

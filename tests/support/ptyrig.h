@@ -53,6 +53,9 @@ struct PtyRig
     // The program on the settings file as it is now.
     bool load()
     {
+        // A program loaded before goes first: its window refers to its store and control.
+        window.reset();
+        comm.reset();
         store = std::make_unique<SettingsStore>();
         comm = std::make_unique<QSerialPortControl>(store->portResolver());
         window = std::make_unique<frmMain>(*comm, *store, messages);

@@ -134,7 +134,6 @@ int main(int argc, char *argv[])
             for (const QString &n : v.split(QLatin1Char(','), Qt::SkipEmptyParts))
                 model.roll.badTags.insert(n.toInt());
         model.loadRollTag(1);
-        model.tag.present = !parser.isSet(noTag);
     }
     model.onTranscript = [&out](const QString &line) { out << "etichetta: " << line << Qt::endl; };
     if (parser.isSet(verbose)) {

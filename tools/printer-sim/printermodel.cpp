@@ -49,7 +49,10 @@ bool SimRoll::isBad(int n) const
 void PrinterModel::loadRollTag(int position)
 {
     const SimTag first;
+    // Whether a tag sits over the antenna at all is the printer's setting, not the tag's.
+    const bool present = tag.present;
     tag = first;
+    tag.present = present;
     quint64 serial = 0;
     for (int i = 4; i < 8; ++i)
         serial = (serial << 8) | first.uid[size_t(i)];
