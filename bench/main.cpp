@@ -6,13 +6,13 @@
 
 #include "app/frmmain.h"
 #include "app/startup.h"
-#include "common/filechooser.h"
 #include "common/messages.h"
 #include "label/frmproduction.h"
 #include "link/printercommands.h"
 #include "link/printerlink.h"
 #include "link/qserialportcontrol.h"
 #include "ptyprinter.h"
+#include "scriptedchooser.h"
 #include "settings/settingsstore.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
@@ -131,26 +131,6 @@ private:
     QThread m_thread;
     PtyPrinter m_printer;
     std::atomic<double> m_lastWriteMs{0};
-};
-
-// The production run's log goes to a file of the benchmark's own.
-class FixedChooser : public FileChooser
-{
-public:
-    explicit FixedChooser(QString path) : m_path(std::move(path)) {}
-
-protected:
-    QString chooseSaveFile(const QString &, const QString &, const QStringList &, Existing) override
-    {
-        return m_path;
-    }
-    QString chooseOpenFile(const QString &, const QString &, const QStringList &) override
-    {
-        return m_path;
-    }
-
-private:
-    QString m_path;
 };
 
 // The baseline: a busy-polling wait, as the naive design builds it.
@@ -284,6 +264,9 @@ int main(int argc, char *argv[])
 
     // Whole operations through the main window, minus the pauses and limits they must spend.
     {
+        // The production run's log goes to a file of the benchmark's own.
+        ScriptedChooser chooser;
+        chooser.answer = config.filePath(QStringLiteral("produzione.csv"));
         QSerialPortControl comm(store.portResolver());
         frmMain window(comm, store, messages);
         window.setEndProgram([] {});
@@ -338,7 +321,6 @@ int main(int argc, char *argv[])
         // A production run: per tag Inventory, 2 rows written and verified, the block data
         // label, a line of log; against the pauses those steps must spend.
         sim.startRoll();
-        FixedChooser chooser(config.filePath(QStringLiteral("produzione.csv")));
         window.setFileChooser(chooser);
         blocks.cmdUnselAll->click();
         blocks.chkBlocks[0]->setChecked(true);
