@@ -60,10 +60,7 @@ QString ProductionRun::check(const ProductionPlan &plan) const
             lineBreaks << r.row;
     }
     if (!lineBreaks.isEmpty())
-        return (lineBreaks.size() == 1 ? QStringLiteral("il blocco %1 contiene")
-                                       : QStringLiteral("i blocchi %1 contengono"))
-                   .arg(blockdata::rowList(lineBreaks)) +
-               QStringLiteral(" i byte CR o LF (0D, 0A), che non possono stare in un comando");
+        return blockdata::lineBreakRefusal(lineBreaks);
     if (!plan.untilStopped && (plan.count < 1 || plan.count > 9999))
         return QStringLiteral("il numero di tag va da 1 a 9999");
     if (plan.serial) {

@@ -59,4 +59,12 @@ bool travelsInCommand(const QByteArray &bytes)
     return !hasLineBreak(QString::fromLatin1(bytes));
 }
 
+QString lineBreakRefusal(const QList<int> &rows)
+{
+    return (rows.size() == 1 ? QStringLiteral("il blocco %1 contiene")
+                             : QStringLiteral("i blocchi %1 contengono"))
+               .arg(rowList(rows)) +
+           QStringLiteral(" i byte CR o LF (0D, 0A), che non possono stare in un comando");
+}
+
 }  // namespace blockdata

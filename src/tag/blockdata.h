@@ -42,5 +42,7 @@ QString displayText(const QByteArray &bytes);
 
 // CR and LF end a command line (hasLineBreak): such bytes cannot be written inside one.
 bool travelsInCommand(const QByteArray &bytes);
+// "il blocco 3 contiene i byte CR o LF …": why rows (0-based) holding such bytes are refused.
+QString lineBreakRefusal(const QList<int> &rows);
 
 }  // namespace blockdata

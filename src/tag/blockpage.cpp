@@ -248,9 +248,7 @@ QStringList BlockPage::describeProblems(const QList<int> &rows) const
         reasons << rowsText(notHex, "contiene caratteri che non sono cifre esadecimali",
                             "contengono caratteri che non sono cifre esadecimali");
     if (!lineBreaks.isEmpty())
-        reasons << rowsText(
-            lineBreaks, "contiene i byte CR o LF (0D, 0A), che non possono stare in un comando",
-            "contengono i byte CR o LF (0D, 0A), che non possono stare in un comando");
+        reasons << blockdata::lineBreakRefusal(lineBreaks);
     return reasons;
 }
 
