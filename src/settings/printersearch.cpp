@@ -147,21 +147,10 @@ PrinterSearch::Probe PrinterSearch::probeOpenLine(const QString &settings)
     if (SerialError e = comm.setSettings(settings); e.failed())
         return {Outcome::Failed, e.description};
     m_link.ReceiveBuffer.clear();
-    if (!m_link.SendCommand(QLatin1String(printer::kQueryModel)))
-        return {m_link.abandoned() ? Outcome::Ended : Outcome::Failed,
-                QStringLiteral("invio della richiesta non riuscito")};
-    m_waiting = &m_link;
-    const bool waited = m_link.WaitForReply(printer::kModelLimit, printer::kModelReplyLength);
-    m_waiting = nullptr;
-    if (m_link.abandoned())
-        return {Outcome::Ended, {}};
-    if (m_cancelled)
-        return {Outcome::Cancelled, {}};
-    if (!waited)  // the device was lost, and the operator told so by the link
-        return {Outcome::Failed, QStringLiteral("collegamento perso durante la prova")};
-    if (m_link.ReceiveBuffer.isEmpty())
-        return {Outcome::Silent, {}};
-    return {Outcome::Answered, queryFieldText(m_link.ReceiveBuffer)};
+    return ask(
+        m_link, [] { return QStringLiteral("invio della richiesta non riuscito"); },
+        // The operator has been told by the link.
+        [] { return QStringLiteral("collegamento perso durante la prova"); });
 }
 
 PrinterSearch::Probe PrinterSearch::probeOwnLine(const QString &device, const QString &settings)
@@ -179,8 +168,16 @@ PrinterSearch::Probe PrinterSearch::probeOwnLine(const QString &device, const QS
     Collected complaints;
     PrinterLink link(*control, complaints);
     link.setTimeScale(m_link.timeScale());
+    return ask(
+        link, [&] { return complaints.last.section(QLatin1Char('\n'), -1); },
+        [&] { return lost.isEmpty() ? QStringLiteral("dispositivo perso") : lost; });
+}
+
+PrinterSearch::Probe PrinterSearch::ask(PrinterLink &link, const std::function<QString()> &notSent,
+                                        const std::function<QString()> &lost)
+{
     if (!link.SendCommand(QLatin1String(printer::kQueryModel)))
-        return {Outcome::Failed, complaints.last.section(QLatin1Char('\n'), -1)};
+        return {m_link.abandoned() ? Outcome::Ended : Outcome::Failed, notSent()};
     m_waiting = &link;
     const bool waited = link.WaitForReply(printer::kModelLimit, printer::kModelReplyLength);
     m_waiting = nullptr;
@@ -189,7 +186,7 @@ PrinterSearch::Probe PrinterSearch::probeOwnLine(const QString &device, const QS
     if (m_cancelled)
         return {Outcome::Cancelled, {}};
     if (!waited)
-        return {Outcome::Failed, lost.isEmpty() ? QStringLiteral("dispositivo perso") : lost};
+        return {Outcome::Failed, lost()};
     if (link.ReceiveBuffer.isEmpty())
         return {Outcome::Silent, {}};
     return {Outcome::Answered, queryFieldText(link.ReceiveBuffer)};

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class PrinterLink;
 
 // The search for the printer behind "Cerca stampante": each device in turn gets the model query
@@ -69,6 +71,9 @@ private:
     };
     Probe probeOpenLine(const QString &settings);
     Probe probeOwnLine(const QString &device, const QString &settings);
+    // The model query on `link` and its answer; `notSent` and `lost` say why it failed.
+    Probe ask(PrinterLink &link, const std::function<QString()> &notSent,
+              const std::function<QString()> &lost);
     int portOf(const QString &device) const;
 
     PrinterLink &m_link;
