@@ -1,5 +1,7 @@
 #include "app/commandline.h"
 
+#include "common/displaytext.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -80,7 +82,8 @@ std::optional<int> handleCommandLine(int argc, const char *const argv[])
     QCommandLineParser parser;
     declareOptions(parser, false);
     if (!parser.parse(arguments)) {
-        print(stderr, QStringLiteral("%1: %2\n").arg(program, parser.errorText()));
+        // The option as typed: an escape sequence in it must not reach the terminal as one.
+        print(stderr, QStringLiteral("%1: %2\n").arg(program, escapedControls(parser.errorText())));
         return kUsageError;
     }
     const bool helpAll = parser.isSet(QStringLiteral("help-all"));
@@ -97,8 +100,9 @@ std::optional<int> handleCommandLine(int argc, const char *const argv[])
         return 0;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        print(stderr, QStringLiteral("%1: unexpected argument '%2'.\n")
-                          .arg(program, parser.positionalArguments().constFirst()));
+        print(stderr,
+              QStringLiteral("%1: unexpected argument '%2'.\n")
+                  .arg(program, escapedControls(parser.positionalArguments().constFirst())));
         return kUsageError;
     }
     return std::nullopt;

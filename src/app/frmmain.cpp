@@ -4,6 +4,7 @@
 #include "app/filedialogchooser.h"
 #include "app/statusbartexts.h"
 #include "common/designsize.h"
+#include "common/displaytext.h"
 #include "common/messages.h"
 #include "common/named.h"
 #include "common/operationcontext.h"
@@ -225,8 +226,8 @@ void frmMain::UpgradeStatusBar()
 bool frmMain::load()
 {
     if (m_store.status() == QSettings::AccessError)
-        return startupFailure(QStringLiteral("Il file delle impostazioni non si può leggere: "
-                                             "controllarne i permessi."));
+        return startupFailure(QStringLiteral("Il file delle impostazioni non si può leggere: %1.")
+                                  .arg(m_store.readError()));
     if (m_store.status() == QSettings::FormatError) {
         const QString line = m_store.firstUnreadableLine();
         return startupFailure(
@@ -272,7 +273,7 @@ QString frmMain::startupFailureText(const QString &cause) const
 {
     return QStringLiteral("ATTENZIONE! Il programma non può partire.\n\n%1\n\n"
                           "File delle impostazioni: %2")
-        .arg(cause, m_store.fileName());
+        .arg(cause, shownPath(m_store.fileName()));
 }
 
 bool frmMain::startupFailure(const QString &cause)

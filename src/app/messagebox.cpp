@@ -18,17 +18,29 @@ QMessageBox::Icon iconFor(MessageStyle style)
     return QMessageBox::Critical;
 }
 
+// Texts from outside are cut where a message quotes them; this is for any that is not. The box
+// lays its text out on every resize, and a megabyte of it takes the best part of a minute.
+QString shortened(const QString &text)
+{
+    constexpr qsizetype kLongest = 4000;
+    if (text.size() <= kLongest)
+        return text;
+    return text.left(kLongest) + QStringLiteral("… (%1 caratteri)").arg(text.size());
+}
+
 }  // namespace
 
 void MessageBoxSink::show(const QString &text, MessageStyle style)
 {
-    QMessageBox box(iconFor(style), applicationTitle(), text, QMessageBox::Ok, m_parent);
+    QMessageBox box(iconFor(style), applicationTitle(), shortened(text), QMessageBox::Ok, m_parent);
+    box.setTextFormat(Qt::PlainText);  // a value such as "<b>" shows as written, not as markup
     box.exec();
 }
 
 bool MessageBoxSink::showWithChoice(const QString &text, MessageStyle style, const QString &other)
 {
-    QMessageBox box(iconFor(style), applicationTitle(), text, QMessageBox::Ok, m_parent);
+    QMessageBox box(iconFor(style), applicationTitle(), shortened(text), QMessageBox::Ok, m_parent);
+    box.setTextFormat(Qt::PlainText);
     QPushButton *choice = box.addButton(other, QMessageBox::ActionRole);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);

@@ -34,3 +34,21 @@ QString quoted(QStringView text, qsizetype max)
         .arg(escapedControls(text.left(max)))
         .arg(text.size());
 }
+
+namespace {
+constexpr qsizetype kLongestPath = 250;
+}
+
+QString quotedPath(QStringView path)
+{
+    return quoted(path, kLongestPath);
+}
+
+QString shownPath(QStringView path)
+{
+    if (path.size() <= kLongestPath)
+        return escapedControls(path);
+    return QStringLiteral("%1… (%2 caratteri)")
+        .arg(escapedControls(path.left(kLongestPath)))
+        .arg(path.size());
+}

@@ -12,3 +12,9 @@ QString escapedControls(QStringView text);
 
 // «text», escaped as above, cut after `max` characters with "…" and the whole length.
 QString quoted(QStringView text, qsizetype max = 60);
+
+// quoted() for a path: cut later, as a device under /dev/serial/by-id often runs past 60.
+QString quotedPath(QStringView path);
+// The same without the quotation marks, for a path that opens a text or stands on a line of its
+// own: "/dev/ttyUSB0: accesso negato".
+QString shownPath(QStringView path);

@@ -112,7 +112,7 @@ QString kindText(const QString &path)
         return {};
     if (!S_ISLNK(link.st_mode))
         return S_ISREG(link.st_mode) ? QString() : notRegular(link.st_mode);
-    const QString target = quoted(QFileInfo(path).symLinkTarget());
+    const QString target = quotedPath(QFileInfo(path).symLinkTarget());
     struct stat st;
     if (::stat(name.constData(), &st) != 0) {
         if (errno == ELOOP)
@@ -186,7 +186,7 @@ Read readFile(const QString &path, qint64 limit, QByteArray *content, QString *w
         *why = kindText(path);
         if (!why->isEmpty())
             return Read::Failed;
-        if (error == ENOENT) {
+        if (error == ENOENT || error == ENOTDIR) {
             struct stat link;
             if (::lstat(name.constData(), &link) != 0)
                 return Read::Missing;

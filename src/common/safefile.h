@@ -26,7 +26,7 @@ bool writeFile(const QString &path, const QByteArray &bytes, QString *why);
 
 enum class Read {
     Ok,
-    Missing,  // nothing at `path` (no file, no link)
+    Missing,  // nothing at `path` (no file, no link, or a plain file where a folder would be)
     Failed,   // `why` says what was found or what went wrong
 };
 // The whole content of the regular file at `path`, at most `limit` bytes. Never blocks: a FIFO

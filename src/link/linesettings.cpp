@@ -1,5 +1,7 @@
 #include "link/linesettings.h"
 
+#include "common/displaytext.h"
+
 #include <QStringList>
 
 namespace {
@@ -9,7 +11,7 @@ const int kSpeeds[] = {110, 300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 5760
 SerialError refuse(const QString &text, int field, const QString &why)
 {
     return {SerialError::InvalidSettings,
-            QStringLiteral("impostazioni \"%1\" non valide: %2").arg(text, why), field};
+            QStringLiteral("impostazioni %1 non valide: %2").arg(quoted(text), why), field};
 }
 
 }  // namespace
@@ -39,32 +41,31 @@ SerialError LineSettings::parse(const QString &text, LineSettings *out)
     if (!ok ||
         std::find(std::begin(kSpeeds), std::end(kSpeeds), parsed.baudRate) == std::end(kSpeeds))
         return refuse(text, FieldSpeed,
-                      QStringLiteral("velocità \"%1\" non ammessa (da 110 a 115200, per esempio "
+                      QStringLiteral("velocità %1 non ammessa (da 110 a 115200, per esempio "
                                      "9600 o 19200)")
-                          .arg(fields[FieldSpeed]));
+                          .arg(quoted(fields[FieldSpeed])));
 
     const QString parity = fields[FieldParity].trimmed().toLower();
     if (parity.size() != 1 || !QStringLiteral("neoms").contains(parity))
         return refuse(text, FieldParity,
-                      parity.isEmpty()
-                          ? QStringLiteral("manca la parità (N, E, O, M o S)")
-                          : QStringLiteral("parità \"%1\" non ammessa (N, E, O, M o S)")
-                                .arg(fields[FieldParity]));
+                      parity.isEmpty() ? QStringLiteral("manca la parità (N, E, O, M o S)")
+                                       : QStringLiteral("parità %1 non ammessa (N, E, O, M o S)")
+                                             .arg(quoted(fields[FieldParity])));
     parsed.parity = parity.at(0).toLatin1();
 
     const QString dataBits = fields[FieldDataBits].trimmed();
     parsed.dataBits = dataBits.toInt(&ok);
     if (!ok || parsed.dataBits < 5 || parsed.dataBits > 8)
         return refuse(text, FieldDataBits,
-                      QStringLiteral("bit di dati \"%1\" non ammessi (5, 6, 7 o 8)")
-                          .arg(fields[FieldDataBits]));
+                      QStringLiteral("bit di dati %1 non ammessi (5, 6, 7 o 8)")
+                          .arg(quoted(fields[FieldDataBits])));
 
     const QString stopBits = fields[FieldStopBits].trimmed();
     if (stopBits != QLatin1String("1") && stopBits != QLatin1String("1.5") &&
         stopBits != QLatin1String("2"))
         return refuse(text, FieldStopBits,
-                      QStringLiteral("bit di stop \"%1\" non ammessi (1, 1.5 o 2)")
-                          .arg(fields[FieldStopBits]));
+                      QStringLiteral("bit di stop %1 non ammessi (1, 1.5 o 2)")
+                          .arg(quoted(fields[FieldStopBits])));
     parsed.stopBits = stopBits;
 
     if (out)

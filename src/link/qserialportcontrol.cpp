@@ -1,10 +1,13 @@
 #include "link/qserialportcontrol.h"
 
+#include "common/displaytext.h"
+#include "common/safefile.h"
 #include "link/serialdevices.h"
 
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <unistd.h>
 #endif
 
@@ -118,24 +121,31 @@ SerialError QSerialPortControl::openFailure(const QString &device) const
         return {SerialError::DeviceMissing,
                 QStringLiteral("%1: dispositivo inesistente (adattatore non collegato? il "
                                "dispositivo di ogni porta si sceglie in \"Porta Seriale...\")")
-                    .arg(device)};
+                    .arg(shownPath(device))};
     case QSerialPort::PermissionError: {
 #ifdef Q_OS_UNIX
         const QByteArray path = QFile::encodeName(serialDeviceTarget(device));
-        if (::access(path.constData(), R_OK | W_OK) != 0)
-            return {SerialError::PermissionDenied,
-                    QStringLiteral("%1: accesso negato (l'utente deve far parte del gruppo "
-                                   "dialout: sudo adduser $USER dialout, poi un nuovo accesso)")
-                        .arg(device)};
+        if (::access(path.constData(), R_OK | W_OK) != 0) {
+            if (errno == EACCES || errno == EPERM)
+                return {SerialError::PermissionDenied,
+                        QStringLiteral("%1: accesso negato (l'utente deve far parte del gruppo "
+                                       "dialout: sudo adduser $USER dialout, poi un nuovo "
+                                       "accesso)")
+                            .arg(shownPath(device))};
+            // Qt says "permission" for a name no device can have, too long for one.
+            return {SerialError::OpenFailed,
+                    QStringLiteral("%1: apertura non riuscita (%2)")
+                        .arg(shownPath(device), safefile::causeText(errno))};
+        }
 #endif
         // Opened or locked by someone else: the device itself would let us in.
-        return {SerialError::DeviceBusy,
-                QStringLiteral("%1: porta già in uso da un altro programma").arg(device)};
+        return {
+            SerialError::DeviceBusy,
+            QStringLiteral("%1: porta già in uso da un altro programma").arg(shownPath(device))};
     }
     default:
-        return {
-            SerialError::OpenFailed,
-            QStringLiteral("%1: apertura non riuscita (%2)").arg(device, reason(m_port.error()))};
+        return {SerialError::OpenFailed, QStringLiteral("%1: apertura non riuscita (%2)")
+                                             .arg(shownPath(device), reason(m_port.error()))};
     }
 }
 
@@ -153,7 +163,7 @@ SerialError QSerialPortControl::applyLine(const LineSettings &l)
     if (!ok)
         return {SerialError::InvalidSettings,
                 QStringLiteral("%1: impostazioni \"%2\" rifiutate dal dispositivo (%3)")
-                    .arg(currentDevice(), l.format(), reason(m_port.error()))};
+                    .arg(shownPath(currentDevice()), l.format(), reason(m_port.error()))};
     return {};
 }
 
@@ -162,7 +172,7 @@ SerialError QSerialPortControl::applyHandshaking(int mode)
     if (!m_port.setFlowControl(toFlowControl(mode)))
         return {SerialError::InvalidHandshaking,
                 QStringLiteral("%1: controllo di flusso %2 rifiutato dal dispositivo (%3)")
-                    .arg(currentDevice())
+                    .arg(shownPath(currentDevice()))
                     .arg(mode)
                     .arg(reason(m_port.error()))};
     return {};
@@ -172,13 +182,13 @@ SerialError QSerialPortControl::writeBytes(const QByteArray &bytes)
 {
     const QString device = currentDevice();
     if (m_port.write(bytes) != bytes.size())
-        return {
-            SerialError::WriteFailed,
-            QStringLiteral("%1: scrittura non riuscita (%2)").arg(device, reason(m_port.error()))};
+        return {SerialError::WriteFailed, QStringLiteral("%1: scrittura non riuscita (%2)")
+                                              .arg(shownPath(device), reason(m_port.error()))};
     // Hand the bytes to the device now rather than at the next pass of the event loop.
     m_port.flush();
     if (!portOpen())
-        return {SerialError::DeviceLost, QStringLiteral("%1: dispositivo perso").arg(device)};
+        return {SerialError::DeviceLost,
+                QStringLiteral("%1: dispositivo perso").arg(shownPath(device))};
     return {};
 }
 
@@ -191,7 +201,7 @@ void QSerialPortControl::onError(QSerialPort::SerialPortError error)
         // Qt keeps reporting a vanished device in a tight loop until the port is closed.
         deviceLost({SerialError::DeviceLost,
                     QStringLiteral("%1: dispositivo scollegato o non più raggiungibile (%2)")
-                        .arg(currentDevice(), reason(error))});
+                        .arg(shownPath(currentDevice()), reason(error))});
         break;
     default: break;
     }

@@ -1,5 +1,7 @@
 #include "link/serialcontrol.h"
 
+#include "common/displaytext.h"
+
 SerialControl::SerialControl(QObject *parent) : QObject(parent) {}
 
 SerialError SerialControl::setCommPort(int port)
@@ -14,7 +16,7 @@ SerialError SerialControl::setCommPort(int port)
         return {SerialError::PortAlreadyOpen,
                 QStringLiteral("la porta COM%1 (%2) è aperta: va chiusa prima di cambiare numero")
                     .arg(m_port)
-                    .arg(currentDevice())};
+                    .arg(shownPath(currentDevice()))};
     m_port = port;
     return {};
 }
@@ -37,16 +39,11 @@ SerialError SerialControl::setDeviceName(int port, const QString &device)
         return {
             SerialError::InvalidPortNumber,
             QStringLiteral("numero di porta %1 non valido (da 1 a %2)").arg(port).arg(kMaxPort)};
-    QString shown = device;  // a line break or the like would garble the message, too
-    for (QChar &c : shown) {
-        if (c.category() == QChar::Other_Control)
-            c = QLatin1Char('?');
-    }
-    if (shown != device)
+    if (escapedControls(device) != device)
         return {SerialError::InvalidDevice,
-                QStringLiteral("nome di dispositivo \"%1\" non valido: contiene caratteri di "
+                QStringLiteral("nome di dispositivo %1 non valido: contiene caratteri di "
                                "controllo")
-                    .arg(shown)};
+                    .arg(quotedPath(device))};
     if (device == deviceName(port))
         return {};
     if (m_open && port == m_port)
@@ -54,7 +51,7 @@ SerialError SerialControl::setDeviceName(int port, const QString &device)
                 QStringLiteral("la porta COM%1 (%2) è aperta: va chiusa prima di cambiarne il "
                                "dispositivo")
                     .arg(m_port)
-                    .arg(currentDevice())};
+                    .arg(shownPath(currentDevice()))};
     if (device.isEmpty() || device == configuredDeviceName(port))
         m_devices.remove(port);
     else
@@ -110,9 +107,9 @@ SerialError SerialControl::setPortOpen(bool open)
 SerialError SerialControl::output(const QByteArray &bytes)
 {
     if (!m_open)
-        return {
-            SerialError::PortNotOpen,
-            QStringLiteral("la porta COM%1 (%2) non è aperta").arg(m_port).arg(currentDevice())};
+        return {SerialError::PortNotOpen, QStringLiteral("la porta COM%1 (%2) non è aperta")
+                                              .arg(m_port)
+                                              .arg(shownPath(currentDevice()))};
     return writeBytes(bytes);
 }
 

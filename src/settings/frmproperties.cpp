@@ -1,6 +1,7 @@
 #include "settings/frmproperties.h"
 
 #include "common/designsize.h"
+#include "common/displaytext.h"
 #include "common/messages.h"
 #include "common/named.h"
 #include "link/printerlink.h"
@@ -288,14 +289,14 @@ void frmProperties::store(int flowMode, const PortEntry &device)
                            "programma non sa leggere e non viene riscritto, per non perderle. Va "
                            "corretto o cancellato; al prossimo avvio varranno le impostazioni "
                            "che contiene.")
-                .arg(m_store.fileName()),
+                .arg(shownPath(m_store.fileName())),
             kStyleWarning);
     else if (failed != QSettings::NoError)
         m_messages.show(
             QStringLiteral("ATTENZIONE! Le nuove impostazioni sono in uso ma non è stato "
-                           "possibile salvarle nel file\n%1\n(cartella non scrivibile o disco "
-                           "pieno?): al prossimo avvio varranno quelle di prima.")
-                .arg(m_store.fileName()),
+                           "possibile salvarle nel file\n%1\n(%2): al prossimo avvio varranno "
+                           "quelle di prima.")
+                .arg(shownPath(m_store.fileName()), m_store.writeError()),
             kStyleWarning);
 }
 

@@ -1,5 +1,6 @@
 #include "settings/serialsettings.h"
 
+#include "common/displaytext.h"
 #include "link/serialcontrol.h"
 #include "settings/settingsstore.h"
 
@@ -47,8 +48,8 @@ bool toInteger(const QString &text, qint64 min, qint64 max, qint64 *value, QStri
 
 QString keyValue(const char *key, const QString &value)
 {
-    return QStringLiteral("Chiave \"%1\" del gruppo [Properties] = \"%2\"")
-        .arg(QLatin1String(key), value);
+    return QStringLiteral("Chiave \"%1\" del gruppo [Properties] = %2")
+        .arg(QLatin1String(key), quoted(value));
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 #include "settings/settingsstore.h"
 
 #include "common/application.h"
+#include "common/displaytext.h"
+#include "common/safefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -17,16 +18,20 @@ QString portKey(int port)
     return QStringLiteral("Com%1").arg(port);
 }
 
-// The file as it is now into `out` (empty when there is none): AccessError when it cannot be read,
-// FormatError when it has a line the program cannot read.
-QSettings::Status load(const QString &fileName, SettingsFile *out)
+// A settings file is a few lines; anything near this size is not one.
+constexpr qint64 kLargest = 1 << 20;
+
+// The file as it is now into `out` (empty when there is none): AccessError when it cannot be read
+// (`why` says what was found), FormatError when it has a line the program cannot read.
+QSettings::Status load(const QString &fileName, SettingsFile *out, QString *why)
 {
-    QFile file(fileName);
-    if (!file.exists())
-        return QSettings::NoError;
-    if (!file.open(QIODevice::ReadOnly))
-        return QSettings::AccessError;
-    *out = SettingsFile(file.readAll());
+    QByteArray bytes;
+    switch (safefile::readFile(fileName, kLargest, &bytes, why)) {
+    case safefile::Read::Missing: return QSettings::NoError;
+    case safefile::Read::Failed: return QSettings::AccessError;
+    case safefile::Read::Ok: break;
+    }
+    *out = SettingsFile(bytes);
     return out->firstUnreadableLine() > 0 ? QSettings::FormatError : QSettings::NoError;
 }
 
@@ -34,11 +39,15 @@ QSettings::Status load(const QString &fileName, SettingsFile *out)
 
 SettingsStore::SettingsStore()
 {
-    // Where QSettings keeps this application's file (tests move it with QSettings::setPath). It
-    // is asked for the name only: it reads the file once, without a lock, and writes nothing.
-    m_fileName =
-        QSettings(QSettings::NativeFormat, QSettings::UserScope, applicationTitle()).fileName();
-    m_status = load(m_fileName, &m_file);
+    // Where QSettings keeps this application's file (tests move it with QSettings::setPath).
+    // QSettings reads a file as soon as it is made, and would wait for ever on a FIFO: it is asked
+    // about a name that has no file, whose folder is the folder of ours.
+    const QString unused = QSettings(QSettings::NativeFormat, QSettings::UserScope,
+                                     applicationTitle() + QStringLiteral(" - solo la cartella"))
+                               .fileName();
+    m_fileName = QFileInfo(unused).absolutePath() + QLatin1Char('/') + applicationTitle() +
+                 QStringLiteral(".conf");
+    m_status = load(m_fileName, &m_file, &m_readError);
 }
 
 QString SettingsStore::firstUnreadableLine() const
@@ -46,9 +55,9 @@ QString SettingsStore::firstUnreadableLine() const
     const int number = m_file.firstUnreadableLine();
     if (number == 0)
         return {};
-    return QStringLiteral("riga %1: «%2»")
+    return QStringLiteral("riga %1: %2")
         .arg(number)
-        .arg(QString::fromUtf8(m_file.lineText(number).trimmed()).left(60));
+        .arg(quoted(QString::fromUtf8(m_file.lineText(number).trimmed())));
 }
 
 QString SettingsStore::read(const QString &key, const QString &defaultValue) const
@@ -64,6 +73,7 @@ bool SettingsStore::write(const QString &key, const QString &text)
 
 bool SettingsStore::write(const QList<std::pair<QString, QString>> &values, const PortEntry &port)
 {
+    m_writeError = m_status == QSettings::AccessError ? m_readError : QString();
     if (m_status != QSettings::NoError) {
         m_writeStatus = m_status;
         return false;
@@ -71,12 +81,11 @@ bool SettingsStore::write(const QList<std::pair<QString, QString>> &values, cons
     // The file as it is now, with whatever the operator has edited since the start. One with a
     // line the program cannot read stays untouched for the rest of the run.
     SettingsFile file;
-    m_writeStatus = load(m_fileName, &file);
+    m_writeStatus = load(m_fileName, &file, &m_writeError);
     if (m_writeStatus == QSettings::FormatError)
         m_status = QSettings::FormatError;
     if (m_writeStatus != QSettings::NoError)
         return false;
-    m_writeStatus = QSettings::AccessError;
 
     bool fine = true;
     for (const auto &[key, text] : values)
@@ -88,16 +97,13 @@ bool SettingsStore::write(const QList<std::pair<QString, QString>> &values, cons
         return false;
     }
 
-    // A temporary file beside it, renamed over it once complete: never half a file, and no lock
-    // for a killed program to leave behind.
-    if (!QDir().mkpath(QFileInfo(m_fileName).absolutePath()))
+    // On disk before it replaces the old file, which a failure leaves as it was. A folder that
+    // cannot be made shows as the write's own failure.
+    QDir().mkpath(QFileInfo(m_fileName).absolutePath());
+    if (!safefile::writeFile(m_fileName, file.bytes(), &m_writeError)) {
+        m_writeStatus = QSettings::AccessError;
         return false;
-    QSaveFile out(m_fileName);
-    if (!out.open(QIODevice::WriteOnly))
-        return false;
-    const QByteArray bytes = file.bytes();
-    if (out.write(bytes) != bytes.size() || !out.commit())
-        return false;
+    }
 
     m_file = file;
     m_writeStatus = QSettings::NoError;

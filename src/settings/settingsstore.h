@@ -27,13 +27,16 @@ public:
 
     QString read(const QString &key, const QString &defaultValue) const;
 
-    // Returns false when the value could not be written to disk (writeStatus() says why). A file
-    // with lines the program cannot read is never written.
+    // Returns false when the value could not be written to disk (writeStatus() and writeError()
+    // say why); the file is then as it was. A file with lines the program cannot read is never
+    // written.
     bool write(const QString &key, const QString &text);
     // Several values, in this order, and a [Ports] entry, in one rewrite of the file.
     bool write(const QList<std::pair<QString, QString>> &values, const PortEntry &port = {});
     // The outcome of the last write.
     QSettings::Status writeStatus() const { return m_writeStatus; }
+    // Why the last write failed with AccessError: "spazio su disco esaurito" ...
+    QString writeError() const { return m_writeError; }
 
     // The device configured for a port number ("Com1", in any case, of group "Ports"), empty when
     // there is none.
@@ -44,10 +47,11 @@ public:
         return [this](int port) { return portDevice(port); };
     }
 
-    // Reading's outcome: AccessError for a file that exists but cannot be read, FormatError for
-    // one with a line the program cannot read (also once a write has found such a line: the file
-    // is not written again in this run).
+    // Reading's outcome: AccessError for a file that exists but cannot be read (readError() says
+    // why: a FIFO, a folder, too large ...), FormatError for one with a line the program cannot
+    // read (also once a write has found such a line: the file is not written again in this run).
     QSettings::Status status() const { return m_status; }
+    QString readError() const { return m_readError; }
     // That line, as "riga 3: «…»"; empty when there is none.
     QString firstUnreadableLine() const;
     QString fileName() const { return m_fileName; }
@@ -57,4 +61,6 @@ private:
     SettingsFile m_file;
     QSettings::Status m_status = QSettings::NoError;
     QSettings::Status m_writeStatus = QSettings::NoError;
+    QString m_readError;
+    QString m_writeError;
 };

@@ -1,17 +1,15 @@
 #include "tag/blockfiles.h"
 
+#include "common/displaytext.h"
 #include "common/filechooser.h"
-#include "common/fileerrors.h"
 #include "common/messages.h"
+#include "common/safefile.h"
 #include "tag/blockdump.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 
 QStringList BlockFiles::filters()
 {
@@ -27,9 +25,9 @@ BlockFiles::BlockFiles(BlockPage &blocks, TagInfoPage &info, MessageSink &messag
 
 void BlockFiles::refuse(const QString &what, const QString &path, const QString &why)
 {
-    m_messages.show(
-        QStringLiteral("ATTENZIONE! %1 «%2»: %3.").arg(what, QDir::toNativeSeparators(path), why),
-        kStyleError);
+    m_messages.show(QStringLiteral("ATTENZIONE! %1 %2: %3.")
+                        .arg(what, quotedPath(QDir::toNativeSeparators(path)), why),
+                    kStyleError);
 }
 
 void BlockFiles::save()
@@ -62,10 +60,10 @@ void BlockFiles::save()
         refuse(what, path, QStringLiteral("il nome deve finire in .bin (dump binario) o .json"));
         return;
     }
-    // Written whole or not at all: an old file stays as it was until the new one is complete.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
-        refuse(what, path, fileErrorText(file.error()));
+    // On disk whole before it replaces anything: a failure leaves an old file as it was.
+    QString why;
+    if (!safefile::writeFile(path, content, &why))
+        refuse(what, path, why);
 }
 
 void BlockFiles::load()
@@ -81,26 +79,16 @@ void BlockFiles::load()
         refuse(what, path, QStringLiteral("il nome deve finire in .bin (dump binario) o .json"));
         return;
     }
-    QFile file(path);
     // A dump is 112 bytes and a JSON copy a few KiB: anything far larger is not one of ours.
     constexpr qint64 kLargest = 1 << 20;
-    if (!file.open(QIODevice::ReadOnly)) {
-        refuse(what, path, fileErrorText(file.error()));
-        return;
-    }
-    if (file.size() > kLargest) {
-        refuse(
-            what, path,
-            QStringLiteral("è troppo grande (%1 byte) per una copia dei blocchi").arg(file.size()));
-        return;
-    }
-    const QByteArray content = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        refuse(what, path, fileErrorText(file.error()));
-        return;
+    QByteArray content;
+    QString why;
+    switch (safefile::readFile(path, kLargest, &content, &why)) {
+    case safefile::Read::Missing: refuse(what, path, QStringLiteral("non esiste")); return;
+    case safefile::Read::Failed: refuse(what, path, why); return;
+    case safefile::Read::Ok: break;
     }
     blockdump::Blocks blocks;
-    QString why;
     const bool parsed = kind == blockdump::Kind::Bin ? blockdump::fromBin(content, &blocks, &why)
                                                      : blockdump::fromJson(content, &blocks, &why);
     if (!parsed) {

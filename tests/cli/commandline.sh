@@ -51,6 +51,12 @@ run --help
 
 usage_error no-such-option --no-such-option
 usage_error stray-argument stray-argument
+# What is echoed of an argument reaches the terminal with its control characters spelled out: an
+# escape sequence in it would retitle the terminal or clear the screen.
+usage_error 'x\x1B]0;owned\x07' $'--x\e]0;owned\a'
+! grep -q $'\e' "$work/err" || fail "unknown option: a raw escape character on standard error"
+usage_error 'x\x1B[2J' $'x\e[2J'
+! grep -q $'\e' "$work/err" || fail "stray argument: a raw escape character on standard error"
 
 if [ "$name" = v4400-tag-rf ]; then
     run -v

@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/stat.h>
+
 // The settings dialog on the real QSerialPort. A Linux pseudo-terminal refuses 7 data bits and
 // even parity through QSerialPort, so these stay at 8 bits and no parity.
 class tst_E2eSettings : public QObject
@@ -339,6 +341,50 @@ private Q_SLOTS:
                 r.settings.readFile().startsWith("[ports]\ncom1=" + QFile::encodeName(device) +
                                                  "\n\n[Properties]\nCommPort=1\nBaudRate=19200"));
         queryPrinter(r);
+    }
+
+    // The whole program with a settings file it cannot use: the start stops at once with a short
+    // message in the real box, which once took the best part of a minute to lay out a megabyte.
+    void settingsFileThatCannotBeUsed_data()
+    {
+        QTest::addColumn<QByteArray>("file");  // empty: a FIFO
+        QTest::addColumn<QString>("mentions");
+        QTest::newRow("FIFO") << QByteArray()
+                              << "Il file delle impostazioni non si può leggere: è una FIFO (pipe "
+                                 "con nome), non un file.";
+        QTest::newRow("BaudRate of nearly a megabyte")
+            << "[Properties]\nBaudRate=" + QByteArray(1000000, '9') + '\n'
+            << "«" + QString(60, '9') + "…» (1000000 caratteri)";
+        QTest::newRow("device of nearly a megabyte")
+            << "[Ports]\nCom1=/dev/" + QByteArray(1000000, 'x') + '\n'
+            << "Errore 8: /dev/" + QString(245, 'x') +
+                   "… (1000005 caratteri): apertura non riuscita (nome troppo lungo)";
+    }
+    void settingsFileThatCannotBeUsed()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, mentions);
+        TestSettings settings(file.isEmpty() ? QByteArray() : file);
+        if (file.isEmpty())
+            QCOMPARE(::mkfifo(QFile::encodeName(settings.fileName()).constData(), 0600), 0);
+        QStringList seen;
+        QTimer operatorHand;
+        QObject::connect(&operatorHand, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                seen << box->text();
+                box->button(QMessageBox::Ok)->click();
+            }
+        });
+        operatorHand.start(50);
+        QElapsedTimer took;
+        took.start();
+        QCOMPARE(runProgram(*qobject_cast<QApplication *>(QCoreApplication::instance())), 1);
+        QVERIFY2(took.elapsed() < 10000, qPrintable(QString::number(took.elapsed())));
+        QCOMPARE(seen.size(), 1);
+        QVERIFY2(seen[0].startsWith("ATTENZIONE! Il programma non può partire.") &&
+                     seen[0].contains(mentions) && seen[0].contains(settings.fileName()) &&
+                     seen[0].size() < 1000,
+                 qPrintable(seen[0].left(1000)));
     }
 
     // A port whose device is missing: the real layer's reason, and back on the first port.

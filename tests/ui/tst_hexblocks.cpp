@@ -1,5 +1,6 @@
 #include "harness.h"
 #include "scriptedchooser.h"
+#include "smalldisk.h"
 #include "tag/blockpage.h"
 #include "tag/taginfopage.h"
 #include "testmain.h"
@@ -10,6 +11,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 // The block grid as bytes: the hexadecimal view and entry, saved and loaded copies, and
 // "Interrompi", on the fake serial control.
@@ -235,7 +238,7 @@ private Q_SLOTS:
 
         // What is not a copy of the blocks is refused, naming the problem; the grid stays.
         const auto refused = [&](const QString &name, const QByteArray &content,
-                                 const char *expected) {
+                                 const QString &expected) {
             if (!content.isNull()) {
                 QFile f(dir.filePath(name));
                 QVERIFY(f.open(QIODevice::WriteOnly));
@@ -248,7 +251,7 @@ private Q_SLOTS:
             QCOMPARE(h.messages.shown.size(), 1);
             QVERIFY2(h.messages.shown[0].text.startsWith("ATTENZIONE! Il file non è stato "
                                                          "caricato") &&
-                         h.messages.shown[0].text.contains(QString::fromUtf8(expected)),
+                         h.messages.shown[0].text.contains(expected),
                      qPrintable(h.messages.shown[0].text));
             QCOMPARE(page.rowBytes(0), QByteArray("B001"));
             QVERIFY(!page.chkBlocks[3]->isChecked());
@@ -257,7 +260,14 @@ private Q_SLOTS:
         refused("lungo.bin", dump + dump, "contiene 224 byte");
         refused("rotto.json", "{ non json", "JSON valido");
         refused("strano.txt", "B001", ".bin");
-        refused("manca.bin", QByteArray(), "non si può aprire");
+        refused("manca.bin", QByteArray(), "«" + dir.filePath("manca.bin") + "»: non esiste.");
+        // What is no file is refused at once for what it is, never read: a FIFO would wait for a
+        // writer for ever, /dev/zero fill the memory.
+        QCOMPARE(::mkfifo(QFile::encodeName(dir.filePath("fifo.bin")).constData(), 0600), 0);
+        refused("fifo.bin", QByteArray(), "è una FIFO (pipe con nome), non un file.");
+        QVERIFY(QFile::link("/dev/zero", dir.filePath("zero.bin")));
+        refused("zero.bin", QByteArray(), "che è un dispositivo a caratteri, non un file.");
+        refused("grande.json", QByteArray((1 << 20) + 1, ' '), "è troppo grande");
 
         // Saving where nothing can be written says so and leaves no half-written file.
         h.messages.shown.clear();
@@ -266,6 +276,32 @@ private Q_SLOTS:
         QCOMPARE(h.messages.shown.size(), 1);
         QVERIFY(h.messages.shown[0].text.startsWith("ATTENZIONE! Il file non è stato salvato"));
         QVERIFY(!QFile::exists(chooser.answer));
+    }
+
+    // A save over a copy on a full disk fails with the cause, and the copy keeps every byte.
+    void saveOnAFullDisk()
+    {
+        SmallDisk disk;
+        if (!disk.available())
+            QSKIP(SmallDisk::why());
+        Harness h;
+        start(h);
+        ScriptedChooser chooser;
+        h.window.setFileChooser(chooser);
+        chooser.answer = disk.filePath("copia.json");
+        h.window.blockPage->cmdSaveBlocks->click();
+        QFile saved(chooser.answer);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray before = saved.readAll();
+        saved.close();
+
+        disk.fill();
+        h.window.blockPage->setRowBytes(0, "B002");
+        h.window.blockPage->cmdSaveBlocks->click();
+        QCOMPARE(h.messages.texts(), QStringList{"ATTENZIONE! Il file non è stato salvato: «" +
+                                                 chooser.answer + "»: spazio su disco esaurito."});
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), before);
     }
 
     void stopAReadAndAWrite()

@@ -1,6 +1,7 @@
 #include "harness.h"
 #include "settings/frmproperties.h"
 #include "settings/printersearch.h"
+#include "smalldisk.h"
 #include "testmain.h"
 
 #include <QAction>
@@ -703,11 +704,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pick");
         QTest::newRow("speed 300")
             << QByteArray("[Properties]\nBaudRate=300\n") << QString() << -1 << "cboSpeed"
-            << "velocità \"\" non ammessa"
+            << "velocità «» non ammessa"
             << "9600";
         QTest::newRow("stop bits 1.5")
             << QByteArray("[Properties]\nStopBit=1.5\n") << QString() << -1 << "cboStopBits"
-            << "bit di stop \"\""
+            << "bit di stop «»"
             << "1";
         QTest::newRow("upper-case parity letter")
             << QByteArray() << "9600,N,8,1" << -1 << "cboParity"
@@ -767,46 +768,61 @@ private Q_SLOTS:
         QCOMPARE(stored(h).size(), 6);
     }
 
-    // The settings are in use but will not last: the operator is told once, the file named.
-    // (A file damaged before start-up stops the start, see tst_startup.)
+    // The settings are in use but will not last: the operator is told once, the file and the
+    // cause named, and the file stays as it was. (A file damaged before start-up stops the start,
+    // see tst_startup.)
     void storeThatCannotBeWritten_data()
     {
-        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("trouble");
         QTest::addColumn<QString>("why");
-        QTest::newRow("folder not writable") << QByteArray() << "non è stato possibile salvarle";
-        QTest::newRow("lines the program cannot read")
-            << QByteArray("[Ports]\nCom1=/dev/fake0\nnot a setting\n") << "non viene riscritto";
+        QTest::newRow("folder not writable")
+            << "folder"
+            << "salvarle nel file\n@\n(una parte del percorso non è una cartella)";
+        QTest::newRow("disk full") << "disk"
+                                   << "salvarle nel file\n@\n(spazio su disco esaurito)";
+        QTest::newRow("lines the program cannot read") << "lines"
+                                                       << "@\ncontiene righe";
     }
     void storeThatCannotBeWritten()
     {
-        QFETCH(QByteArray, file);
+        QFETCH(QString, trouble);
         QFETCH(QString, why);
-        Harness h;
+        SmallDisk disk;
+        if (trouble == "disk" && !disk.available())
+            QSKIP(SmallDisk::why());
+        const QByteArray file = "[Ports]\nCom1=/dev/fake0\n";
+        Harness h(file);
         QVERIFY(h.start());
         const QString fileName = h.settings.fileName();
-        if (!file.isEmpty()) {
-            h.settings.writeFile(file);  // damaged by hand while the program runs
+        if (trouble == "lines") {
+            h.settings.writeFile(file + "not a setting\n");  // damaged by hand while running
+        } else if (trouble == "disk") {
+            // The file lives on the small disk, where the new one is written beside it.
+            QVERIFY(QFile::rename(fileName, disk.filePath("V4400 TAG RF.conf")));
+            QVERIFY(QFile::link(disk.filePath("V4400 TAG RF.conf"), fileName));
+            disk.fill();
         } else {
             // A plain file where the settings folder was: not even root can write there.
             QVERIFY(QDir(h.settings.dir()).removeRecursively());
             QFile plain(h.settings.dir());
             QVERIFY(plain.open(QIODevice::WriteOnly));
         }
+        const QByteArray before = h.settings.readFile();
         const auto d = openDialog(h);
         QVERIFY(choose(d->cboSpeed, "2400"));
         d->cmdOK->click();
 
         QCOMPARE(h.messages.shown.size(), 1);
         const QString text = h.messages.shown[0].text;
-        QVERIFY2(text.startsWith("ATTENZIONE!") && text.contains(why) && text.contains(fileName),
+        QVERIFY2(text.startsWith("ATTENZIONE!") &&
+                     text.contains(QString(why).replace('@', fileName)),
                  qPrintable(text));
         // Applied all the same.
         QCOMPARE(h.comm.settings(), QStringLiteral("2400,n,8,1"));
         QCOMPARE(h.window.Panels[2]->text(), QStringLiteral("Baudrate:  2400"));
         QVERIFY(!d->isVisible());
-        if (!file.isEmpty())
-            QCOMPARE(h.settings.readFile(), file);
-        else
+        QCOMPARE(h.settings.readFile(), before);
+        if (trouble == "folder")
             QVERIFY(QFile::remove(h.settings.dir()));
     }
 

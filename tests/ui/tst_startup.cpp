@@ -85,19 +85,19 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("mentions");
         QTest::newRow("CommPort not a number")
             << QByteArray("[Properties]\nCommPort=abc\n")
-            << QStringList{"\"CommPort\"", "\"abc\"", "non è un numero"};
+            << QStringList{"\"CommPort\"", "«abc»", "non è un numero"};
         QTest::newRow("CommPort empty") << QByteArray("[Properties]\nCommPort=\n")
-                                        << QStringList{"\"CommPort\"", "\"\"", "non è un numero"};
+                                        << QStringList{"\"CommPort\"", "«»", "non è un numero"};
         QTest::newRow("CommPort overflow") << QByteArray("[Properties]\nCommPort=99999\n")
-                                           << QStringList{"\"CommPort\"", "\"99999\"", "fuori"};
+                                           << QStringList{"\"CommPort\"", "«99999»", "fuori"};
         QTest::newRow("CommPort negative") << QByteArray("[Properties]\nCommPort=-1\n")
-                                           << QStringList{"\"CommPort\"", "\"-1\"", "Errore 1:"};
+                                           << QStringList{"\"CommPort\"", "«-1»", "Errore 1:"};
         QTest::newRow("Handshaking 7") << QByteArray("[Properties]\nHandshaking=7\n")
-                                       << QStringList{"\"Handshaking\"", "\"7\"", "Errore 4:"};
+                                       << QStringList{"\"Handshaking\"", "«7»", "Errore 4:"};
         QTest::newRow("BaudRate fast") << QByteArray("[Properties]\nBaudRate=fast\n")
-                                       << QStringList{"\"BaudRate\"", "\"fast\"", "Errore 3:"};
+                                       << QStringList{"\"BaudRate\"", "«fast»", "Errore 3:"};
         QTest::newRow("Parity X") << QByteArray("[Properties]\nParity=X\n")
-                                  << QStringList{"\"Parity\"", "\"X\"", "Errore 3:"};
+                                  << QStringList{"\"Parity\"", "«X»", "Errore 3:"};
         QTest::newRow("StopBit empty")
             << QByteArray("[Properties]\nStopBit=\n") << QStringList{"\"StopBit\"", "Errore 3:"};
         QTest::newRow("line that is no setting")
@@ -107,6 +107,14 @@ private Q_SLOTS:
         QTest::newRow("group without its bracket")
             << QByteArray("; ports\n[Properties\nCommPort=2\n")
             << QStringList{"riga 2: «[Properties»"};
+        // Values from outside are cut in the message, and their control characters spelled out.
+        QTest::newRow("BaudRate of nearly a megabyte")
+            << "[Properties]\nBaudRate=" + QByteArray(1000000, '9') + '\n'
+            << QStringList{"\"BaudRate\"", "«" + QString(60, '9') + "…» (1000000 caratteri)",
+                           "Errore 3:"};
+        QTest::newRow("CommPort with an escape sequence")
+            << QByteArray("[Properties]\nCommPort=\x1B]0;x\x07\n")
+            << QStringList{"«\\x1B]0;x\\x07»"};
     }
     void unusableStoredValueEndsStartup()
     {
@@ -121,6 +129,7 @@ private Q_SLOTS:
         for (const QString &m : mentions)
             QVERIFY2(text.contains(m), qPrintable(text));
         QVERIFY2(text.contains(h.settings.fileName()), qPrintable(text));
+        QVERIFY2(text.size() < 1000, qPrintable(text.left(1000)));
         QVERIFY(!h.comm.portOpen());
         QCOMPARE(h.settings.readFile(), file);  // left exactly as it was
     }
@@ -259,6 +268,20 @@ private Q_SLOTS:
         QCOMPARE(sink.showWithChoice("ATTENZIONE! prova", kStyleError, "Porta Seriale..."), chosen);
         buttons.sort();
         QCOMPARE(buttons, (QStringList{"OK", "Porta Seriale..."}));
+    }
+
+    // A text that nothing cut on its way is cut by the box, which takes the best part of a minute
+    // to lay out a megabyte.
+    void longMessageIsCut()
+    {
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            shown = box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        MessageBoxSink().show("ATTENZIONE! " + QString(1 << 20, '9'), kStyleError);
+        QVERIFY(shown.endsWith("… (1048588 caratteri)") && shown.size() < 5000);
     }
 
     void tabChanges()

@@ -43,13 +43,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("field");
         QTest::addColumn<QString>("mentions");
-        QTest::newRow("speed not a number") << "fast,N,8,1" << 0 << "\"fast\"";
-        QTest::newRow("speed not offered") << "9601,N,8,1" << 0 << "\"9601\"";
-        QTest::newRow("parity letter") << "9600,X,8,1" << 1 << "\"X\"";
+        QTest::newRow("speed not a number") << "fast,N,8,1" << 0 << "«fast»";
+        QTest::newRow("speed not offered") << "9601,N,8,1" << 0 << "«9601»";
+        QTest::newRow("parity letter") << "9600,X,8,1" << 1 << "«X»";
         QTest::newRow("parity missing") << "9600,,8,1" << 1 << "manca la parità";
-        QTest::newRow("parity word") << "9600,NO,8,1" << 1 << "\"NO\"";
-        QTest::newRow("data bits") << "9600,N,9,1" << 2 << "\"9\"";
-        QTest::newRow("stop bits") << "9600,N,8,3" << 3 << "\"3\"";
+        QTest::newRow("parity word") << "9600,NO,8,1" << 1 << "«NO»";
+        QTest::newRow("data bits") << "9600,N,9,1" << 2 << "«9»";
+        QTest::newRow("stop bits") << "9600,N,8,3" << 3 << "«3»";
         QTest::newRow("three fields") << "9600,N,8" << -1 << "quattro campi";
         QTest::newRow("empty") << "" << -1 << "quattro campi";
         QTest::newRow("five fields") << "9600,N,8,1,1" << -1 << "quattro campi";
@@ -64,7 +64,7 @@ private Q_SLOTS:
         const SerialError e = LineSettings::parse(text, &line);
         QCOMPARE(e.number, int(SerialError::InvalidSettings));
         QCOMPARE(e.field, field);
-        QVERIFY2(e.description.contains(QLatin1Char('"') + text + QLatin1Char('"')),
+        QVERIFY2(e.description.contains(QStringLiteral("«") + text + QStringLiteral("»")),
                  qPrintable(e.description));
         QVERIFY2(e.description.contains(mentions), qPrintable(e.description));
         QCOMPARE(line.baudRate, 1234);  // untouched on refusal

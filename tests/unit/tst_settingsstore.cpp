@@ -6,6 +6,8 @@
 #include <QElapsedTimer>
 #include <QTest>
 
+#include <sys/stat.h>
+
 class tst_SettingsStore : public QObject
 {
     Q_OBJECT
@@ -169,6 +171,41 @@ private Q_SLOTS:
         QCOMPARE(dir.readFile(), before);
     }
 
+    // What stands where the file should be and is no file is refused at once, saying what it is,
+    // and never written over.
+    void fileThatIsNoFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("FIFO") << "fifo"
+                              << "è una FIFO (pipe con nome), non un file";
+        QTest::newRow("link to /dev/zero")
+            << "zero"
+            << "è un collegamento simbolico a «/dev/zero», che è un dispositivo a caratteri, "
+               "non un file";
+        QTest::newRow("over 1 MiB") << "large"
+                                    << "è troppo grande (1048577 byte, al massimo 1048576)";
+    }
+    void fileThatIsNoFile()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, why);
+        TestSettings dir;
+        const QByteArray name = QFile::encodeName(dir.fileName());
+        if (kind == "fifo")
+            QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        else if (kind == "zero")
+            QVERIFY(QFile::link("/dev/zero", dir.fileName()));
+        else
+            dir.writeFile(QByteArray(1 << 20, '#') + '\n');
+        SettingsStore store;  // a FIFO opened for reading would wait here for a writer
+        QCOMPARE(store.status(), QSettings::AccessError);
+        QCOMPARE(store.readError(), why);
+        QVERIFY(!store.write("CommPort", "2"));
+        QCOMPARE(store.writeError(), why);
+        QCOMPARE(QFileInfo(dir.fileName()).isFile(), kind == "large");
+    }
+
     void unwritableFolder()
     {
         TestSettings dir;
@@ -181,6 +218,7 @@ private Q_SLOTS:
         SettingsStore store;
         QVERIFY(!store.write("CommPort", "3"));
         QCOMPARE(store.writeStatus(), QSettings::AccessError);
+        QCOMPARE(store.writeError(), QStringLiteral("una parte del percorso non è una cartella"));
         QVERIFY(!store.write("BaudRate", "9600"));
 
         // Once the folder can be made, writing works again in the same run.

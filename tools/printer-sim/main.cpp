@@ -2,6 +2,7 @@
 // pseudo-terminal (or a given serial device). Prints the path to connect to, then a readable
 // transcript of every label it receives.
 
+#include "common/displaytext.h"
 #include "ptyprinter.h"
 
 #include <QCommandLineParser>
@@ -95,7 +96,7 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
     if (!parser.parse(QCoreApplication::arguments())) {
-        err << "v4400-printer-sim: " << parser.errorText() << Qt::endl;
+        err << "v4400-printer-sim: " << escapedControls(parser.errorText()) << Qt::endl;
         return 2;
     }
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
@@ -106,7 +107,7 @@ int main(int argc, char *argv[])
     }
     if (!parser.positionalArguments().isEmpty()) {
         err << "v4400-printer-sim: unexpected argument '"
-            << parser.positionalArguments().constFirst() << "'." << Qt::endl;
+            << escapedControls(parser.positionalArguments().constFirst()) << "'." << Qt::endl;
         return 2;
     }
 
