@@ -182,7 +182,6 @@ int main(int argc, char *argv[])
     const int reps = parser.isSet(quick) ? 1 : 4;
 
     QTemporaryDir config;
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config.path());
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     SimThread sim;
     {

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 namespace {
 
@@ -39,14 +40,11 @@ QSettings::Status load(const QString &fileName, SettingsFile *out, QString *why)
 
 SettingsStore::SettingsStore()
 {
-    // Where QSettings keeps this application's file (tests move it with QSettings::setPath).
-    // QSettings reads a file as soon as it is made, and would wait for ever on a FIFO: it is asked
-    // about a name that has no file, whose folder is the folder of ours.
-    const QString unused = QSettings(QSettings::NativeFormat, QSettings::UserScope,
-                                     applicationTitle() + QStringLiteral(" - solo la cartella"))
-                               .fileName();
-    m_fileName = QFileInfo(unused).absolutePath() + QLatin1Char('/') + applicationTitle() +
-                 QStringLiteral(".conf");
+    // Where QSettings keeps this application's file ($XDG_CONFIG_HOME, else ~/.config). QSettings
+    // itself is not asked: it reads the file as soon as it is made, and would wait for ever on a
+    // FIFO.
+    m_fileName = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                 QLatin1Char('/') + applicationTitle() + QStringLiteral(".conf");
     m_status = load(m_fileName, &m_file, &m_readError);
 }
 

@@ -16,7 +16,7 @@ struct PortEntry
 };
 
 // The per-user store of the six serial settings: group "Properties" of the file
-// "$XDG_CONFIG_HOME/V4400 TAG RF.conf", where QSettings would keep the application
+// "$XDG_CONFIG_HOME/V4400 TAG RF.conf" (else ~/.config), where QSettings would keep the application
 // "V4400 TAG RF". Every value is text. Group "Ports" maps port numbers to devices
 // ("Com1=/dev/ttyUSB0"). The file is the operator's: it is read as written (see SettingsFile) and
 // a write changes only the lines of the values written.

@@ -3,14 +3,14 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-// A settings store of its own for one test: the program's QSettings land in a fresh directory.
+// A settings store of its own for one test: the program's settings file lands in a fresh directory.
 class TestSettings
 {
 public:
     // `content`, when given, is the settings file the program finds.
     explicit TestSettings(const QByteArray &content = {})
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_dir.path()));
         if (!content.isNull())
             writeFile(content);
     }

@@ -214,7 +214,7 @@ private Q_SLOTS:
         QFile f(plain);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.close();
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, plain + "/config");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(plain + "/config"));
         SettingsStore store;
         QVERIFY(!store.write("CommPort", "3"));
         QCOMPARE(store.writeStatus(), QSettings::AccessError);
