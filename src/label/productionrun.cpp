@@ -188,7 +188,7 @@ void ProductionRun::run(const ProductionPlan &plan)
 
     const production::SerialNumber *serial = plan.serial ? &*plan.serial : nullptr;
     quint64 value = serial ? serial->start : 0;
-    QList<quint64> skipped;  // serial numbers whose bytes cannot travel in a command
+    QList<production::ValueRange> skipped;  // serial numbers whose bytes cannot travel
     End end = End::Count;
     QString why;  // what ended the run early, for the summary
     int sequence = 0;
@@ -334,7 +334,8 @@ void ProductionRun::run(const ProductionPlan &plan)
         tellEnd(end, why, skipped);
 }
 
-void ProductionRun::tellEnd(End end, const QString &why, const QList<quint64> &skipped)
+void ProductionRun::tellEnd(End end, const QString &why,
+                            const QList<production::ValueRange> &skipped)
 {
     QString text = QStringLiteral("%1 tag riusciti, %2 falliti.\nRegistro: %3")
                        .arg(m_progress.succeeded)

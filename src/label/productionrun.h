@@ -86,7 +86,7 @@ private:
              const QList<RowBytes> &written, const QString &result);
     // Why a run ended.
     enum class End { Count, Operator, LineFailed, TagFailed, LabelRefused, LogFailed, NoSerials };
-    void tellEnd(End end, const QString &why, const QList<quint64> &skipped);
+    void tellEnd(End end, const QString &why, const QList<production::ValueRange> &skipped);
 
     OperationContext &m_context;
     TagOperations &m_tags;
