@@ -1,6 +1,6 @@
 #include "label/productionrun.h"
 
-#include "common/fileerrors.h"
+#include "common/displaytext.h"
 #include "common/messages.h"
 #include "common/operationcontext.h"
 #include "label/labelcommands.h"
@@ -27,6 +27,12 @@ QString labelRowText(const ProductionPlan &plan, const QList<RowBytes> &blocks, 
             return QString::fromLatin1(b.bytes);
     }
     return QString::fromLatin1(row == 0 ? plan.gridRow1 : plan.gridRow2);
+}
+
+// The log's path in a message: a file name may hold any character.
+QString logName(const QString &path)
+{
+    return quoted(QDir::toNativeSeparators(path), 200);
 }
 
 }  // namespace
@@ -138,15 +144,14 @@ ProductionRun::Step ProductionRun::waitForNewTag(QByteArray *uid)
 }
 
 bool ProductionRun::log(int sequence, const QByteArray &uid, const QString &serial,
-                        const QList<RowBytes> &written, const QString &result)
+                        const QList<RowBytes> &written, const QString &result, QString *why)
 {
     // One line at a time, on disk before the next tag: a crash loses at most the tag in progress.
     const QDateTime now = QDateTime::currentDateTime();
     const QByteArray line = production::logLine(now.toOffsetFromUtc(now.offsetFromUtc()), sequence,
                                                 uid, serial, written, result)
-                                .toUtf8() +
-                            "\n";
-    const bool ok = m_log.write(line) == line.size() && m_log.flush();
+                                .toUtf8();
+    const bool ok = m_log.append(line, why);
     emit tagLogged(QStringLiteral("%1  %2  %3  %4")
                        .arg(sequence, 4)
                        .arg(blockdata::toHex(uid), serial, result));
@@ -166,16 +171,11 @@ void ProductionRun::run(const ProductionPlan &plan)
         return;
     }
     m_plan = plan;
-    m_log.setFileName(plan.logPath);
-    const QByteArray header = production::logHeader().toUtf8() + "\n";
-    if (!m_log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text) ||
-        (m_log.size() == 0 && (m_log.write(header) != header.size() || !m_log.flush()))) {
+    if (QString why; !m_log.open(plan.logPath, production::logHeader().toUtf8(), &why)) {
         m_context.messages.show(
-            QStringLiteral("ATTENZIONE! La produzione non può partire: il "
-                           "registro «%1» non si può scrivere (%2).")
-                .arg(QDir::toNativeSeparators(plan.logPath), fileErrorText(m_log.error())),
+            QStringLiteral("ATTENZIONE! La produzione non può partire: il registro %1 %2.")
+                .arg(logName(plan.logPath), why),
             kStyleError);
-        m_log.close();
         return;
     }
 
@@ -190,7 +190,13 @@ void ProductionRun::run(const ProductionPlan &plan)
     quint64 value = serial ? serial->start : 0;
     QList<production::ValueRange> skipped;  // serial numbers whose bytes cannot travel
     End end = End::Count;
-    QString why;  // what ended the run early, for the summary
+    QString why;   // what ended the run early, for the summary
+    QString note;  // a tag left out of the log on the way to another end
+    const auto notLogged = [&note](int tag, const QString &logWhy) {
+        note = QStringLiteral("Il tag n. %1 non è stato registrato: il registro %2.")
+                   .arg(tag)
+                   .arg(logWhy);
+    };
     int sequence = 0;
     QElapsedTimer clock;
     double tagSeconds = 0;
@@ -232,9 +238,12 @@ void ProductionRun::run(const ProductionPlan &plan)
         // The tag in progress when the run ends before its result is known.
         const auto unfinished = [&](End how) {
             end = how;
-            log(sequence, uid, serialText, written,
-                how == End::LineFailed ? QStringLiteral("non inviato")
-                                       : QStringLiteral("interrotto"));
+            QString logWhy;
+            if (!log(sequence, uid, serialText, written,
+                     how == End::LineFailed ? QStringLiteral("non inviato")
+                                            : QStringLiteral("interrotto"),
+                     &logWhy))
+                notLogged(sequence, logWhy);
         };
 
         setStep(QStringLiteral("Scrittura dei blocchi %1...").arg(blockdata::rowList(rows)));
@@ -282,7 +291,8 @@ void ProductionRun::run(const ProductionPlan &plan)
             result += m_context.link.abandoned() ? QStringLiteral(", interrotto")
                                                  : QStringLiteral(", etichetta non inviata");
 
-        const bool logged = log(sequence, uid, serialText, written, result);
+        QString logWhy;
+        const bool logged = log(sequence, uid, serialText, written, result, &logWhy);
         tagSeconds += clock.elapsed() / 1000.0;
         ++tagsTimed;
         m_progress.secondsPerTag = tagSeconds / tagsTimed;
@@ -298,6 +308,8 @@ void ProductionRun::run(const ProductionPlan &plan)
             m_progress.secondsLeft = m_progress.secondsPerTag * (plan.count - m_progress.succeeded);
         setStep(QStringLiteral("Tag n. %1: %2").arg(sequence).arg(result));
 
+        if (!logged)
+            notLogged(sequence, logWhy);
         if (label == LabelJobs::Sent::Failed) {
             end = lineEnd();
             break;
@@ -308,11 +320,17 @@ void ProductionRun::run(const ProductionPlan &plan)
             break;
         }
         if (!logged) {
+            // The log is the record: a series goes no further than its log.
             end = End::LogFailed;
-            why = QStringLiteral("il registro non si può più scrivere (%1); il tag n. %2 è stato "
-                                 "programmato ma non registrato")
-                      .arg(fileErrorText(m_log.error()))
-                      .arg(sequence);
+            why = ok ? QStringLiteral("il registro %1; il tag n. %2 è stato programmato ma non "
+                                      "registrato")
+                           .arg(logWhy)
+                           .arg(sequence)
+                     : QStringLiteral("il registro %1; il tag n. %2 (%3) non è stato registrato")
+                           .arg(logWhy)
+                           .arg(sequence)
+                           .arg(result);
+            note.clear();
             break;
         }
         if (!ok && plan.onFailure == ProductionPlan::OnFailure::Stop) {
@@ -331,11 +349,11 @@ void ProductionRun::run(const ProductionPlan &plan)
     setStep(QStringLiteral("Fermo"));
     emit runningChanged(false);
     if (!m_context.link.abandoned())
-        tellEnd(end, why, skipped);
+        tellEnd(end, why, skipped, note);
 }
 
 void ProductionRun::tellEnd(End end, const QString &why,
-                            const QList<production::ValueRange> &skipped)
+                            const QList<production::ValueRange> &skipped, const QString &note)
 {
     QString text = QStringLiteral("%1 tag riusciti, %2 falliti.\nRegistro: %3")
                        .arg(m_progress.succeeded)
@@ -345,6 +363,8 @@ void ProductionRun::tellEnd(End end, const QString &why,
         text += QStringLiteral("\nNumeri di serie saltati (i loro byte contengono 0D o 0A, che "
                                "non possono stare in un comando): %1.")
                     .arg(production::valueRanges(skipped));
+    if (!note.isEmpty())
+        text += QLatin1Char('\n') + note;
     switch (end) {
     case End::Count:
         m_context.messages.show(QStringLiteral("Produzione terminata: ") + text, kStyleInformation);

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "label/production.h"
+#include "label/productionlog.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QObject>
 #include <QSet>
 
@@ -82,11 +82,14 @@ private:
     enum class Step { Done, Stopped, Ended };
     Step waitForNewTag(QByteArray *uid);
     void setStep(const QString &step);
+    // False, with `why`, when the line did not reach the log.
     bool log(int sequence, const QByteArray &uid, const QString &serial,
-             const QList<RowBytes> &written, const QString &result);
+             const QList<RowBytes> &written, const QString &result, QString *why);
     // Why a run ended.
     enum class End { Count, Operator, LineFailed, TagFailed, LabelRefused, LogFailed, NoSerials };
-    void tellEnd(End end, const QString &why, const QList<production::ValueRange> &skipped);
+    // `note`: a further line for the operator, when there is one.
+    void tellEnd(End end, const QString &why, const QList<production::ValueRange> &skipped,
+                 const QString &note);
 
     OperationContext &m_context;
     TagOperations &m_tags;
@@ -94,7 +97,7 @@ private:
     TagInfoPage &m_info;
     ProductionPlan m_plan;
     ProductionProgress m_progress;
-    QFile m_log;
+    ProductionLog m_log;
     QSet<QByteArray> m_programmed;  // the UIDs programmed successfully in this session
     QSet<QByteArray> m_tried;       // the UIDs written in this run, whatever the result
     std::optional<quint64> m_nextSerial;

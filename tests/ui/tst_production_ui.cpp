@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 // The program on the fake printer with a roll of tags, the production dialog open, time
@@ -238,6 +240,26 @@ private Q_SLOTS:
                                                        "da 0 a 9999"));
     }
 
+    // The log is the record: removed during the run, the run stops there and says so.
+    void aRemovedLogStopsTheRun()
+    {
+        Desk d;
+        QVERIFY(d.open());
+        d.serialsAndBlockLabel(5, 1);
+        d.h.comm.onWrite = [&](const QByteArray &bytes) {
+            if (bytes.startsWith("?R2&24,0,1,0000") && d.printer.roll.position == 3)
+                QFile::remove(d.dir.filePath("registro.csv"));
+        };
+        d.dialog->cmdStart->click();
+        QCOMPARE(d.printer.roll.passed.size(), 3);  // tag 3 is labelled, tag 4 never written
+        QCOMPARE(d.h.comm.commands().filter("?R2&24,0,").size(), 3);
+        QCOMPARE(d.h.messages.texts().value(0).section('\n', 0, 1),
+                 QStringLiteral("ATTENZIONE! Produzione fermata: il registro è stato cancellato "
+                                "o spostato; il tag n. 3 è stato programmato ma non registrato.\n"
+                                "3 tag riusciti, 0 falliti."));
+        QCOMPARE(d.dialog->txtSerialStart->text(), QStringLiteral("4"));
+    }
+
     // A tag that keeps nothing: with "stop" the run ends there; with "ANNULLATO" its label is
     // marked and the next tag gets the same serial number.
     void aFailedTagStopsOrIsVoided()
@@ -353,6 +375,10 @@ private Q_SLOTS:
         d.dialog->cboSerialForm->setCurrentIndex(0);
         d.chooser.answer = d.dir.filePath("manca/registro.csv");
         refused("il registro");
+        // Not waited on.
+        QCOMPARE(::mkfifo(QFile::encodeName(d.dir.filePath("fifo.csv")).constData(), 0600), 0);
+        d.chooser.answer = d.dir.filePath("fifo.csv");
+        refused("è una FIFO (pipe con nome), non un file");
         // Another printer operation holds the printer: said before the log file is asked for.
         d.chooser.answer = d.dir.filePath("registro.csv");
         d.chooser.offered.clear();
