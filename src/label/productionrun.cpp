@@ -80,13 +80,29 @@ QString ProductionRun::check(const ProductionPlan &plan) const
                                   "dal blocco %2")
                 .arg(s.width)
                 .arg(s.row + 1);
-        if (!plan.untilStopped && quint64(plan.count - 1) > largest - s.start)
+        // The series from its first value that travels to its last, values that cannot travel
+        // passed over.
+        quint64 first = s.start, last = largest;
+        if (!production::firstSerial(s, &first) ||
+            (!plan.untilStopped && !production::lastSerial(s, first, plan.count, &last)))
             return QStringLiteral("con %1 byte il numero di serie arriva al massimo a %2: %3 tag "
                                   "dal valore %4 non ci stanno")
                 .arg(s.width)
                 .arg(largest)
                 .arg(plan.count)
                 .arg(s.start);
+        if (const std::optional<quint64> used = m_used.firstUsed(s, first, last)) {
+            if (const std::optional<quint64> free =
+                    m_used.firstFree(s, s.start, plan.untilStopped ? 0 : plan.count))
+                return QStringLiteral("il numero di serie %1 è già stato scritto: la serie può "
+                                      "partire da %2")
+                    .arg(*used)
+                    .arg(*free);
+            return QStringLiteral("il numero di serie %1 è già stato scritto e fino a %2 non resta "
+                                  "posto per la serie")
+                .arg(*used)
+                .arg(largest);
+        }
         if (plan.label == ProductionPlan::Label::Blocks &&
             s.form == production::SerialForm::Binary && s.row <= 1)
             return QStringLiteral("un numero di serie binario nei blocchi 1 e 2 non si può "
@@ -235,19 +251,27 @@ void ProductionRun::run(const ProductionPlan &plan)
             written.append({b.row, blockdata::padded(b.bytes)});
             rows << b.row;
         }
+        int sent = 0;  // blocks whose command went out
+        // A serial number that went out is on a tag, or may be: never given to another.
+        const auto useSerial = [&] {
+            if (!serial)
+                return;
+            m_used.add(*serial, value, value);
+            serialsLeft = production::nextSerial(*serial, &value, &skipped);
+        };
         // The tag in progress when the run ends before its result is known.
         const auto unfinished = [&](End how) {
             end = how;
+            if (production::serialSent(serial, written, sent))
+                useSerial();
             QString logWhy;
             if (!log(sequence, uid, serialText, written,
-                     how == End::LineFailed ? QStringLiteral("non inviato")
-                                            : QStringLiteral("interrotto"),
-                     &logWhy))
+                     production::unfinishedResult(written, sent, how != End::LineFailed), &logWhy))
                 notLogged(sequence, logWhy);
         };
 
         setStep(QStringLiteral("Scrittura dei blocchi %1...").arg(blockdata::rowList(rows)));
-        if (!m_tags.writeRows(written)) {
+        if (!m_tags.writeRows(written, &sent)) {
             unfinished(lineEnd());
             break;
         }
@@ -300,7 +324,7 @@ void ProductionRun::run(const ProductionPlan &plan)
             // The serial number is on the tag: the next tag takes the following one.
             ++m_progress.succeeded;
             m_programmed.insert(uid);
-            serialsLeft = !serial || production::nextSerial(*serial, &value, &skipped);
+            useSerial();
         } else {
             ++m_progress.failed;
         }

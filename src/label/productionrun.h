@@ -63,6 +63,9 @@ public:
     QString check(const ProductionPlan &plan) const;
     // The serial number the next run would start from to go on from the last one.
     std::optional<quint64> nextSerial() const { return m_nextSerial; }
+    // The serial numbers that went out to a tag in this session; a plan that would write one of
+    // them again is refused. Others (those a log records) may be added.
+    production::UsedSerials &usedSerials() { return m_used; }
 
     // Runs the series to its end and tells the operator how it went. Returns at once, doing
     // nothing, while another printer operation runs.
@@ -98,6 +101,7 @@ private:
     ProductionPlan m_plan;
     ProductionProgress m_progress;
     ProductionLog m_log;
+    production::UsedSerials m_used;
     QSet<QByteArray> m_programmed;  // the UIDs programmed successfully in this session
     QSet<QByteArray> m_tried;       // the UIDs written in this run, whatever the result
     std::optional<quint64> m_nextSerial;
