@@ -1,6 +1,6 @@
 #include "label/productionrun.h"
 
-#include "common/fileerrors.h"
+#include "common/displaytext.h"
 #include "common/messages.h"
 #include "common/operationcontext.h"
 #include "label/labelcommands.h"
@@ -27,6 +27,12 @@ QString labelRowText(const ProductionPlan &plan, const QList<RowBytes> &blocks, 
             return QString::fromLatin1(b.bytes);
     }
     return QString::fromLatin1(row == 0 ? plan.gridRow1 : plan.gridRow2);
+}
+
+// The log's path in a message: a file name may hold any character.
+QString logName(const QString &path)
+{
+    return quoted(QDir::toNativeSeparators(path), 200);
 }
 
 }  // namespace
@@ -74,13 +80,29 @@ QString ProductionRun::check(const ProductionPlan &plan) const
                                   "dal blocco %2")
                 .arg(s.width)
                 .arg(s.row + 1);
-        if (!plan.untilStopped && quint64(plan.count - 1) > largest - s.start)
+        // The series from its first value that travels to its last, values that cannot travel
+        // passed over.
+        quint64 first = s.start, last = largest;
+        if (!production::firstSerial(s, &first) ||
+            (!plan.untilStopped && !production::lastSerial(s, first, plan.count, &last)))
             return QStringLiteral("con %1 byte il numero di serie arriva al massimo a %2: %3 tag "
                                   "dal valore %4 non ci stanno")
                 .arg(s.width)
                 .arg(largest)
                 .arg(plan.count)
                 .arg(s.start);
+        if (const std::optional<quint64> used = m_used.firstUsed(s, first, last)) {
+            if (const std::optional<quint64> free =
+                    m_used.firstFree(s, s.start, plan.untilStopped ? 0 : plan.count))
+                return QStringLiteral("il numero di serie %1 è già stato scritto: la serie può "
+                                      "partire da %2")
+                    .arg(*used)
+                    .arg(*free);
+            return QStringLiteral("il numero di serie %1 è già stato scritto e fino a %2 non resta "
+                                  "posto per la serie")
+                .arg(*used)
+                .arg(largest);
+        }
         if (plan.label == ProductionPlan::Label::Blocks &&
             s.form == production::SerialForm::Binary && s.row <= 1)
             return QStringLiteral("un numero di serie binario nei blocchi 1 e 2 non si può "
@@ -138,15 +160,14 @@ ProductionRun::Step ProductionRun::waitForNewTag(QByteArray *uid)
 }
 
 bool ProductionRun::log(int sequence, const QByteArray &uid, const QString &serial,
-                        const QList<RowBytes> &written, const QString &result)
+                        const QList<RowBytes> &written, const QString &result, QString *why)
 {
     // One line at a time, on disk before the next tag: a crash loses at most the tag in progress.
     const QDateTime now = QDateTime::currentDateTime();
     const QByteArray line = production::logLine(now.toOffsetFromUtc(now.offsetFromUtc()), sequence,
                                                 uid, serial, written, result)
-                                .toUtf8() +
-                            "\n";
-    const bool ok = m_log.write(line) == line.size() && m_log.flush();
+                                .toUtf8();
+    const bool ok = m_log.append(line, why);
     emit tagLogged(QStringLiteral("%1  %2  %3  %4")
                        .arg(sequence, 4)
                        .arg(blockdata::toHex(uid), serial, result));
@@ -166,16 +187,11 @@ void ProductionRun::run(const ProductionPlan &plan)
         return;
     }
     m_plan = plan;
-    m_log.setFileName(plan.logPath);
-    const QByteArray header = production::logHeader().toUtf8() + "\n";
-    if (!m_log.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text) ||
-        (m_log.size() == 0 && (m_log.write(header) != header.size() || !m_log.flush()))) {
+    if (QString why; !m_log.open(plan.logPath, production::logHeader().toUtf8(), &why)) {
         m_context.messages.show(
-            QStringLiteral("ATTENZIONE! La produzione non può partire: il "
-                           "registro «%1» non si può scrivere (%2).")
-                .arg(QDir::toNativeSeparators(plan.logPath), fileErrorText(m_log.error())),
+            QStringLiteral("ATTENZIONE! La produzione non può partire: il registro %1 %2.")
+                .arg(logName(plan.logPath), why),
             kStyleError);
-        m_log.close();
         return;
     }
 
@@ -188,9 +204,15 @@ void ProductionRun::run(const ProductionPlan &plan)
 
     const production::SerialNumber *serial = plan.serial ? &*plan.serial : nullptr;
     quint64 value = serial ? serial->start : 0;
-    QList<quint64> skipped;  // serial numbers whose bytes cannot travel in a command
+    QList<production::ValueRange> skipped;  // serial numbers whose bytes cannot travel
     End end = End::Count;
-    QString why;  // what ended the run early, for the summary
+    QString why;   // what ended the run early, for the summary
+    QString note;  // a tag left out of the log on the way to another end
+    const auto notLogged = [&note](int tag, const QString &logWhy) {
+        note = QStringLiteral("Il tag n. %1 non è stato registrato: il registro %2.")
+                   .arg(tag)
+                   .arg(logWhy);
+    };
     int sequence = 0;
     QElapsedTimer clock;
     double tagSeconds = 0;
@@ -229,16 +251,27 @@ void ProductionRun::run(const ProductionPlan &plan)
             written.append({b.row, blockdata::padded(b.bytes)});
             rows << b.row;
         }
+        int sent = 0;  // blocks whose command went out
+        // A serial number that went out is on a tag, or may be: never given to another.
+        const auto useSerial = [&] {
+            if (!serial)
+                return;
+            m_used.add(*serial, value, value);
+            serialsLeft = production::nextSerial(*serial, &value, &skipped);
+        };
         // The tag in progress when the run ends before its result is known.
         const auto unfinished = [&](End how) {
             end = how;
-            log(sequence, uid, serialText, written,
-                how == End::LineFailed ? QStringLiteral("non inviato")
-                                       : QStringLiteral("interrotto"));
+            if (production::serialSent(serial, written, sent))
+                useSerial();
+            QString logWhy;
+            if (!log(sequence, uid, serialText, written,
+                     production::unfinishedResult(written, sent, how != End::LineFailed), &logWhy))
+                notLogged(sequence, logWhy);
         };
 
         setStep(QStringLiteral("Scrittura dei blocchi %1...").arg(blockdata::rowList(rows)));
-        if (!m_tags.writeRows(written)) {
+        if (!m_tags.writeRows(written, &sent)) {
             unfinished(lineEnd());
             break;
         }
@@ -282,7 +315,8 @@ void ProductionRun::run(const ProductionPlan &plan)
             result += m_context.link.abandoned() ? QStringLiteral(", interrotto")
                                                  : QStringLiteral(", etichetta non inviata");
 
-        const bool logged = log(sequence, uid, serialText, written, result);
+        QString logWhy;
+        const bool logged = log(sequence, uid, serialText, written, result, &logWhy);
         tagSeconds += clock.elapsed() / 1000.0;
         ++tagsTimed;
         m_progress.secondsPerTag = tagSeconds / tagsTimed;
@@ -290,7 +324,7 @@ void ProductionRun::run(const ProductionPlan &plan)
             // The serial number is on the tag: the next tag takes the following one.
             ++m_progress.succeeded;
             m_programmed.insert(uid);
-            serialsLeft = !serial || production::nextSerial(*serial, &value, &skipped);
+            useSerial();
         } else {
             ++m_progress.failed;
         }
@@ -298,6 +332,8 @@ void ProductionRun::run(const ProductionPlan &plan)
             m_progress.secondsLeft = m_progress.secondsPerTag * (plan.count - m_progress.succeeded);
         setStep(QStringLiteral("Tag n. %1: %2").arg(sequence).arg(result));
 
+        if (!logged)
+            notLogged(sequence, logWhy);
         if (label == LabelJobs::Sent::Failed) {
             end = lineEnd();
             break;
@@ -308,11 +344,17 @@ void ProductionRun::run(const ProductionPlan &plan)
             break;
         }
         if (!logged) {
+            // The log is the record: a series goes no further than its log.
             end = End::LogFailed;
-            why = QStringLiteral("il registro non si può più scrivere (%1); il tag n. %2 è stato "
-                                 "programmato ma non registrato")
-                      .arg(fileErrorText(m_log.error()))
-                      .arg(sequence);
+            why = ok ? QStringLiteral("il registro %1; il tag n. %2 è stato programmato ma non "
+                                      "registrato")
+                           .arg(logWhy)
+                           .arg(sequence)
+                     : QStringLiteral("il registro %1; il tag n. %2 (%3) non è stato registrato")
+                           .arg(logWhy)
+                           .arg(sequence)
+                           .arg(result);
+            note.clear();
             break;
         }
         if (!ok && plan.onFailure == ProductionPlan::OnFailure::Stop) {
@@ -331,10 +373,11 @@ void ProductionRun::run(const ProductionPlan &plan)
     setStep(QStringLiteral("Fermo"));
     emit runningChanged(false);
     if (!m_context.link.abandoned())
-        tellEnd(end, why, skipped);
+        tellEnd(end, why, skipped, note);
 }
 
-void ProductionRun::tellEnd(End end, const QString &why, const QList<quint64> &skipped)
+void ProductionRun::tellEnd(End end, const QString &why,
+                            const QList<production::ValueRange> &skipped, const QString &note)
 {
     QString text = QStringLiteral("%1 tag riusciti, %2 falliti.\nRegistro: %3")
                        .arg(m_progress.succeeded)
@@ -344,6 +387,8 @@ void ProductionRun::tellEnd(End end, const QString &why, const QList<quint64> &s
         text += QStringLiteral("\nNumeri di serie saltati (i loro byte contengono 0D o 0A, che "
                                "non possono stare in un comando): %1.")
                     .arg(production::valueRanges(skipped));
+    if (!note.isEmpty())
+        text += QLatin1Char('\n') + note;
     switch (end) {
     case End::Count:
         m_context.messages.show(QStringLiteral("Produzione terminata: ") + text, kStyleInformation);

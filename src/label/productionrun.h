@@ -1,9 +1,9 @@
 #pragma once
 
 #include "label/production.h"
+#include "label/productionlog.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QObject>
 #include <QSet>
 
@@ -63,6 +63,9 @@ public:
     QString check(const ProductionPlan &plan) const;
     // The serial number the next run would start from to go on from the last one.
     std::optional<quint64> nextSerial() const { return m_nextSerial; }
+    // The serial numbers that went out to a tag in this session; a plan that would write one of
+    // them again is refused. Others (those a log records) may be added.
+    production::UsedSerials &usedSerials() { return m_used; }
 
     // Runs the series to its end and tells the operator how it went. Returns at once, doing
     // nothing, while another printer operation runs.
@@ -82,11 +85,14 @@ private:
     enum class Step { Done, Stopped, Ended };
     Step waitForNewTag(QByteArray *uid);
     void setStep(const QString &step);
+    // False, with `why`, when the line did not reach the log.
     bool log(int sequence, const QByteArray &uid, const QString &serial,
-             const QList<RowBytes> &written, const QString &result);
+             const QList<RowBytes> &written, const QString &result, QString *why);
     // Why a run ended.
     enum class End { Count, Operator, LineFailed, TagFailed, LabelRefused, LogFailed, NoSerials };
-    void tellEnd(End end, const QString &why, const QList<quint64> &skipped);
+    // `note`: a further line for the operator, when there is one.
+    void tellEnd(End end, const QString &why, const QList<production::ValueRange> &skipped,
+                 const QString &note);
 
     OperationContext &m_context;
     TagOperations &m_tags;
@@ -94,7 +100,8 @@ private:
     TagInfoPage &m_info;
     ProductionPlan m_plan;
     ProductionProgress m_progress;
-    QFile m_log;
+    ProductionLog m_log;
+    production::UsedSerials m_used;
     QSet<QByteArray> m_programmed;  // the UIDs programmed successfully in this session
     QSet<QByteArray> m_tried;       // the UIDs written in this run, whatever the result
     std::optional<quint64> m_nextSerial;

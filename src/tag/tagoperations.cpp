@@ -274,19 +274,25 @@ bool TagOperations::writeSelected(QList<RowBytes> *written)
     return true;
 }
 
-bool TagOperations::writeBlock(const RowBytes &block)
+bool TagOperations::writeBlock(const RowBytes &block, bool *sent)
 {
     PrinterLink &link = m_context.link;
     link.ReceiveBuffer.clear();
-    return link.SendCommand(
-               tagcodec::writeBlockRequest(block.row, QString::fromLatin1(block.bytes))) &&
-           link.Pause(printer::kWriteBlockPause);
+    if (!link.SendCommand(tagcodec::writeBlockRequest(block.row, QString::fromLatin1(block.bytes))))
+        return false;
+    if (sent)
+        *sent = true;
+    return link.Pause(printer::kWriteBlockPause);
 }
 
-bool TagOperations::writeRows(const QList<RowBytes> &blocks)
+bool TagOperations::writeRows(const QList<RowBytes> &blocks, int *sent)
 {
+    *sent = 0;
     for (const RowBytes &block : blocks) {
-        if (!writeBlock(block))
+        bool out = false;
+        const bool written = writeBlock(block, &out);
+        *sent += out ? 1 : 0;
+        if (!written)
             return false;
     }
     return true;

@@ -39,8 +39,9 @@ public:
     // Inventory: on an answer the page shows the tag, as after "Inventory"; `answered` says
     // whether a tag answered.
     bool inventoryOnce(bool *answered);
-    // The write of these blocks, four bytes each, as "SCRIVI" writes them.
-    bool writeRows(const QList<RowBytes> &blocks);
+    // The write of these blocks, four bytes each, as "SCRIVI" writes them. `sent` counts the
+    // blocks whose command went out, in order: those the tag may hold when the line fails.
+    bool writeRows(const QList<RowBytes> &blocks, int *sent);
     // The read-back of "Verifica dopo scrittura": the rows that differ (or were not read) in
     // `failed`, those that got no answer at all also in `missing`. `onRow` runs before each row;
     // after a row, a requested stop ends it (Stopped) unless that was the last.
@@ -62,7 +63,7 @@ private:
     bool checkWritable();
     bool writeSelected(QList<RowBytes> *written);
     void verifyWritten(const QList<RowBytes> &written);
-    bool writeBlock(const RowBytes &block);
+    bool writeBlock(const RowBytes &block, bool *sent = nullptr);
     bool anySelectedAfter(int row) const;
 
     class StopScope;

@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 // Production runs over a pseudo-terminal against the simulated printer with a roll of tags.
 class tst_E2eProduction : public QObject
@@ -93,6 +94,37 @@ private Q_SLOTS:
         QVERIFY(lines.at(lines.size() - 2).contains(",2,E00401502A3C7B19,51,"));
         QVERIFY(r.messages.texts().value(0).startsWith(
             "ATTENZIONE! Produzione fermata: il tag n. 2 (UID E00401502A3C7B19) è fallito"));
+    }
+
+    // The printer lost while the second tag is verified: its blocks went out, so the log says
+    // it was written and its serial number is not given to another tag.
+    void printerLostDuringVerification()
+    {
+        PtyRig r;
+        QVERIFY(r.startQueried());
+        frmProduction *dialog = open(r);
+        PrinterModel &printer = r.printer.model();
+        dialog->spnCount->setValue(3);
+        printer.onCommand = [&](const QByteArray &command) {
+            if (command.startsWith("?R2&23,0") && printer.roll.position == 2)
+                QTimer::singleShot(0, &r.printer, [&] { r.printer.close(); });
+        };
+        dialog->cmdStart->click();
+        QTRY_VERIFY(!r.messages.texts().filter("Produzione fermata").isEmpty());
+        QCOMPARE(printer.roll.passed.size(), 1);
+        QCOMPARE(printer.tag.memory.left(12), QByteArray("00000002DATA"));
+        const QStringList lines = log();
+        QCOMPARE(lines.size(), 4);  // the header, two tags and the final line break
+        QVERIFY2(lines.at(2).contains(QRegularExpression(
+                     ",2,E00401502A3C7B13,2,[^,]+,\"scritto, non verificato\"$")),
+                 qPrintable(lines.at(2)));
+        QCOMPARE(dialog->txtSerialStart->text(), QStringLiteral("3"));
+        QVERIFY(r.messages.texts()
+                    .filter("Produzione fermata")
+                    .first()
+                    .startsWith("ATTENZIONE! Produzione fermata: la stampante non riceve i "
+                                "comandi.\n1 tag riusciti, 0 "
+                                "falliti."));
     }
 
     // The printer does not advance: the tag just programmed is never written again; the run

@@ -16,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 // The program on the fake printer with a roll of tags, the production dialog open, time
@@ -238,6 +240,113 @@ private Q_SLOTS:
                                                        "da 0 a 9999"));
     }
 
+    // No serial number goes out twice: a series whose values were written before in the session
+    // is refused, naming where it could start, and nothing is sent.
+    void aSerialNumberIsNeverWrittenTwice_data()
+    {
+        QTest::addColumn<bool>("eightBytes");  // binary, 8 bytes; else decimal, 4 bytes
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("count");  // 0: "Fino a interruzione"
+        QTest::addColumn<QString>("largest");
+        QTest::newRow("used up") << false << "9998" << 2 << "9999";
+        QTest::newRow("used up until stopped") << false << "9998" << 0 << "9999";
+        const QString max = QString::number(~quint64(0));
+        QTest::newRow("8 bytes, the largest") << true << max << 1 << max;
+    }
+    void aSerialNumberIsNeverWrittenTwice()
+    {
+        QFETCH(bool, eightBytes);
+        QFETCH(QString, start);
+        QFETCH(int, count);
+        QFETCH(QString, largest);
+        Desk d;
+        QVERIFY(d.open());
+        d.dialog->fraSerial->setChecked(true);
+        d.dialog->cboSerialWidth->setCurrentIndex(eightBytes ? 1 : 0);
+        d.dialog->cboSerialForm->setCurrentIndex(eightBytes ? 1 : 0);
+        d.dialog->txtSerialStart->setText(start);
+        d.dialog->spnCount->setValue(qMax(count, 1));
+        d.dialog->chkUntilStopped->setChecked(count == 0);
+        d.dialog->cboLabel->setCurrentIndex(1);  // the tag information label feeds the roll
+        d.dialog->cmdStart->click();
+        QVERIFY2(d.h.messages.texts().value(0).contains(
+                     QRegularExpression("^(Produzione terminata|ATTENZIONE! Produzione fermata: "
+                                        "i numeri di serie sono finiti)")),
+                 qPrintable(d.h.messages.texts().value(0)));
+        const int written = d.h.comm.commands().filter("?R2&24,").size();
+        QVERIFY(written > 0);
+
+        d.h.messages.shown.clear();
+        QCOMPARE(d.dialog->txtSerialStart->text(), start);  // no next value to move on to
+        d.dialog->cmdStart->click();
+        QCOMPARE(d.h.messages.texts(),
+                 QStringList{QStringLiteral("ATTENZIONE! La produzione non può partire: il numero "
+                                            "di serie %1 è già stato scritto e fino a %2 non "
+                                            "resta posto per la serie.")
+                                 .arg(start, largest)});
+        QCOMPARE(d.h.comm.commands().filter("?R2&24,").size(), written);
+    }
+
+    // The line lost part-way through a tag: the log says what went out, and a serial number that
+    // went out is not given to another tag. Serial number in rows 1 and 2, "DATA" in row 3.
+    void lineLostPartWay_data()
+    {
+        QTest::addColumn<QString>("lastSent");  // the last command that goes out
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("next");  // "Primo valore" afterwards
+        QTest::newRow("before the write") << "?R2&1,0"
+                                          << "non inviato"
+                                          << "41";
+        QTest::newRow("during the write") << "?R2&24,0"
+                                          << "scritto in parte (blocchi 1)"
+                                          << "42";
+        QTest::newRow("during verification") << "?R2&23,0"
+                                             << "\"scritto, non verificato\""
+                                             << "42";
+    }
+    void lineLostPartWay()
+    {
+        QFETCH(QString, lastSent);
+        QFETCH(QString, result);
+        QFETCH(QString, next);
+        Desk d;
+        QVERIFY(d.open());
+        d.serialsAndBlockLabel(3, 41);
+        d.h.comm.onWrite = [&](const QByteArray &bytes) {
+            if (bytes.startsWith(lastSent.toLatin1()))
+                d.h.comm.writeError = {SerialError::WriteFailed,
+                                       "/dev/fake0: scrittura non riuscita"};
+        };
+        d.dialog->cmdStart->click();
+        QCOMPARE(d.log().size(), 2);
+        QCOMPARE(
+            d.log().at(1),
+            QStringLiteral("T,1,%1,41,1:30303030 2:30303431 3:44415441,%2").arg(uid(1), result));
+        QCOMPARE(d.dialog->txtSerialStart->text(), next);
+        QVERIFY(d.h.messages.texts().last().startsWith(
+            "ATTENZIONE! Produzione fermata: la stampante non riceve i comandi.\n0 tag riusciti"));
+    }
+
+    // The log is the record: removed during the run, the run stops there and says so.
+    void aRemovedLogStopsTheRun()
+    {
+        Desk d;
+        QVERIFY(d.open());
+        d.serialsAndBlockLabel(5, 1);
+        d.h.comm.onWrite = [&](const QByteArray &bytes) {
+            if (bytes.startsWith("?R2&24,0,1,0000") && d.printer.roll.position == 3)
+                QFile::remove(d.dir.filePath("registro.csv"));
+        };
+        d.dialog->cmdStart->click();
+        QCOMPARE(d.printer.roll.passed.size(), 3);  // tag 3 is labelled, tag 4 never written
+        QCOMPARE(d.h.comm.commands().filter("?R2&24,0,").size(), 3);
+        QCOMPARE(d.h.messages.texts().value(0).section('\n', 0, 1),
+                 QStringLiteral("ATTENZIONE! Produzione fermata: il registro è stato cancellato "
+                                "o spostato; il tag n. 3 è stato programmato ma non registrato.\n"
+                                "3 tag riusciti, 0 falliti."));
+        QCOMPARE(d.dialog->txtSerialStart->text(), QStringLiteral("4"));
+    }
+
     // A tag that keeps nothing: with "stop" the run ends there; with "ANNULLATO" its label is
     // marked and the next tag gets the same serial number.
     void aFailedTagStopsOrIsVoided()
@@ -277,7 +386,7 @@ private Q_SLOTS:
     }
 
     // "Interrompi" ends the run after the step in progress, the tag in progress logged as
-    // stopped; closing the main window ends it at once, the log intact.
+    // written and stopped; closing the main window ends it at once, the log intact.
     void stoppedOrClosedMidRun()
     {
         {
@@ -289,10 +398,12 @@ private Q_SLOTS:
                     d.dialog->cmdStop->click();
             };
             d.dialog->cmdStart->click();
-            // The write of tag 3 ends; it is not verified, labelled or counted.
+            // The write of tag 3 ends; it is not verified, labelled or counted, but its serial
+            // number is spent.
             QCOMPARE(d.h.comm.commands().last(), QStringLiteral("?R2&24,2,1,DATA"));
             QCOMPARE(d.log().size(), 4);
-            QVERIFY(d.log().at(3).endsWith(",interrotto"));
+            QVERIFY(d.log().at(3).endsWith(",\"scritto, non verificato, interrotto\""));
+            QCOMPARE(d.dialog->txtSerialStart->text(), QStringLiteral("4"));
             QCOMPARE(d.printer.roll.passed.size(), 2);
             QCOMPARE(d.h.messages.texts().value(0).section('\n', 0, 0),
                      QStringLiteral("Produzione interrotta: 2 tag riusciti, 0 falliti."));
@@ -308,7 +419,7 @@ private Q_SLOTS:
         QCOMPARE(d.h.ended, 1);
         QVERIFY(d.h.comm.commands().last().startsWith("?R2&23,1,1"));  // nothing more was sent
         QCOMPARE(d.log().size(), 3);
-        QVERIFY(d.log().at(2).endsWith(",interrotto"));
+        QVERIFY(d.log().at(2).endsWith(",\"scritto, non verificato, interrotto\""));
         QVERIFY(d.h.messages.shown.isEmpty());
     }
 
@@ -353,6 +464,10 @@ private Q_SLOTS:
         d.dialog->cboSerialForm->setCurrentIndex(0);
         d.chooser.answer = d.dir.filePath("manca/registro.csv");
         refused("il registro");
+        // Not waited on.
+        QCOMPARE(::mkfifo(QFile::encodeName(d.dir.filePath("fifo.csv")).constData(), 0600), 0);
+        d.chooser.answer = d.dir.filePath("fifo.csv");
+        refused("è una FIFO (pipe con nome), non un file");
         // Another printer operation holds the printer: said before the log file is asked for.
         d.chooser.answer = d.dir.filePath("registro.csv");
         d.chooser.offered.clear();

@@ -1,6 +1,7 @@
 #include "label/production.h"
 #include "testmain.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 // The arithmetic of a production run: serial numbers in their two forms and the log's lines.
@@ -32,28 +33,137 @@ private Q_SLOTS:
                  (QList<RowBytes>{{0, "HEAD"}, {1, "0000"}, {2, "0077"}, {5, "TAIL"}}));
         QCOMPARE(production::tagBlocks(templateRows, nullptr, 77), templateRows);
 
-        // Values whose bytes would end a command line are passed over; the width runs out.
-        production::SerialNumber binary{0, 4, SerialForm::Binary, 0};
-        QList<quint64> skipped;
-        quint64 value = 0x0A;
-        QVERIFY(production::firstSerial(binary, &value, &skipped));
-        QCOMPARE(value, quint64(0x0B));
-        QVERIFY(production::nextSerial(binary, &value, &skipped));
-        QVERIFY(production::nextSerial(binary, &value, &skipped));
-        QCOMPARE(value, quint64(0x0E));
-        QCOMPARE(skipped, (QList<quint64>{0x0A, 0x0D}));
-        value = 0xFFFFFFFE;
-        QVERIFY(production::nextSerial(binary, &value, &skipped));
-        QVERIFY(!production::nextSerial(binary, &value, &skipped));
-        QCOMPARE(value, quint64(0xFFFFFFFF));
-        binary.width = 8;
-        value = ~quint64(0);
-        QVERIFY(!production::nextSerial(binary, &value, &skipped));  // no wrap to 0
-        production::SerialNumber decimal{0, 4, SerialForm::Decimal, 0};
-        value = 10000;
-        QVERIFY(!production::firstSerial(decimal, &value, &skipped));
-        QCOMPARE(production::valueRanges({10, 13, 266, 267, 268, 511}),
+        QCOMPARE(production::valueRanges({{10, 10}, {13, 13}, {266, 268}, {511, 511}}),
                  QStringLiteral("10, 13, 266-268, 511"));
+    }
+
+    // Values whose bytes would end a command line (0A, 0D) are passed over in one jump, however
+    // many there are; a series ends where stepping through it ends; the width runs out without
+    // wrapping. "first;last;passed over": none first from the start on, no last when the series
+    // does not fit, the first values passed over.
+    void serialsPassOverLineBreaks_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("binary");
+        QTest::addColumn<quint64>("start");
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("0A, 0D") << 4 << true << quint64(0x0A) << 3 << "11;14;10";
+        QTest::newRow("4 bytes, top byte 0A")
+            << 4 << true << quint64(0x0A000000) << 2 << "184549376;184549377;167772160-184549375";
+        QTest::newRow("8 bytes, fifth byte 0A")
+            << 8 << true << quint64(0x0A00000000) << 2
+            << "47244640256;47244640257;42949672960-47244640255";
+        QTest::newRow("8 bytes 0D, 9999 tags")
+            << 8 << true << quint64(0x0D0D0D0D0D0D0D0D) << 9999
+            << "1008806316530991104;1008806316531001694;940422246894996749-1008806316530991103";
+        QTest::newRow("inner byte")
+            << 4 << true << quint64(0x010A0D00) << 1 << "17498112;17498112;17435904-17498111";
+        QTest::newRow("4 bytes, to the end")
+            << 4 << true << quint64(0xFFFFFFFE) << 2 << "4294967294;4294967295;";
+        QTest::newRow("4 bytes, past it")
+            << 4 << true << quint64(0xFFFFFFFE) << 3 << "4294967294;;";
+        QTest::newRow("8 bytes, no wrap")
+            << 8 << true << ~quint64(0) << 2 << "18446744073709551615;;";
+        QTest::newRow("digits, to the end") << 4 << false << quint64(9998) << 2 << "9998;9999;";
+        QTest::newRow("digits, past it") << 4 << false << quint64(9998) << 3 << "9998;;";
+        QTest::newRow("digits, beyond") << 4 << false << quint64(10000) << 1 << ";;";
+    }
+    void serialsPassOverLineBreaks()
+    {
+        QFETCH(int, width);
+        QFETCH(bool, binary);
+        QFETCH(quint64, start);
+        QFETCH(int, count);
+        QFETCH(QString, expected);
+        using production::SerialForm;
+        const production::SerialNumber serial{
+            0, width, binary ? SerialForm::Binary : SerialForm::Decimal, start};
+        QElapsedTimer clock;
+        clock.start();
+        quint64 value = start, end = 0;
+        QList<production::ValueRange> passed;
+        QStringList got{QString(), QString()};
+        if (production::firstSerial(serial, &value, &passed)) {
+            got[0] = QString::number(value);
+            const bool fits = production::lastSerial(serial, value, count, &end);
+            if (fits)
+                got[1] = QString::number(end);
+            // Step by step as the run goes: to the same end, never a byte 0A or 0D.
+            bool left = true;
+            for (int i = 1; i < count && left; ++i) {
+                left = production::nextSerial(serial, &value, &passed);
+                const QByteArray bytes = production::serialBytes(serial, value);
+                QVERIFY(!bytes.contains('\n') && !bytes.contains('\r'));
+            }
+            QCOMPARE(left, fits);
+            QVERIFY(!fits || value == end);
+        }
+        got << production::valueRanges(passed.mid(0, 1));
+        QCOMPARE(got.join(';'), expected);
+        QVERIFY(clock.elapsed() < 1000);  // jumps, not a walk through what is passed over
+    }
+
+    // Serial numbers already written: a series that would touch one is found, and where a series
+    // of as many tags can start instead. "first used;where it can start;the used ranges".
+    void usedSerials_data()
+    {
+        QTest::addColumn<int>("usedLayout");  // 0 the plan's, 1 another row, 2 another form
+        QTest::addColumn<bool>("binary");
+        QTest::addColumn<QList<quint64>>("used");  // first, last, first, last...
+        QTest::addColumn<quint64>("start");
+        QTest::addColumn<int>("count");  // 0: until the width runs out
+        QTest::addColumn<QString>("expected");
+        using L = QList<quint64>;
+        const quint64 max = ~quint64(0);
+        QTest::newRow("used up") << 0 << false << L{9998, 9999} << quint64(9998) << 2
+                                 << "9998;;9998-9999";
+        QTest::newRow("used up, until stopped")
+            << 0 << false << L{9998, 9999} << quint64(9998) << 0 << "9998;;9998-9999";
+        QTest::newRow("again from the start")
+            << 0 << false << L{1, 5} << quint64(1) << 3 << "1;6;1-5";
+        QTest::newRow("in a gap too small")
+            << 0 << false << L{1, 5, 9, 9} << quint64(2) << 4 << "2;10;1-5, 9";
+        QTest::newRow("until stopped, ahead")
+            << 0 << false << L{100, 105, 200, 210} << quint64(1) << 0 << "100;211;100-105, 200-210";
+        QTest::newRow("joined") << 0 << false << L{1, 3, 7, 7, 4, 6, 5, 8} << quint64(2) << 1
+                                << "2;9;1-8";
+        QTest::newRow("8 bytes, the largest")
+            << 0 << true << L{max, max} << max << 1 << "18446744073709551615;;18446744073709551615";
+        QTest::newRow("binary, past 0D") << 0 << true << L{9, 12} << quint64(9) << 1 << "9;14;9-12";
+        QTest::newRow("another row") << 1 << false << L{1, 5} << quint64(1) << 5 << ";1;";
+        QTest::newRow("another form") << 2 << false << L{1, 5} << quint64(1) << 5 << ";1;";
+    }
+    void usedSerials()
+    {
+        QFETCH(int, usedLayout);
+        QFETCH(bool, binary);
+        QFETCH(QList<quint64>, used);
+        QFETCH(quint64, start);
+        QFETCH(int, count);
+        QFETCH(QString, expected);
+        using production::SerialForm;
+        const production::SerialNumber plan{
+            2, binary ? 8 : 4, binary ? SerialForm::Binary : SerialForm::Decimal, start};
+        production::SerialNumber other = plan;
+        if (usedLayout == 1)
+            other.row = 3;
+        if (usedLayout == 2)
+            other.form = SerialForm::Binary;
+        production::UsedSerials set;
+        for (int i = 0; i + 1 < used.size(); i += 2)
+            set.add(other, used[i], used[i + 1]);
+        quint64 first = start, last = production::largestSerial(plan);
+        QVERIFY(production::firstSerial(plan, &first));
+        QVERIFY(count == 0 || production::lastSerial(plan, first, count, &last));
+        const auto text = [](std::optional<quint64> v) {
+            return v ? QString::number(*v) : QString();
+        };
+        QCOMPARE(QStringList({text(set.firstUsed(plan, first, last)),
+                              text(set.firstFree(plan, start, count)),
+                              production::valueRanges(set.ranges(plan))})
+                     .join(';'),
+                 expected);
     }
 
     void logLines()
