@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace {
 
 // What the block data label prints for row 0 or 1 of a tag: the bytes written there, else the
@@ -276,9 +278,10 @@ void ProductionRun::run(const ProductionPlan &plan)
             break;
         }
         QString result = QStringLiteral("OK");
+        QList<int> failed;  // rows the read-back did not find as written
         if (!m_stop && plan.verify) {
             setStep(QStringLiteral("Verifica..."));
-            QList<int> failed, missing;
+            QList<int> missing;
             if (m_tags.verifyRows(written, &failed, &missing) == TagOperations::Outcome::Ended) {
                 unfinished(lineEnd());
                 break;
@@ -327,6 +330,14 @@ void ProductionRun::run(const ProductionPlan &plan)
             useSerial();
         } else {
             ++m_progress.failed;
+            // A failed tag keeps its serial number when the read-back found any of its rows: the
+            // number is on that tag, void or not, and goes on no other.
+            const bool serialKept =
+                std::any_of(written.begin(), written.end(), [&](const RowBytes &b) {
+                    return production::covers(serial, b.row) && !failed.contains(b.row);
+                });
+            if (serialKept)
+                useSerial();
         }
         if (!plan.untilStopped)
             m_progress.secondsLeft = m_progress.secondsPerTag * (plan.count - m_progress.succeeded);

@@ -383,6 +383,26 @@ private Q_SLOTS:
             QCOMPARE(d.h.messages.texts().value(0).section('\n', 0, 0),
                      QStringLiteral("Produzione terminata: 3 tag riusciti, 1 falliti."));
         }
+        // A void tag that holds its serial number keeps it: the next tag takes the following one.
+        Desk d;
+        QVERIFY(d.open());
+        d.serialsAndBlockLabel(2, 1);
+        d.dialog->cboOnFailure->setCurrentIndex(1);
+        d.h.comm.onWrite = [&](const QByteArray &bytes) {
+            if (bytes.startsWith("?R2&24,0,1,"))
+                d.printer.behaviour.corruptedWrites.clear();
+            if (bytes.startsWith("?R2&24,1,1,0002"))
+                d.printer.behaviour.corruptedWrites = {2};  // the DATA row written next
+        };
+        d.dialog->cmdStart->click();
+        const QStringList log = d.log();
+        QCOMPARE(log.size(), 4);
+        QVERIFY2(log.at(2).startsWith(QStringLiteral("T,2,%1,2,").arg(uid(2))),
+                 qPrintable(log.at(2)));
+        QVERIFY(log.at(2).endsWith(",verifica fallita per i blocchi 3"));
+        QVERIFY2(log.at(3).startsWith(QStringLiteral("T,3,%1,3,").arg(uid(3))),
+                 qPrintable(log.at(3)));
+        QCOMPARE(d.memory(1, 1), QByteArray("0002"));
     }
 
     // "Interrompi" ends the run after the step in progress, the tag in progress logged as
