@@ -421,7 +421,7 @@ private Q_SLOTS:
         const auto d = openDialog(h);
         QVERIFY(choose(d->cboSpeed, "4800"));
         h.comm.onWrite = [&](const QByteArray &) {
-            QTimer::singleShot(5, &h.comm, [&] { h.comm.loseDevice(); });
+            h.comm.after(5, [&] { h.comm.loseDevice(); });  // within the probe's 10 ms
             h.comm.onWrite = {};
         };
         d->cmdSearch->click();
@@ -453,7 +453,7 @@ private Q_SLOTS:
         int probes = 0;
         connect(d->txtSearch, &QPlainTextEdit::textChanged, d.get(), [&] {
             if (++probes == 2)  // the second device, waiting
-                QTimer::singleShot(50, d.get(), [&] {
+                h.after(50, [&] {
                     if (close)
                         d->cmdCancel->click();
                     else
