@@ -1,4 +1,5 @@
 // Reply decoding: whatever the printer sends, decoding never fails and keeps its shapes.
+#include "link/printercommands.h"
 #include "link/replytext.h"
 #include "tag/blockdata.h"
 #include "tag/tagcodec.h"
@@ -16,6 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::abort();
     if (query.contains(QChar(0)) || query.size() > qMax<qsizetype>(1, reply.size()))
         std::abort();
+    // What the printer search takes for a model shows as printable text, never as the query.
+    if (modelReplyFault(reply).isEmpty()) {
+        if (query.trimmed().isEmpty() ||
+            query.mid(1).startsWith(QLatin1String(printer::kQueryModel)))
+            std::abort();
+        for (QChar c : query) {
+            if (c.unicode() < 0x20 || c.unicode() > 0x7E)
+                std::abort();
+        }
+    }
 
     // The decoders are only given replies of their exact length.
     const auto exactly = [&](int length) { return reply.leftJustified(length, QChar(0x55), true); };

@@ -6,7 +6,7 @@
 namespace printer {
 
 // Printer query: model, then firmware release. Any non-empty answer counts; the last character
-// is not shown.
+// is not shown. The printer search takes only an answer that can be a model (modelReplyFault).
 inline constexpr char kQueryModel[] = "?54&10";
 inline constexpr int kModelReplyLength = 11;
 inline constexpr double kModelLimit = 0.5;

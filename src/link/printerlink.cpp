@@ -69,19 +69,16 @@ bool PrinterLink::wait(double seconds, int length)
     QDeadlineTimer deadline(Qt::PreciseTimer);
     const qint64 ns = std::llround(seconds * m_timeScale * 1e9);
     deadline.setPreciseRemainingTime(ns / 1000000000, ns % 1000000000, Qt::PreciseTimer);
-    if (deadline.hasExpired())
+    if (deadline.hasExpired() && !m_control.scheduledBy(deadline))
         return true;
     if (length >= 0 && ReceiveBuffer.size() == length)
         return true;
 
     const int losses = m_losses;
     QEventLoop loop;
-    Wait w{&loop, length, End::Running};
+    Wait w{&loop, length, deadline};
     DeadlineNotifier deadlineReached(deadline);
-    connect(&deadlineReached, &DeadlineNotifier::reached, &loop, [&] {
-        w.end = End::Normal;
-        loop.quit();
-    });
+    connect(&deadlineReached, &DeadlineNotifier::reached, &loop, [&] { deadlinePassed(w); });
 
     m_waits.push_back(&w);
     loop.exec();
@@ -97,10 +94,21 @@ bool PrinterLink::wait(double seconds, int length)
     return w.end == End::Normal && m_losses == losses;
 }
 
+void PrinterLink::deadlinePassed(Wait &w)
+{
+    if (m_control.scheduledBy(w.deadline)) {
+        w.overdue = true;  // ends once it has happened, see onComm()
+        return;
+    }
+    w.end = End::Normal;
+    w.loop->quit();
+}
+
 // Whatever the line brings is taken from the serial control at once, so that its own buffer
 // does not grow either, and what does not fit under the limit is dropped. A buffer cut at the
 // limit never ends a wait: it is far longer than any reply awaited, so it fails the length test
-// as any reply of the wrong length does.
+// as any reply of the wrong length does. A wait past its deadline ends once nothing due before
+// it is scheduled any more.
 static_assert(PrinterLink::kReceiveLimit >
               std::max({printer::kModelReplyLength, printer::kReleaseReplyLength,
                         printer::kInventoryReplyLength, printer::kSystemInformationReplyLength,
@@ -110,16 +118,20 @@ void PrinterLink::onComm()
 {
     const QByteArray bytes = m_control.input();
     const qsizetype room = kReceiveLimit - ReceiveBuffer.size();
-    if (bytes.isEmpty() || room <= 0)
-        return;
-    ReceiveBuffer += QString::fromLatin1(bytes.constData(), qMin(room, bytes.size()));
+    const bool grown = !bytes.isEmpty() && room > 0;
+    if (grown)
+        ReceiveBuffer += QString::fromLatin1(bytes.constData(), qMin(room, bytes.size()));
     for (Wait *w : m_waits) {
-        if (w->end == End::Running && w->length >= 0 && ReceiveBuffer.size() == w->length) {
+        if (w->end != End::Running)
+            continue;
+        if ((grown && w->length >= 0 && ReceiveBuffer.size() == w->length) ||
+            (w->overdue && !m_control.scheduledBy(w->deadline))) {
             w->end = End::Normal;
             w->loop->quit();
         }
     }
-    emit dataReceived();
+    if (grown)
+        emit dataReceived();
 }
 
 void PrinterLink::onLost(const SerialError &error)

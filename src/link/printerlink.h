@@ -5,6 +5,7 @@
 
 #include "link/serialerror.h"
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 
@@ -19,7 +20,10 @@ class SerialControl;
 //
 // A wait is a local event loop that ends on the first of its deadline (on the monotonic clock,
 // see DeadlineNotifier), the reply reaching exactly the expected length (checked on every
-// arrival), the device being lost, or the program ending. Nothing polls and nothing sleeps.
+// arrival), the device being lost, or the program ending. Nothing polls and nothing sleeps. A
+// deadline passes only once what a test double scheduled before it has happened (see
+// SerialControl::scheduledBy()): on a loaded machine the test's own timers run late, the wait
+// does not end early.
 //
 // Waits report whether they ended normally. When they did not (the program is ending, or the
 // device was lost and has been reported), the caller returns at once and sends nothing more.
@@ -95,10 +99,13 @@ private:
     {
         QEventLoop *loop;
         int length;  // -1 for a pause
-        End end;
+        QDeadlineTimer deadline;
+        End end = End::Running;
+        bool overdue = false;  // the deadline has passed; something due before it has not
     };
 
     bool wait(double seconds, int length);
+    void deadlinePassed(Wait &w);
     void onComm();
     void onLost(const SerialError &error);
     void endWaits(End how);

@@ -10,6 +10,12 @@ QString fieldText(const QString &received);
 // The text of a printer query field: a blank, then the reply without its last character.
 QString queryFieldText(const QString &reply);
 
+// Why `reply` to the model query cannot be a printer's: empty when it can. A printer answers its
+// model as printable ASCII text followed by one character the query does not show (see
+// queryFieldText); a device that echoes what it receives (a modem, a loopback plug) sends the
+// query back, one that streams noise or speaks another protocol sends bytes no model holds.
+QString modelReplyFault(const QString &reply);
+
 // True when every character has a single-byte code (0 to 255) and can go out on the line as it is.
 bool isSingleByte(QStringView text);
 

@@ -4,6 +4,7 @@
 #include "link/serialerror.h"
 
 #include <QByteArray>
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QObject>
 #include <QString>
@@ -37,6 +38,16 @@ public:
     virtual int handshaking() const { return m_handshaking; }
     SerialError setHandshaking(int mode);
 
+    // Something a test double has scheduled for no later than `deadline` (bytes on their way, a
+    // loss, an action of the test) has not happened yet. Its timers run late on a loaded
+    // machine: a wait whose deadline passes first goes on until they have run, as if they had
+    // run on time (see PrinterLink). A real line schedules nothing.
+    virtual bool scheduledBy(const QDeadlineTimer &deadline) const
+    {
+        Q_UNUSED(deadline);
+        return false;
+    }
+
     // Only text input (0) is used: every byte becomes one character.
     int inputMode() const { return m_inputMode; }
     void setInputMode(int mode) { m_inputMode = mode; }
@@ -59,7 +70,8 @@ public:
     SerialError setDeviceName(int port, const QString &device);
 
 signals:
-    // Bytes are waiting to be taken with input().
+    // Bytes are waiting to be taken with input(). A test double also emits it, with no bytes,
+    // when something it had scheduled has happened (see scheduledBy()).
     void received();
     // The device failed for good (unplugged, I/O error): the port has been closed. Emitted once
     // per opening.

@@ -374,12 +374,14 @@ void frmProperties::search()
         return;  // the program is ending
     setSearching(false);
     txtSearch->setPlainText(result.text());
-    if (result.answers.isEmpty())
+    const PrinterSearch::Answer *chosen = result.chosen();
+    if (!chosen)
         return;
 
-    // The first that answered: its port number where one stands for it, else the device for the
-    // port chosen; and the speed it answered at. Nothing is applied or stored before OK.
-    const PrinterSearch::Answer &found = result.answers.first();
+    // The device in use when it answered, else the first that did: its port number where one
+    // stands for it, else the device for the port chosen; and the speed it answered at. Nothing
+    // is applied or stored before OK.
+    const PrinterSearch::Answer &found = *chosen;
     if (found.port >= 1 && found.port <= cboPort->count()) {
         cboPort->setCurrentIndex(found.port - 1);
         showPortDevice();

@@ -89,7 +89,7 @@ PrinterSearch::Result PrinterSearch::run(const QStringList &devices, const QList
 
     SerialControl &comm = m_link.control();
     const QString inUse = comm.settings();
-    QStringList silent = devices;  // still in the search
+    QStringList silent = devices;  // still in the search: silent, or no model among their answers
     QHash<QString, QString> reasons;
     QSet<QString> probed;
     for (int speed : speeds) {
@@ -103,10 +103,13 @@ PrinterSearch::Result PrinterSearch::run(const QStringList &devices, const QList
             const Probe probe = openLine ? probeOpenLine(settings) : probeOwnLine(device, settings);
             switch (probe.outcome) {
             case Outcome::Answered:
-                result.answers.append({device, portOf(device), speed, probe.text});
+                result.answers.append({device, portOf(device), speed, probe.text, openLine});
                 silent.removeOne(device);
                 break;
             case Outcome::Silent: break;
+            case Outcome::Invalid:  // perhaps a printer at another speed: asked again
+                reasons.insert(device, probe.text);
+                break;
             case Outcome::Failed:
                 reasons.insert(device, reasonFor(device, probe.text));
                 silent.removeOne(device);
@@ -189,6 +192,8 @@ PrinterSearch::Probe PrinterSearch::ask(PrinterLink &link, const std::function<Q
         return {Outcome::Failed, lost()};
     if (link.ReceiveBuffer.isEmpty())
         return {Outcome::Silent, {}};
+    if (const QString fault = modelReplyFault(link.ReceiveBuffer); !fault.isEmpty())
+        return {Outcome::Invalid, QStringLiteral("risposta non valida (%1)").arg(fault)};
     return {Outcome::Answered, queryFieldText(link.ReceiveBuffer)};
 }
 
@@ -197,6 +202,15 @@ void PrinterSearch::cancel()
     m_cancelled = true;
     if (m_waiting)
         m_waiting->interruptWaits();
+}
+
+const PrinterSearch::Answer *PrinterSearch::Result::chosen() const
+{
+    const auto open =
+        std::find_if(answers.begin(), answers.end(), [](const Answer &a) { return a.open; });
+    if (open != answers.end())
+        return &*open;
+    return answers.isEmpty() ? nullptr : &answers.first();
 }
 
 QString PrinterSearch::Result::text() const

@@ -13,9 +13,11 @@ class PrinterLink;
 
 // The search for the printer behind "Cerca stampante": each device in turn gets the model query
 // at one speed and has half a second to answer; the device the program has open is asked through
-// the open line, every other one through a line of its own, opened and closed again. When none
-// answers, the devices that stayed silent are asked again at the next speed. The caller holds the
-// printer (PrinterLink::Operation) meanwhile; the waits keep the window alive.
+// the open line, every other one through a line of its own, opened and closed again. An answer is
+// a printer's only when it is a model (modelReplyFault): an echo of the query, noise or text of
+// another kind is listed as "risposta non valida". When no printer answers, the devices that
+// stayed silent or answered so are asked again at the next speed. The caller holds the printer
+// (PrinterLink::Operation) meanwhile; the waits keep the window alive.
 class PrinterSearch : public QObject
 {
     Q_OBJECT
@@ -25,7 +27,8 @@ public:
         QString device;
         int port = 0;  // the port number (1 to 4) that stands for it, 0 when none does
         int speed = 0;
-        QString model;  // as the printer query's field shows it
+        QString model;      // as the printer query's field shows it
+        bool open = false;  // asked through the open line: the device in use
     };
     struct Tried
     {
@@ -41,6 +44,9 @@ public:
         bool cancelled = false;
         bool ended = false;  // the program is ending: the result means nothing
 
+        // The answer to select: the device in use when it answered, else the first; null when
+        // none did.
+        const Answer *chosen() const;
         // What the dialog shows.
         QString text() const;
     };
@@ -63,7 +69,7 @@ signals:
     void probing(const QString &device, int speed, int index, int count);
 
 private:
-    enum class Outcome { Answered, Silent, Failed, Cancelled, Ended };
+    enum class Outcome { Answered, Silent, Invalid, Failed, Cancelled, Ended };
     struct Probe
     {
         Outcome outcome;

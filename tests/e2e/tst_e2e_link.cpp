@@ -6,7 +6,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 // The real QSerialPort over a pseudo-terminal, the simulated printer on the other side.
 class tst_E2eLink : public QObject
@@ -66,7 +65,7 @@ private Q_SLOTS:
         PtyRig r;
         QVERIFY(r.start());
         r.printer.model().behaviour.silent = true;
-        QTimer::singleShot(150, &r.printer, [&] { r.printer.close(); });
+        r.closePrinterOn([](const QByteArray &c) { return c == "?54&10"; });
         r.window->cmdInterroga->click();
         QTRY_COMPARE(r.messages.shown.size(), 1);
         QVERIFY2(r.messages.shown[0].text.contains("Collegamento con la stampante perso"),

@@ -12,10 +12,68 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QTest>
 #include <QTimer>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <pty.h>
 #include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// A loopback plug on a pseudo-terminal: whatever the program writes comes straight back.
+class LoopbackPlug : public QObject
+{
+public:
+    ~LoopbackPlug() override
+    {
+        delete m_notifier;
+        for (int fd : {m_fd, m_peerFd}) {
+            if (fd >= 0)
+                ::close(fd);
+        }
+    }
+
+    bool open(QString *error)
+    {
+        char name[256] = {};
+        if (::openpty(&m_fd, &m_peerFd, name, nullptr, nullptr) != 0 ||
+            ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) | O_NONBLOCK) != 0) {
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+            return false;
+        }
+        termios t{};
+        ::tcgetattr(m_peerFd, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(m_peerFd, TCSANOW, &t);
+        path = QString::fromLocal8Bit(name);
+        m_notifier = new QSocketNotifier(m_fd, QSocketNotifier::Read);
+        connect(m_notifier, &QSocketNotifier::activated, this, [this] {
+            char buffer[256];
+            ssize_t n;
+            while ((n = ::read(m_fd, buffer, sizeof buffer)) > 0) {
+                received.append(buffer, n);
+                [[maybe_unused]] const ssize_t written = ::write(m_fd, buffer, size_t(n));
+            }
+        });
+        return true;
+    }
+
+    QString path;         // where the program connects
+    QByteArray received;  // everything it wrote
+
+private:
+    int m_fd = -1;
+    int m_peerFd = -1;  // our own handle on the program's side, so it never hangs up on us
+    QSocketNotifier *m_notifier = nullptr;
+};
+
+}  // namespace
 
 // The settings dialog on the real QSerialPort. A Linux pseudo-terminal refuses 7 data bits and
 // even parity through QSerialPort, so these stay at 8 bits and no parity.
@@ -144,6 +202,45 @@ private Q_SLOTS:
         QCOMPARE(r.printer.model().commands, QList<QByteArray>{"?54&10"});
         QVERIFY(holder.printer.model().commands.isEmpty());
         QCOMPARE(r.comm->currentDevice(), silent.path());  // nothing applied before OK
+        QVERIFY(r.messages.shown.isEmpty());
+
+        d->cmdOK->click();
+        QVERIFY(!d->isVisible());
+        QCOMPARE(r.comm->currentDevice(), r.printer.path());
+        queryPrinter(r);
+        QCOMPARE(r.store->read("CommPort", {}), QStringLiteral("3"));
+    }
+
+    // A loopback plug sends the query back: it is no printer, whatever its place in the list; the
+    // simulated printer behind a later port is selected, and OK connects to it.
+    void searchPassesOverALoopbackPlug()
+    {
+        LoopbackPlug plug;
+        PtyPrinter silent;  // the device the program has open: no printer on it
+        QString error;
+        QVERIFY2(plug.open(&error) && silent.openPty(&error), qPrintable(error));
+        silent.model().behaviour.silent = true;
+        PtyRig r;
+        QVERIFY2(r.printer.openPty(&error), qPrintable(error));
+        QVERIFY(r.start(silent.path(), "Com2=" + plug.path.toUtf8() +
+                                           "\nCom3=" + r.printer.path().toUtf8() +
+                                           "\nCom4=/dev/v4400-assente\n"));
+        const auto d = r.window->createPropertiesDialog();
+        d->show();
+        d->cmdSearch->click();
+
+        const QStringList lines = d->txtSearch->toPlainText().split('\n');
+        QCOMPARE(lines.size(), 6);
+        QCOMPARE(lines.mid(0, 5),
+                 (QStringList{
+                     "Stampante trovata:", r.printer.path() + " (Com3) a 9600 baud: « VIREO 4400»",
+                     "Altri dispositivi provati:", silent.path() + " (Com1): nessuna risposta",
+                     plug.path + " (Com2): risposta non valida (eco della richiesta)"}));
+        QVERIFY2(lines[5].startsWith("/dev/v4400-assente (Com4): dispositivo inesistente"),
+                 qPrintable(lines[5]));
+        QCOMPARE(plug.received, QByteArray("?54&10\r\n"));
+        QCOMPARE(d->cboPort->currentText(), QStringLiteral("Com3"));
+        QCOMPARE(d->cboDevice->currentText(), r.printer.path());
         QVERIFY(r.messages.shown.isEmpty());
 
         d->cmdOK->click();

@@ -6,14 +6,17 @@
 #include <QHash>
 
 // Serial devices for tests: those "reported", and probe lines on fake serial controls. A device
-// answers as the printer when it is one of `printers`, at the speed given (0: at any); the others
-// are silent, or cannot be opened.
+// answers as the printer when it is one of `printers`, at the speed given (0: at any), and as its
+// script says when it has one (a modem, a loopback plug, noise); the others are silent, or cannot
+// be opened.
 class FakeSerialDevices : public SerialDevices
 {
 public:
     QList<SerialDevice> reported;
     QHash<QString, int> printers;            // device and the speed the printer answers at
     QHash<QString, SerialError> openErrors;  // devices that cannot be opened
+    // Device and what it answers to each command (FakeSerialControl::script).
+    QHash<QString, std::function<QList<Emission>(const QByteArray &command)>> scripts;
 
     struct Write
     {
@@ -32,6 +35,7 @@ public:
         FakeSerialControl *c = control.get();
         c->setDeviceName(1, device);
         c->openError = openErrors.value(device);
+        c->script = scripts.value(device);
         const int speed = printers.value(device, -1);
         c->onWrite = [this, c, device, speed](const QByteArray &bytes) {
             writes.append({device, c->settings(), bytes});

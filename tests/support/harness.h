@@ -38,10 +38,12 @@ struct Harness
         return QTest::qWaitForWindowExposed(&window);
     }
 
-    // Runs `action` after `ms` milliseconds, from inside whatever wait is running then.
+    // Runs `action` after `ms` milliseconds, from inside whatever wait is running then: a wait
+    // whose deadline comes later does not end before it has run, however late the machine runs
+    // it (see FakeSerialControl).
     template <typename F>
     void after(int ms, F action)
     {
-        QTimer::singleShot(ms, &window, action);
+        comm.after(ms, &window, action);
     }
 };

@@ -12,7 +12,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 
 // Devices the tests "report" (pseudo-terminals, paths that do not exist), on the real
@@ -86,6 +88,20 @@ struct PtyRig
     }
 
     QString linkPath() const { return settings.dir() + QStringLiteral("/printer"); }
+
+    // The printer goes away as soon as it has received the first command `matches` accepts: in
+    // the next pass of the event loop, before its answer to that command goes out. A fault tied
+    // to a command, not to a time, lands in the same wait however fast the machine is.
+    void closePrinterOn(std::function<bool(const QByteArray &command)> matches)
+    {
+        auto armed = std::make_shared<bool>(true);
+        printer.model().onCommand = [this, matches, armed](const QByteArray &command) {
+            if (*armed && matches(command)) {
+                *armed = false;
+                QTimer::singleShot(0, &printer, [this] { printer.close(); });
+            }
+        };
+    }
 
     // The printer comes back on a new pseudo-terminal, behind the same link.
     void reconnect()

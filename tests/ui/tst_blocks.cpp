@@ -90,13 +90,14 @@ private Q_SLOTS:
             if (command == "?R2&23,5,1")
                 return {{5, blockReply("IJK")}};  // nine characters
             if (command == "?R2&23,6,1")
-                return {{500, blockReply("LATE")}};  // after the pause, and the next
+                return {};  // answers once the read is over, below
             if (command == "?R2&23,7,1")
                 return {{5, blockReply("MNOP")}};
             return {};
         };
         page.txtBlocks[3]->setText("old4");
         page.txtBlocks[4]->setText("old5");
+        page.txtBlocks[6]->setText("old7");
         select(page, {1, 3, 4, 5, 6, 7, 8});
         page.cmdReadBlocks->click();
         QCOMPARE(h.comm.commands(),
@@ -116,6 +117,12 @@ private Q_SLOTS:
         for (int i = 2; i < h.comm.writeTimesMs.size(); ++i)
             QVERIFY(h.comm.writeTimesMs[i] - h.comm.writeTimesMs[i - 1] >= 200);
         QCOMPARE(page.workingRow(), -1);
+
+        // Row 7's answer comes after its pause and the next row's: it changes nothing.
+        h.comm.deliver(blockReply("LATE"));
+        QCOMPARE(page.txtBlocks[6]->text(), QStringLiteral("old7"));
+        QCOMPARE(page.txtBlocks[7]->text(), QStringLiteral("MNOP"));
+        QCOMPARE(h.messages.shown.size(), 3);
     }
 
     // The grid stays live during a read; the loop sees the new selection for rows not reached.
@@ -125,12 +132,16 @@ private Q_SLOTS:
         start(h);
         BlockPage &page = *h.window.blockPage;
         select(page, {1, 2, 3});
-        h.after(600, [&] {  // while row 1 is being read
-            QCOMPARE(page.workingRow(), 0);
-            page.chkBlocks[1]->setChecked(false);
-            page.chkBlocks[4]->setChecked(true);
-            page.cmdReadBlocks->click();  // a second read does not start
-        });
+        h.comm.onWrite = [&](const QByteArray &bytes) {
+            if (bytes != "?R2&23,0,1\r\n")
+                return;
+            h.after(0, [&] {  // while row 1 is being read
+                QCOMPARE(page.workingRow(), 0);
+                page.chkBlocks[1]->setChecked(false);
+                page.chkBlocks[4]->setChecked(true);
+                page.cmdReadBlocks->click();  // a second read does not start
+            });
+        };
         page.cmdReadBlocks->click();
         QCOMPARE(h.comm.commands(),
                  (QStringList{"?R1&2,1", "?R2&23,0,1", "?R2&23,2,1", "?R2&23,4,1"}));
@@ -197,9 +208,11 @@ private Q_SLOTS:
         h.window.txtRelease->setText(" R");
         h.messages.shown.clear();
         page.txtBlocks[1]->setText("old");
-        h.after(650, [&] {
-            h.comm.writeError = {SerialError::WriteFailed, "/dev/fake0: scrittura non riuscita"};
-        });
+        h.comm.onWrite = [&](const QByteArray &bytes) {
+            if (bytes == "?R2&23,0,1\r\n")
+                h.comm.writeError = {SerialError::WriteFailed,
+                                     "/dev/fake0: scrittura non riuscita"};
+        };
         page.cmdReadBlocks->click();
         QCOMPARE(h.messages.shown.size(), 1);
         QVERIFY(h.messages.shown[0].text.contains("scrittura non riuscita"));

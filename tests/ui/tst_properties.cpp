@@ -57,6 +57,12 @@ QStringList panels(const frmMain &w)
     return texts;
 }
 
+// What a loopback plug sends back: the command as it went out.
+QList<Emission> echoOf(const QByteArray &command)
+{
+    return {{0, command + "\r\n"}};
+}
+
 const Values kDefaults = {{"CommPort", "1"}, {"BaudRate", "9600"}, {"Parity", "N"},
                           {"DataBit", "8"},  {"StopBit", "1"},     {"Handshaking", "0"}};
 
@@ -410,6 +416,115 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(h.settings.fileName()));
     }
 
+    // A device that echoes the query (a loopback plug, a modem), sends noise, floods the line or
+    // answers text no printer gives is no printer: listed with "risposta non valida" and why,
+    // asked again at every speed, never selected. The printer behind another port is.
+    void searchRefusesWhatIsNoModel_data()
+    {
+        QTest::addColumn<QByteArray>("answer");  // to every command; "" echoes it
+        QTest::addColumn<QString>("why");
+        QTest::newRow("loopback plug") << QByteArray() << "eco della richiesta";
+        QTest::newRow("modem") << QByteArray("?54&10\r\r\nERROR\r\n") << "eco della richiesta";
+        QTest::newRow("noise") << QByteArray("\xC1\x00\x7F\x1B\xFF\x80\x03\xD5\x00\x12\x9A", 11)
+                               << "caratteri non stampabili";
+        QTest::newRow("flood") << QByteArray(8192, '\xAA') << "caratteri non stampabili";
+        QTest::newRow("GPS receiver")
+            << QByteArray("$GPGGA,123519,4807.038,N*47\r\n") << "caratteri non stampabili";
+        QTest::newRow("one character") << QByteArray("\x06") << "nessun testo";
+    }
+    void searchRefusesWhatIsNoModel()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, why);
+        Harness h;
+        h.window.link().setTimeScale(0.02);
+        h.comm.model().behaviour.silent = true;
+        h.devices.scripts["/dev/fake1"] = [answer](const QByteArray &command) {
+            return answer.isEmpty() ? echoOf(command) : QList<Emission>{{0, answer}};
+        };
+        QVERIFY(h.start());
+        const auto d = openDialog(h);
+        QVERIFY(choose(d->cboSpeed, "4800"));
+        d->cmdSearch->click();
+        QCOMPARE(d->txtSearch->toPlainText(),
+                 QStringLiteral("Nessuna stampante trovata, a nessuna velocità. Dispositivi "
+                                "provati:\n/dev/fake0 (Com1): nessuna risposta\n"
+                                "/dev/fake1 (Com2): risposta non valida (%1)\n"
+                                "/dev/fake2 (Com3): nessuna risposta\n"
+                                "/dev/fake3 (Com4): nessuna risposta")
+                     .arg(why));
+        int asked = 0;
+        for (const FakeSerialDevices::Write &w : h.devices.writes)
+            asked += w.device == "/dev/fake1";
+        QCOMPARE(asked, 7);  // at every speed of the list
+        QCOMPARE(d->cboPort->currentText(), QStringLiteral("Com1"));
+        QCOMPARE(d->cboDevice->currentText(), QStringLiteral("/dev/fake0"));
+        QCOMPARE(d->cboSpeed->currentText(), QStringLiteral("4800"));
+
+        // With the printer behind Com4 at 19200 baud: the printer, whatever came first.
+        h.devices.writes.clear();
+        h.devices.printers["/dev/fake3"] = 19200;
+        d->cmdSearch->click();
+        QCOMPARE(d->txtSearch->toPlainText(),
+                 QStringLiteral("Stampante trovata:\n/dev/fake3 (Com4) a 19200 baud: « VIREO "
+                                "4400»\nAltri dispositivi provati:\n"
+                                "/dev/fake0 (Com1): nessuna risposta\n"
+                                "/dev/fake1 (Com2): risposta non valida (%1)\n"
+                                "/dev/fake2 (Com3): nessuna risposta")
+                     .arg(why));
+        QCOMPARE(d->cboPort->currentText(), QStringLiteral("Com4"));
+        QCOMPARE(d->cboSpeed->currentText(), QStringLiteral("19200"));
+        d->cmdOK->click();
+        QCOMPARE(h.comm.currentDevice(), QStringLiteral("/dev/fake3"));
+        QCOMPARE(h.comm.settings(), QStringLiteral("19200,n,8,1"));
+    }
+
+    // When the device in use answers it is selected, wherever it stands in the list; when it
+    // echoes, the printer elsewhere is.
+    void searchPrefersTheDeviceInUse_data()
+    {
+        QTest::addColumn<bool>("echoes");  // the device in use, else it is a printer
+        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("port");
+        QTest::newRow("a printer") << false
+                                   << QStringList{"Stampanti trovate:",
+                                                  "/dev/fake0 (Com1) a 9600 baud: « VIREO 4400»",
+                                                  "/dev/fake2 (Com3) a 9600 baud: « VIREO 4400»",
+                                                  "Altri dispositivi provati:",
+                                                  "/dev/fake1 (Com2): nessuna risposta",
+                                                  "/dev/fake3 (Com4): nessuna risposta"}
+                                   << "Com3";
+        QTest::newRow("an echo")
+            << true
+            << QStringList{"Stampante trovata:",
+                           "/dev/fake0 (Com1) a 9600 baud: « VIREO 4400»",
+                           "Altri dispositivi provati:",
+                           "/dev/fake1 (Com2): nessuna risposta",
+                           "/dev/fake2 (Com3): risposta non valida (eco della richiesta)",
+                           "/dev/fake3 (Com4): nessuna risposta"}
+            << "Com1";
+    }
+    void searchPrefersTheDeviceInUse()
+    {
+        QFETCH(bool, echoes);
+        QFETCH(QStringList, shown);
+        QFETCH(QString, port);
+        Harness h("[Properties]\nCommPort=3\n");
+        h.window.link().setTimeScale(0.02);
+        h.devices.printers["/dev/fake0"] = 0;
+        if (echoes)
+            h.comm.script = echoOf;
+        QVERIFY(h.start());
+        QCOMPARE(h.comm.currentDevice(), QStringLiteral("/dev/fake2"));
+        const auto d = openDialog(h);
+        QVERIFY(choose(d->cboPort, "Com2"));  // what the dialog shows does not count
+        d->cmdSearch->click();
+        QCOMPARE(d->txtSearch->toPlainText(), shown.join('\n'));
+        QCOMPARE(d->cboPort->currentText(), port);
+        QCOMPARE(h.comm.commands(), QStringList{"?54&10"});  // the open line asked once
+        QVERIFY(h.messages.shown.isEmpty());
+    }
+
     // The open line's device lost while it is probed at another speed: the control keeps the
     // speed in use, not the probed one, for the dialog and the next opening. A bare device name is
     // the device under /dev, as the serial port takes it.
@@ -422,7 +537,7 @@ private Q_SLOTS:
         const auto d = openDialog(h);
         QVERIFY(choose(d->cboSpeed, "4800"));
         h.comm.onWrite = [&](const QByteArray &) {
-            QTimer::singleShot(5, &h.comm, [&] { h.comm.loseDevice(); });
+            h.comm.after(5, [&] { h.comm.loseDevice(); });  // within the probe's 10 ms
             h.comm.onWrite = {};
         };
         d->cmdSearch->click();
@@ -454,7 +569,7 @@ private Q_SLOTS:
         int probes = 0;
         connect(d->txtSearch, &QPlainTextEdit::textChanged, d.get(), [&] {
             if (++probes == 2)  // the second device, waiting
-                QTimer::singleShot(50, d.get(), [&] {
+                h.after(50, [&] {
                     if (close)
                         d->cmdCancel->click();
                     else

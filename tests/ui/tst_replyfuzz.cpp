@@ -12,10 +12,11 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTest>
-#include <QTimer>
 
 // Replies of every length from 0 to 40, random bytes 0 to 255, whole and in random pieces: the
-// fields change only when the length is right, and nothing breaks. Time runs fifty times faster.
+// fields change only when the length is right, and nothing breaks. Time runs fifty times faster;
+// the pieces of a reply are all due the moment its command goes out, so a wait's deadline never
+// passes before the last of them has come, however slowly the machine delivers them.
 class tst_ReplyFuzz : public QObject
 {
     Q_OBJECT
@@ -23,28 +24,20 @@ private:
     struct Reply
     {
         QByteArray bytes;
-        QList<Emission> pieces;  // each arrives in a pass of the event loop of its own
-        QList<int> totals;       // the received length after each piece
+        QList<QByteArray> pieces;  // each arrives in a pass of the event loop of its own
+        QList<int> totals;         // the received length after each piece
     };
 
     // Sends the pieces one event-loop pass apart, as bytes trickling in over the line would
     // arrive; a wait looks at the received text after each.
-    QList<Emission> trickle(FakeSerialControl &comm, QList<Emission> pieces)
+    static QList<Emission> trickle(FakeSerialControl &comm, const QList<QByteArray> &pieces)
     {
-        if (!pieces.isEmpty()) {
-            ++m_trickling;
-            QTimer::singleShot(0, &comm, [this, &comm, pieces]() mutable {
-                --m_trickling;
-                comm.deliver(pieces.takeFirst().bytes);
-                trickle(comm, pieces);
-            });
-        }
+        comm.trickle(pieces);
         return {};
     }
-    int m_trickling = 0;
 
     // What is still on its way when an operation ends stays out of the next one.
-    void settle() { QTRY_COMPARE(m_trickling, 0); }
+    static void settle(const FakeSerialControl &comm) { QTRY_COMPARE(comm.scheduled(), 0); }
 
     QRandomGenerator m_random{15693};
 
@@ -55,7 +48,7 @@ private:
             r.bytes += char(m_random.bounded(256));
         for (int from = 0; from < length;) {
             const int size = whole ? length : 1 + m_random.bounded(qMin(8, length - from));
-            r.pieces.append({0, r.bytes.mid(from, size)});
+            r.pieces.append(r.bytes.mid(from, size));
             from += size;
             r.totals.append(from);
         }
@@ -85,7 +78,7 @@ private Q_SLOTS:
                 h.window.txtRelease->setText("before");
                 h.messages.shown.clear();
                 h.window.cmdInterroga->click();
-                settle();
+                settle(h.comm);
                 // The model takes what comes until the settle pause ends; the release what has
                 // come when its wait ends, at 8 characters or at its limit.
                 const QString latin1Model = QString::fromLatin1(model.bytes);
@@ -119,14 +112,15 @@ private Q_SLOTS:
             for (bool whole : {true, false}) {
                 const Reply reply = randomReply(length, whole);
                 h.comm.script = [&](const QByteArray &c) {
-                    return trickle(h.comm, c.startsWith("?R2&") ? reply.pieces : QList<Emission>{});
+                    return trickle(h.comm,
+                                   c.startsWith("?R2&") ? reply.pieces : QList<QByteArray>{});
                 };
                 for (QLineEdit *f : page.fields())
                     f->setText("before");
                 page.lblComando->setText("before");
                 h.messages.shown.clear();
                 (inventory ? page.cmdInventory : page.cmdSysInfo)->click();
-                settle();
+                settle(h.comm);
                 // The wait ends the moment exactly the expected length has arrived.
                 if (reply.totals.contains(expected)) {
                     const QString received = QString::fromLatin1(reply.bytes.left(expected));
@@ -159,15 +153,15 @@ private Q_SLOTS:
                 Reply reply = randomReply(length, whole);
                 if (length == 10 && whole)
                     reply.bytes[3] = 0,
-                    reply.pieces[0].bytes[3] = 0;  // make sure a read one is among them
+                    reply.pieces[0][3] = 0;  // make sure a read one is among them
                 h.comm.script = [&](const QByteArray &c) {
                     return trickle(h.comm,
-                                   c.startsWith("?R2&23,") ? reply.pieces : QList<Emission>{});
+                                   c.startsWith("?R2&23,") ? reply.pieces : QList<QByteArray>{});
                 };
                 page.txtBlocks[6]->setText("old");
                 h.messages.shown.clear();
                 page.cmdReadBlocks->click();
-                settle();
+                settle(h.comm);
                 if (length == 10) {
                     const QString received = QString::fromLatin1(reply.bytes);
                     QCOMPARE(page.txtBlocks[6]->text(),

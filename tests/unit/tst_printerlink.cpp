@@ -6,7 +6,9 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTimer>
+#include <QThread>
+
+#include <algorithm>
 
 // The link on the fake serial control, without a window: waits that nest, the program ending,
 // a lost device, one operation at a time, and the serial control's own rules.
@@ -25,9 +27,9 @@ private Q_SLOTS:
         // pause, and the outer wait ends as soon as the inner one has returned.
         bool innerEnded = false;
         int depthInside = 0;
-        QTimer::singleShot(20, &link, [&] {
+        comm.after(20, [&] {
             depthInside = link.waitDepth() + 1;
-            QTimer::singleShot(10, &link, [&] { comm.deliver("12345"); });
+            comm.after(10, [&] { comm.deliver("12345"); });
             innerEnded = link.Pause(0.2);
         });
         QElapsedTimer clock;
@@ -42,11 +44,37 @@ private Q_SLOTS:
 
         // A reply that grows past the length never ends the wait early.
         link.ReceiveBuffer.clear();
-        QTimer::singleShot(10, &link, [&] { comm.deliver("123456"); });
+        comm.after(10, [&] { comm.deliver("123456"); });
         clock.restart();
         QVERIFY(link.WaitForReply(0.3, 5));
         QVERIFY(clock.elapsed() >= 300);
         QCOMPARE(link.ReceiveBuffer.size(), 6);
+    }
+
+    // What a test double scheduled before a wait's deadline happens within the wait, however
+    // late a busy machine runs it; what it scheduled after the deadline is not waited for.
+    void scheduledBeforeTheDeadlineComesWithinTheWait()
+    {
+        FakeSerialControl comm;
+        RecordingMessages messages;
+        PrinterLink link(comm, messages);
+        QVERIFY(comm.setPortOpen(true).ok());
+        FakeSerialControl other;  // what another fake schedules counts too
+
+        comm.after(0, [] { QThread::msleep(100); });  // the machine stalls past the deadline
+        comm.trickle({"1", "2", "3"});                // one pass of the event loop apart
+        other.after(10, [&] { comm.deliver("45"); });
+        QVERIFY(link.WaitForReply(0.02, 6));    // 6 never comes: it ends at the deadline
+        QString received = link.ReceiveBuffer;  // "45" may come between the pieces
+        std::sort(received.begin(), received.end());
+        QCOMPARE(received, QStringLiteral("12345"));
+
+        link.ReceiveBuffer.clear();
+        comm.after(60000, [&] { comm.deliver("45"); });
+        QVERIFY(link.Pause(0.02));
+        QVERIFY(link.ReceiveBuffer.isEmpty());
+        QCOMPARE(comm.scheduled(), 1);
+        QVERIFY(messages.shown.isEmpty());
     }
 
     void abandonEndsEveryWaitAndAllTraffic()
@@ -58,8 +86,8 @@ private Q_SLOTS:
         QSignalSpy refused(&link, &PrinterLink::operationRefused);
 
         bool inner = true;
-        QTimer::singleShot(10, &link, [&] {
-            QTimer::singleShot(10, &link, [&] { link.abandon(); });
+        comm.after(10, [&] {
+            comm.after(10, [&] { link.abandon(); });
             inner = link.Pause(10.0);
         });
         QElapsedTimer clock;
@@ -84,7 +112,7 @@ private Q_SLOTS:
         QVERIFY(comm.setPortOpen(true).ok());
         QSignalSpy lost(&comm, &SerialControl::lost);
 
-        QTimer::singleShot(10, &link, [&] {
+        comm.after(10, [&] {
             comm.loseDevice();
             comm.loseDevice();  // the serial layer may repeat itself
         });
@@ -127,7 +155,7 @@ private Q_SLOTS:
 
         // 10 characters, then a flood that would pass through 14 on its way up.
         link.ReceiveBuffer.clear();
-        QTimer::singleShot(10, &link, [&] {
+        comm.after(10, [&] {
             comm.deliver("0123456789");
             comm.deliver(noise);
             comm.deliver("tail");

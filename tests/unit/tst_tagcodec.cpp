@@ -107,6 +107,44 @@ private Q_SLOTS:
                  field);
     }
 
+    // What the printer search takes for a printer's model answer: printable ASCII before the
+    // last character, which the printer query does not show; never the query coming back.
+    void modelReplies_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("fault");
+        const QString echo = QStringLiteral("eco della richiesta");
+        const QString unprintable = QStringLiteral("caratteri non stampabili");
+        const QString noText = QStringLiteral("nessun testo");
+        QTest::newRow("the simulated printer") << QByteArray("VIREO 4400\r") << QString();
+        QTest::newRow("any last character") << QByteArray("VIREO 4400\xFF") << QString();
+        QTest::newRow("a shorter model") << QByteArray("V4400\r") << QString();
+        QTest::newRow("all of printable ASCII")
+            << QByteArray(" !\"#$%&'()*+,-./09:;<=>?@AZ[\\]^_`az{|}~\r") << QString();
+        QTest::newRow("echo") << QByteArray("?54&10\r\n") << echo;
+        QTest::newRow("echo, cut") << QByteArray("?54&1") << echo;
+        QTest::newRow("echo, then a modem's ERROR")
+            << QByteArray("?54&10\r\n\r\nERROR\r\n") << echo;
+        QTest::newRow("echo without CR LF") << QByteArray("?54&10") << echo;
+        QTest::newRow("a control character") << QByteArray("VIREO\t4400\r") << unprintable;
+        QTest::newRow("CR LF after the model: the field would show the CR")
+            << QByteArray("VIREO 4400\r\n") << unprintable;
+        QTest::newRow("code 0, which the field would cut at")
+            << QByteArray("VIR\0EO 4400\r", 12) << unprintable;
+        QTest::newRow("DEL") << QByteArray("VIREO\x7F\r") << unprintable;
+        QTest::newRow("Latin-1 letter") << QByteArray("VIR\xC9O 4400\r") << unprintable;
+        QTest::newRow("noise") << QByteArray("\x8A\x01\xF3\x00\x7E\x0D", 6) << unprintable;
+        QTest::newRow("one character") << QByteArray("\r") << noText;
+        QTest::newRow("blanks") << QByteArray("   \r") << noText;
+        QTest::newRow("nothing") << QByteArray() << noText;
+    }
+    void modelReplies()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, fault);
+        QCOMPARE(modelReplyFault(QString::fromLatin1(reply)), fault);
+    }
+
     void singleByteText()
     {
         QVERIFY(isSingleByte(QString::fromUtf8("àèìòù ÿ\x01")));
