@@ -29,6 +29,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStackedLayout>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -42,13 +43,12 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     buildWindow();
     m_query =
         std::make_unique<PrinterQuery>(m_link, m_messages, txtModello, txtRelease, cmdInterroga);
-    m_context.reset(
-        new OperationContext{m_link, m_messages, globals, *m_query, [this](const QString &note) {
-                                 if (note.isEmpty())
-                                     statusBar()->clearMessage();
-                                 else
-                                     statusBar()->showMessage(note);
-                             }});
+    m_context.reset(new OperationContext{m_link, m_messages, *m_query, [this](const QString &note) {
+                                             if (note.isEmpty())
+                                                 statusBar()->clearMessage();
+                                             else
+                                                 statusBar()->showMessage(note);
+                                         }});
     m_tag = std::make_unique<TagOperations>(*m_context, *tagPage, *blockPage);
     m_labels = std::make_unique<LabelJobs>(*m_context, *tagPage, *blockPage);
     m_fileDialogs = std::make_unique<FileDialogChooser>(this);
@@ -85,7 +85,6 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     connect(cmdEsci, &QPushButton::clicked, this, &frmMain::onExitClicked);
     connect(mnuSerialPort, &QAction::triggered, this, &frmMain::onSerialPortTriggered);
     connect(mnuInfo, &QAction::triggered, this, &frmMain::onInfoTriggered);
-    connect(TabStrip, &QTabBar::currentChanged, this, &frmMain::onTabChanged);
     connect(&m_link, &PrinterLink::operationRefused, this, [this] {
         statusBar()->showMessage(
             QStringLiteral("Attendere: è in corso un'altra operazione con la stampante"), 3000);
@@ -149,20 +148,17 @@ void frmMain::buildWindow()
     tabs->setSpacing(0);
     tabs->addWidget(TabStrip);
 
-    // The pane under the tab strip holds both pages in the same place; one is visible at a time.
+    // The pane under the tab strip holds both pages in the same place and takes the size of the
+    // larger: the window keeps its size and every caption its room when the tab changes.
     auto *pane = named(new QFrame, "TabPane");
     pane->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-    auto *paneLayout = new QGridLayout(pane);
-    Frame1[1] = tagPage = new TagInfoPage(pane);
-    Frame1[2] = blockPage = new BlockPage(pane);
-    for (int i = 1; i <= 2; ++i) {
-        // The pane takes the size of the larger page, hidden or not: the window keeps its size
-        // and every caption its room when the tab changes.
-        QSizePolicy policy = Frame1[i]->sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        Frame1[i]->setSizePolicy(policy);
-        paneLayout->addWidget(Frame1[i], 0, 0);
-    }
+    m_pages = new QStackedLayout;
+    (new QGridLayout(pane))->addLayout(m_pages, 0, 0);
+    Frame1[1] = tagPage = new TagInfoPage;
+    Frame1[2] = blockPage = new BlockPage;
+    m_pages->addWidget(tagPage);
+    m_pages->addWidget(blockPage);
+    connect(TabStrip, &QTabBar::currentChanged, m_pages, &QStackedLayout::setCurrentIndex);
     tabs->addWidget(pane, 1);
     layout->addLayout(tabs, 1);
 
@@ -246,11 +242,7 @@ bool frmMain::load()
     // 5 - 9.
     UpgradeStatusBar();
     m_link.ReceiveBuffer.clear();
-    globals.CurrentTab = 1;
-    Frame1[1]->setVisible(true);
-    for (int i = globals.CurrentTab + 1; i <= 2; ++i)
-        Frame1[i]->setVisible(false);
-    globals.PrintingFlag = 0;
+    TabStrip->setCurrentIndex(0);
     m_comm.setInputMode(0);
 
     // 10. Open the port. One that cannot be opened need not lock the operator out: the settings
@@ -280,16 +272,6 @@ bool frmMain::startupFailure(const QString &cause)
 {
     m_messages.show(startupFailureText(cause), kStyleError);
     return false;
-}
-
-void frmMain::onTabChanged(int index)
-{
-    const qint16 selected = qint16(index + 1);
-    if (selected == globals.CurrentTab)
-        return;
-    for (int i = 1; i <= 2; ++i)
-        Frame1[i]->setVisible(i == selected);
-    globals.CurrentTab = selected;
 }
 
 std::unique_ptr<frmProperties> frmMain::createPropertiesDialog()
@@ -322,7 +304,7 @@ void frmMain::onInfoTriggered()
 
 void frmMain::onExitClicked()
 {
-    if (globals.PrintingFlag != 0)
+    if (m_link.PrintingFlag())
         return;
     close();
 }

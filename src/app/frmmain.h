@@ -4,7 +4,6 @@
 // is included by none.
 
 #include "app/frmsplash.h"
-#include "common/globvar.h"
 #include "label/frmproduction.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
@@ -34,6 +33,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QStackedLayout;
 class QTabBar;
 class SerialControl;
 class SettingsStore;
@@ -78,7 +78,6 @@ public:
     // What ending the program does; by default the application's event loop exits.
     void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
 
-    GlobVar globals;
     PrinterLink &link() { return m_link; }
     PrinterQuery &query() { return *m_query; }
     SerialControl &comm() { return m_comm; }
@@ -113,7 +112,6 @@ private:
     void onSerialPortTriggered();
     void onInfoTriggered();
     void onProductionClicked();
-    void onTabChanged(int index);
     void endProgram();
     QString startupFailureText(const QString &cause) const;
     bool startupFailure(const QString &cause);
@@ -133,6 +131,7 @@ private:
     FileChooser *m_chooser = nullptr;
     std::unique_ptr<ProductionRun> m_productionRun;
     QPointer<frmProduction> m_production;
+    QStackedLayout *m_pages = nullptr;
     std::function<void()> m_endProgram;
     QPointer<frmSplash> m_about;
     std::chrono::milliseconds m_aboutCloseAfter;

@@ -1,6 +1,6 @@
 #pragma once
 
-// src/common/: what every subsystem needs and none owns (messages, GlobVar, the operation
+// src/common/: what every subsystem needs and none owns (messages, the operation
 // context, widget helpers). It sits below app, label, tag, settings and link, and includes none of
 // them.
 

@@ -5,7 +5,6 @@
 class MessageSink;
 class PrinterLink;
 class PrinterQuery;
-struct GlobVar;
 class QString;
 
 // What a printer operation of the main window works with.
@@ -13,7 +12,6 @@ struct OperationContext
 {
     PrinterLink &link;
     MessageSink &messages;
-    GlobVar &globals;
     PrinterQuery &query;
     // A passing note for the operator (empty text clears it).
     std::function<void(const QString &)> note;

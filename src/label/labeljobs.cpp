@@ -1,6 +1,5 @@
 #include "label/labeljobs.h"
 
-#include "common/globvar.h"
 #include "common/messages.h"
 #include "common/operationcontext.h"
 #include "label/labelcommands.h"
@@ -20,10 +19,9 @@ namespace {
 class Printing
 {
 public:
-    Printing(GlobVar &globals, QPushButton *button, const QString &caption)
-        : m_globals(globals), m_button(button), m_caption(button->text())
+    Printing(PrinterLink &link, QPushButton *button, const QString &caption)
+        : m_printing(link.beginPrinting()), m_button(button), m_caption(button->text())
     {
-        m_globals.PrintingFlag = -1;
         m_button->setText(caption);
         m_button->repaint();
     }
@@ -31,11 +29,10 @@ public:
     {
         m_button->setText(m_caption);
         m_button->repaint();
-        m_globals.PrintingFlag = 0;
     }
 
 private:
-    GlobVar &m_globals;
+    PrinterLink::Printing m_printing;
     QPushButton *m_button;
     QString m_caption;
 };
@@ -91,9 +88,8 @@ LabelJobs::LabelJobs(OperationContext &context, TagInfoPage &info, BlockPage &bl
 
 void LabelJobs::printTagInfo()
 {
-    if (m_context.globals.PrintingFlag != 0)
-        return;
-    const PrinterLink::Operation operation = m_context.link.beginOperation();
+    const PrinterLink::Operation operation =
+        m_context.link.beginOperation(PrinterLink::WhilePrinting::Silent);
     if (!operation)
         return;
 
@@ -121,7 +117,7 @@ LabelJobs::Sent LabelJobs::sendTagInfoLabel()
 {
     using namespace labelcommands;
     PrinterLink &link = m_context.link;
-    const Printing printing(m_context.globals, m_info.cmdStampa1,
+    const Printing printing(m_context.link, m_info.cmdStampa1,
                             QStringLiteral("Stampa in corso..."));
     if (!link.SendCommand(QLatin1String(printer::kLabelReset)) ||
         !link.SendCommand(QLatin1String(printer::kLabelBegin)) ||
@@ -163,9 +159,8 @@ LabelJobs::Sent LabelJobs::sendTagInfoLabel()
 
 void LabelJobs::printBlocks()
 {
-    if (m_context.globals.PrintingFlag != 0)
-        return;
-    const PrinterLink::Operation operation = m_context.link.beginOperation();
+    const PrinterLink::Operation operation =
+        m_context.link.beginOperation(PrinterLink::WhilePrinting::Silent);
     if (!operation || !m_context.query.requireQueried())
         return;
     // Half-typed hexadecimal digits are no bytes yet: nothing to print from them.
@@ -214,7 +209,7 @@ LabelJobs::Sent LabelJobs::sendVoidLabel(const QString &uid)
 
 LabelJobs::Sent LabelJobs::sendAll(const QStringList &commands)
 {
-    const Printing printing(m_context.globals, m_blocks.cmdStampa2, QStringLiteral("STAMPA..."));
+    const Printing printing(m_context.link, m_blocks.cmdStampa2, QStringLiteral("STAMPA..."));
     for (const QString &command : commands) {
         if (!m_context.link.SendCommand(command))
             return Sent::Failed;

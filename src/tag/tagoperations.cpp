@@ -1,6 +1,5 @@
 #include "tag/tagoperations.h"
 
-#include "common/globvar.h"
 #include "common/messages.h"
 #include "common/operationcontext.h"
 #include "link/printercommands.h"
@@ -76,9 +75,8 @@ void TagOperations::systemInformation()
 
 void TagOperations::readTagInfo(const char *request, int length, bool inventory)
 {
-    if (m_context.globals.PrintingFlag != 0)
-        return;
-    const PrinterLink::Operation operation = m_context.link.beginOperation();
+    const PrinterLink::Operation operation =
+        m_context.link.beginOperation(PrinterLink::WhilePrinting::Silent);
     if (!operation || !m_context.query.requireQueried())
         return;
     bool answered = false;

@@ -54,7 +54,7 @@ private:
         QTRY_COMPARE(r.messages.shown.size(), 1);
         QVERIFY2(r.messages.shown[0].text.startsWith(kLost), qPrintable(r.messages.shown[0].text));
         QVERIFY(!r.comm->portOpen());
-        QCOMPARE(r.window->globals.PrintingFlag, 0);
+        QVERIFY(!r.window->link().PrintingFlag());
         QCOMPARE(r.window->tagPage->cmdStampa1->text(), QStringLiteral("Stampa"));
         QVERIFY2(idleCpuMs() < 150, "the program keeps working after the device is gone");
         QCOMPARE(r.messages.shown.size(), 1);
@@ -331,7 +331,7 @@ private Q_SLOTS:
         QCOMPARE(clicks, 200);
         QVERIFY2(deepest <= 1, qPrintable(QString::number(deepest)));
         QVERIFY2(refused > 50, qPrintable(QString::number(refused)));
-        QCOMPARE(w.globals.PrintingFlag, 0);
+        QVERIFY(!w.link().PrintingFlag());
         QVERIFY(r.comm->portOpen());
         for (const RecordingMessages::Message &m : r.messages.shown)  // only what operations say
             QVERIFY2(!m.text.contains("Errore"), qPrintable(m.text));

@@ -187,7 +187,7 @@ private Q_SLOTS:
         // The tab strip changes page with the arrow keys.
         h.window.TabStrip->setFocus(Qt::TabFocusReason);
         QTest::keyClick(h.window.TabStrip, Qt::Key_Left);
-        QCOMPARE(h.window.globals.CurrentTab, 1);
+        QCOMPARE(h.window.TabStrip->currentIndex(), 0);
         QVERIFY(h.window.Frame1[1]->isVisible());
     }
 
@@ -232,11 +232,13 @@ private Q_SLOTS:
         // Alt+C: "Chiudi", refused while a label is sent like a click.
         QVERIFY(activate(&h.window));
         QSignalSpy clicks(h.window.cmdEsci, &QPushButton::clicked);
-        h.window.globals.PrintingFlag = -1;
-        QTest::keyClick(&h.window, Qt::Key_C, Qt::AltModifier);
-        QTRY_COMPARE(clicks.size(), 1);
-        QCOMPARE(h.ended, 0);
-        h.window.globals.PrintingFlag = 0;
+        {
+            const PrinterLink::Operation label = h.window.link().beginOperation();
+            const PrinterLink::Printing printing = h.window.link().beginPrinting();
+            QTest::keyClick(&h.window, Qt::Key_C, Qt::AltModifier);
+            QTRY_COMPARE(clicks.size(), 1);
+            QCOMPARE(h.ended, 0);
+        }
         QTest::keyClick(&h.window, Qt::Key_C, Qt::AltModifier);
         QTRY_COMPARE(h.ended, 1);
     }

@@ -34,7 +34,8 @@ private Q_SLOTS:
         page.txtUId->setText(" 224   4  ");
         QStringList captions;  // the button's caption and the flag at every command
         h.comm.onWrite = [&](const QByteArray &) {
-            captions << page.cmdStampa1->text() + QString::number(h.window.globals.PrintingFlag);
+            captions << page.cmdStampa1->text() +
+                            QString::number(-int(h.window.link().PrintingFlag()));
         };
         page.cmdStampa1->click();
         QCOMPARE(
@@ -48,7 +49,7 @@ private Q_SLOTS:
         QVERIFY(t[5] - t[0] < 150);  // and none before
         QCOMPARE(captions, QStringList(10, "Stampa in corso...-1"));
         QCOMPARE(page.cmdStampa1->text(), QStringLiteral("Stampa"));
-        QCOMPARE(h.window.globals.PrintingFlag, 0);
+        QVERIFY(!h.window.link().PrintingFlag());
         QVERIFY(h.messages.shown.isEmpty());
         // No printer query is needed for this label, and nothing was read back.
         QVERIFY(h.window.txtModello->text().isEmpty());
@@ -118,7 +119,7 @@ private Q_SLOTS:
         page.txtUId->setText(" 1  ");
         h.window.blockPage->txtBlocks[0]->setText("AB");
         h.after(100, [&] {
-            QCOMPARE(h.window.globals.PrintingFlag, -1);
+            QVERIFY(h.window.link().PrintingFlag());
             QCOMPARE(page.cmdStampa1->text(), QStringLiteral("Stampa in corso..."));
             page.cmdStampa1->click();
             h.window.cmdEsci->click();
@@ -139,7 +140,7 @@ private Q_SLOTS:
         page.cmdStampa1->click();
         QCOMPARE(h.ended, 1);
         QCOMPARE(h.comm.commands().size(), 6);  // up to the first field, then nothing more
-        QCOMPARE(h.window.globals.PrintingFlag, 0);
+        QVERIFY(!h.window.link().PrintingFlag());
     }
 
     void writeErrorEndsTheJobCleanly()
@@ -155,7 +156,7 @@ private Q_SLOTS:
         page.cmdStampa1->click();
         QCOMPARE(h.messages.shown.size(), 1);
         QVERIFY(h.messages.shown[0].text.contains("scrittura non riuscita"));
-        QCOMPARE(h.window.globals.PrintingFlag, 0);
+        QVERIFY(!h.window.link().PrintingFlag());
         QCOMPARE(page.cmdStampa1->text(), QStringLiteral("Stampa"));
         h.window.cmdEsci->click();
         QCOMPARE(h.ended, 1);
@@ -178,7 +179,7 @@ private Q_SLOTS:
                  qPrintable(h.messages.shown[0].text));
         QVERIFY2(h.messages.shown[1].text.contains("il blocco 2 contiene"),
                  qPrintable(h.messages.shown[1].text));
-        QCOMPARE(h.window.globals.PrintingFlag, 0);
+        QVERIFY(!h.window.link().PrintingFlag());
         // Latin-1 letters go out as the bytes they are.
         page.txtUId->setText(QString::fromUtf8("è"));
         page.cmdStampa1->click();
@@ -237,7 +238,7 @@ private Q_SLOTS:
             }
         }
         QVERIFY(h.comm.writes.isEmpty());
-        QCOMPARE(h.window.globals.PrintingFlag, 0);
+        QVERIFY(!h.window.link().PrintingFlag());
 
         // Several texts and both kinds of fault: one message, every text named.
         page.txtAFI->setText("\t");
@@ -285,7 +286,7 @@ private Q_SLOTS:
         QVERIFY2(h.messages.shown[0].text.startsWith(
                      "ATTENZIONE! Stampa interrotta: il campo UID contiene caratteri di controllo"),
                  qPrintable(h.messages.shown[0].text));
-        QCOMPARE(h.window.globals.PrintingFlag, 0);
+        QVERIFY(!h.window.link().PrintingFlag());
         QCOMPARE(page.cmdStampa1->text(), QStringLiteral("Stampa"));
     }
 
@@ -313,7 +314,8 @@ private Q_SLOTS:
         page.chkBlocks[2]->setChecked(true);
         QStringList captions;
         h.comm.onWrite = [&](const QByteArray &) {
-            captions << page.cmdStampa2->text() + QString::number(h.window.globals.PrintingFlag);
+            captions << page.cmdStampa2->text() +
+                            QString::number(-int(h.window.link().PrintingFlag()));
         };
         page.cmdStampa2->click();
         QCOMPARE(h.comm.writes,
@@ -322,7 +324,7 @@ private Q_SLOTS:
                        "?13&2", "?52&31,480,37,14,116;ABCDEF", "?14&1", "?81&0"}));
         QCOMPARE(captions, QStringList(11, "STAMPA...-1"));
         QCOMPARE(page.cmdStampa2->text(), QStringLiteral("STAMPA"));
-        QCOMPARE(h.window.globals.PrintingFlag, 0);
+        QVERIFY(!h.window.link().PrintingFlag());
         QCOMPARE(h.messages.shown.size(), 2);
 
         h.comm.writes.clear();

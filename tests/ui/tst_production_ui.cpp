@@ -157,7 +157,7 @@ private Q_SLOTS:
         QVERIFY(steps.contains("Scrittura dei blocchi 1, 2, 3..."));
         QVERIFY(steps.contains("Verifica..."));
         QVERIFY(d.dialog->cmdStart->isEnabled() && !d.dialog->cmdStop->isEnabled());
-        QCOMPARE(d.h.window.globals.PrintingFlag, 0);
+        QVERIFY(!d.h.window.link().PrintingFlag());
     }
 
     // A printer that does not advance leaves the programmed tag over the antenna: it is never

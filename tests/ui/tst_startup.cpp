@@ -38,8 +38,8 @@ private Q_SLOTS:
                                     "Bit DATI:  8", "Bit STOP:  1"};
         for (int i = 1; i <= 5; ++i)
             QCOMPARE(w.Panels[i]->text(), panels[i - 1]);
-        QCOMPARE(w.globals.CurrentTab, 1);
-        QCOMPARE(w.globals.PrintingFlag, 0);
+        QCOMPARE(w.TabStrip->currentIndex(), 0);
+        QVERIFY(!w.link().PrintingFlag());
         QVERIFY(w.Frame1[1]->isVisible());
         QVERIFY(!w.Frame1[2]->isVisible());
         QVERIFY(w.link().ReceiveBuffer.isEmpty());
@@ -291,15 +291,15 @@ private Q_SLOTS:
         frmMain &w = h.window;
         w.txtModello->setText("x");
         QTest::mouseClick(w.TabStrip, Qt::LeftButton, {}, w.TabStrip->tabRect(1).center());
-        QCOMPARE(w.globals.CurrentTab, 2);
+        QCOMPARE(w.TabStrip->currentIndex(), 1);
         QVERIFY(!w.Frame1[1]->isVisible());
         QVERIFY(w.Frame1[2]->isVisible());
         // The tab already selected changes nothing.
         QTest::mouseClick(w.TabStrip, Qt::LeftButton, {}, w.TabStrip->tabRect(1).center());
-        QCOMPARE(w.globals.CurrentTab, 2);
+        QCOMPARE(w.TabStrip->currentIndex(), 1);
         QVERIFY(w.Frame1[2]->isVisible());
         QTest::mouseClick(w.TabStrip, Qt::LeftButton, {}, w.TabStrip->tabRect(0).center());
-        QCOMPARE(w.globals.CurrentTab, 1);
+        QCOMPARE(w.TabStrip->currentIndex(), 0);
         QVERIFY(w.Frame1[1]->isVisible());
         QVERIFY(!w.Frame1[2]->isVisible());
         QCOMPARE(w.txtModello->text(), QStringLiteral("x"));
@@ -310,11 +310,14 @@ private Q_SLOTS:
     {
         Harness h;
         QVERIFY(h.start());
-        h.window.globals.PrintingFlag = -1;  // a label is being sent
-        h.window.cmdEsci->click();
-        QCOMPARE(h.ended, 0);
-        QVERIFY(h.window.isVisible());
-        h.window.globals.PrintingFlag = 0;
+        {
+            // A label is being sent.
+            const PrinterLink::Operation label = h.window.link().beginOperation();
+            const PrinterLink::Printing printing = h.window.link().beginPrinting();
+            h.window.cmdEsci->click();
+            QCOMPARE(h.ended, 0);
+            QVERIFY(h.window.isVisible());
+        }
         h.window.cmdEsci->click();
         QCOMPARE(h.ended, 1);
         QVERIFY(h.messages.shown.isEmpty());
@@ -352,7 +355,8 @@ private Q_SLOTS:
     {
         Harness h;
         QVERIFY(h.start());
-        h.window.globals.PrintingFlag = -1;
+        const PrinterLink::Operation label = h.window.link().beginOperation();
+        const PrinterLink::Printing printing = h.window.link().beginPrinting();
         h.window.close();
         QCOMPARE(h.ended, 1);
     }

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
 
@@ -139,12 +140,16 @@ private Q_SLOTS:
         TagInfoPage &page = *h.window.tagPage;
 
         // While a label is being sent both do nothing at all.
-        h.window.globals.PrintingFlag = -1;
-        page.cmdInventory->click();
-        page.cmdSysInfo->click();
-        QVERIFY(h.comm.writes.isEmpty());
-        QVERIFY(h.messages.shown.isEmpty());
-        h.window.globals.PrintingFlag = 0;
+        {
+            const PrinterLink::Operation label = h.window.link().beginOperation();
+            const PrinterLink::Printing printing = h.window.link().beginPrinting();
+            QSignalSpy refused(&h.window.link(), &PrinterLink::operationRefused);
+            page.cmdInventory->click();
+            page.cmdSysInfo->click();
+            QVERIFY(h.comm.writes.isEmpty());
+            QVERIFY(h.messages.shown.isEmpty());
+            QCOMPARE(refused.size(), 0);
+        }
 
         // Before the printer answered a query: a message, the focus to the query button, no
         // traffic.
@@ -179,7 +184,7 @@ private Q_SLOTS:
         page.cmdInventory->click();
         QCOMPARE(h.comm.commands(), (QStringList{"?R1&2,1", "?R2&1,0"}));
         QCOMPARE(page.lblComando->text(), QStringLiteral("INVENTORY"));
-        QCOMPARE(h.window.globals.CurrentTab, 2);
+        QCOMPARE(h.window.TabStrip->currentIndex(), 1);
         QVERIFY(h.messages.shown.isEmpty());
     }
 };
