@@ -36,27 +36,27 @@
 
 frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &messages, QWidget *parent)
     : QMainWindow(parent), m_comm(comm), m_store(store), m_messages(messages),
-      m_link(comm, messages), m_endProgram([] { QCoreApplication::exit(0); }),
-      m_aboutCloseAfter(frmSplash::kCloseAfter)
+      m_bench(comm, messages), m_link(m_bench.link()),
+      m_endProgram([] { QCoreApplication::exit(0); }), m_aboutCloseAfter(frmSplash::kCloseAfter)
 {
     named(this, "frmMain");
     buildWindow();
-    m_query =
-        std::make_unique<PrinterQuery>(m_link, m_messages, txtModello, txtRelease, cmdInterroga);
-    m_context.reset(new OperationContext{m_link, m_messages, *m_query, [this](const QString &note) {
-                                             if (note.isEmpty())
-                                                 statusBar()->clearMessage();
-                                             else
-                                                 statusBar()->showMessage(note);
-                                         }});
-    m_tag = std::make_unique<TagOperations>(*m_context, *tagPage, *blockPage);
-    m_labels = std::make_unique<LabelJobs>(*m_context, *tagPage, *blockPage);
+    m_bench.m_context.note = [this](const QString &note) {
+        if (note.isEmpty())
+            statusBar()->clearMessage();
+        else
+            statusBar()->showMessage(note);
+    };
+    bindPrinter();
+    m_tag = std::make_unique<TagOperations>(m_bench.m_context, *tagPage, *blockPage);
+    m_labels = std::make_unique<LabelJobs>(m_bench.m_context, *tagPage, *blockPage);
     m_fileDialogs = std::make_unique<FileDialogChooser>(this);
     m_chooser = m_fileDialogs.get();
     m_blockFiles = std::make_unique<BlockFiles>(*blockPage, *tagPage, m_messages, *m_chooser);
-    m_productionRun = std::make_unique<ProductionRun>(*m_context, *m_tag, *m_labels, *tagPage);
+    m_productionRun =
+        std::make_unique<ProductionRun>(m_bench.m_context, *m_tag, *m_labels, *tagPage);
 
-    connect(cmdInterroga, &QPushButton::clicked, this, [this] { m_query->run(); });
+    connect(cmdInterroga, &QPushButton::clicked, &m_bench.query(), &PrinterQuery::run);
     connect(tagPage->cmdInventory, &QPushButton::clicked, this, [this] { m_tag->inventory(); });
     connect(tagPage->cmdSysInfo, &QPushButton::clicked, this,
             [this] { m_tag->systemInformation(); });
@@ -191,6 +191,22 @@ QWidget *frmMain::buildPrinterFrame()
     grid->addWidget(txtRelease, 1, 1);
     grid->addWidget(cmdInterroga, 0, 2, 2, 1);
     return Frame6;
+}
+
+void frmMain::bindPrinter()
+{
+    PrinterIdentity &printer = m_bench.printer();
+    connect(txtModello, &QLineEdit::textChanged, &printer, &PrinterIdentity::setModel);
+    connect(txtRelease, &QLineEdit::textChanged, &printer, &PrinterIdentity::setRelease);
+    connect(&printer, &PrinterIdentity::changed, this, [this, &printer] {
+        // Only a text that differs: the operator's cursor stays where it is while typing.
+        if (txtModello->text() != printer.model())
+            txtModello->setText(printer.model());
+        if (txtRelease->text() != printer.release())
+            txtRelease->setText(printer.release());
+    });
+    connect(&m_bench.query(), &PrinterQuery::queryNeeded, this,
+            [this] { cmdInterroga->setFocus(Qt::OtherFocusReason); });
 }
 
 void frmMain::buildStatusBar()

@@ -4,9 +4,8 @@
 // is included by none.
 
 #include "app/frmsplash.h"
+#include "app/workbench.h"
 #include "label/frmproduction.h"
-#include "link/printerlink.h"
-#include "link/printerquery.h"
 #include "link/serialdevices.h"
 
 #include <QMainWindow>
@@ -24,7 +23,6 @@ class BlockPage;
 class FileChooser;
 class LabelJobs;
 class MessageSink;
-struct OperationContext;
 class TagInfoPage;
 class TagOperations;
 class QAction;
@@ -79,7 +77,6 @@ public:
     void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
 
     PrinterLink &link() { return m_link; }
-    PrinterQuery &query() { return *m_query; }
     SerialControl &comm() { return m_comm; }
 
     QAction *mnuSerialPort = nullptr;
@@ -107,6 +104,7 @@ private:
     void buildWindow();
     QWidget *buildPrinterFrame();
     void buildStatusBar();
+    void bindPrinter();
 
     void onExitClicked();
     void onSerialPortTriggered();
@@ -119,11 +117,10 @@ private:
     SerialControl &m_comm;
     SettingsStore &m_store;
     MessageSink &m_messages;
-    PrinterLink m_link;
+    Workbench m_bench;
+    PrinterLink &m_link;
     SystemSerialDevices m_systemDevices;
     const SerialDevices *m_devices = &m_systemDevices;
-    std::unique_ptr<PrinterQuery> m_query;
-    std::unique_ptr<OperationContext> m_context;
     std::unique_ptr<TagOperations> m_tag;
     std::unique_ptr<LabelJobs> m_labels;
     std::unique_ptr<FileChooser> m_fileDialogs;

@@ -1,0 +1,7 @@
+#include "app/workbench.h"
+
+Workbench::Workbench(SerialControl &comm, MessageSink &messages)
+    : m_link(comm, messages),
+      m_query(m_link, messages, m_printer), m_context{m_link, messages, m_query}
+{
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "common/operationcontext.h"
+#include "link/printeridentity.h"
+#include "link/printerlink.h"
+#include "link/printerquery.h"
+
+class MessageSink;
+class SerialControl;
+
+// What the main window shows and does, without the window: the printer link with its guard, the
+// models the window shows and the operations on them. The window binds its controls to these;
+// tests drive them on the fake serial control.
+class Workbench
+{
+public:
+    Workbench(SerialControl &comm, MessageSink &messages);
+    Workbench(const Workbench &) = delete;
+    Workbench &operator=(const Workbench &) = delete;
+
+    PrinterLink &link() { return m_link; }
+    PrinterIdentity &printer() { return m_printer; }
+    PrinterQuery &query() { return m_query; }
+
+private:
+    PrinterLink m_link;
+    PrinterIdentity m_printer;
+    PrinterQuery m_query;
+    OperationContext m_context;
+
+    friend class frmMain;  // the operations still on the window's pages, until they move here
+};
