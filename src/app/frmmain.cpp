@@ -41,29 +41,16 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
 {
     named(this, "frmMain");
     buildWindow();
-    m_bench.m_context.note = [this](const QString &note) {
-        if (note.isEmpty())
-            statusBar()->clearMessage();
-        else
-            statusBar()->showMessage(note);
-    };
     bindPrinter();
-    m_tag = std::make_unique<TagOperations>(m_bench.m_context, *tagPage, *blockPage);
+    bindTagOperations();
     m_labels = std::make_unique<LabelJobs>(m_bench.m_context, *tagPage, *blockPage);
     m_fileDialogs = std::make_unique<FileDialogChooser>(this);
     m_chooser = m_fileDialogs.get();
     m_blockFiles = std::make_unique<BlockFiles>(*blockPage, *tagPage, m_messages, *m_chooser);
-    m_productionRun =
-        std::make_unique<ProductionRun>(m_bench.m_context, *m_tag, *m_labels, *tagPage);
+    m_productionRun = std::make_unique<ProductionRun>(m_bench.m_context, m_bench.tags(), *m_labels,
+                                                      m_bench.tagInfo());
 
     connect(cmdInterroga, &QPushButton::clicked, &m_bench.query(), &PrinterQuery::run);
-    connect(tagPage->cmdInventory, &QPushButton::clicked, this, [this] { m_tag->inventory(); });
-    connect(tagPage->cmdSysInfo, &QPushButton::clicked, this,
-            [this] { m_tag->systemInformation(); });
-    connect(blockPage->cmdReadBlocks, &QPushButton::clicked, this, [this] { m_tag->readBlocks(); });
-    connect(blockPage->cmdWriteBlocks, &QPushButton::clicked, this,
-            [this] { m_tag->writeBlocks(); });
-    connect(blockPage->cmdStop, &QPushButton::clicked, this, [this] { m_tag->requestStop(); });
     // A file dialog is a loop of its own: opened during an operation's wait it would hold that
     // wait until it closed. The files wait for the printer instead, refused as any operation is.
     const auto whenPrinterFree = [this](void (BlockFiles::*action)()) {
@@ -77,8 +64,6 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     connect(blockPage->cmdLoadBlocks, &QPushButton::clicked, this,
             whenPrinterFree(&BlockFiles::load));
     connect(blockPage->cmdProduction, &QPushButton::clicked, this, &frmMain::onProductionClicked);
-    connect(blockPage, &BlockPage::modeRefused, this,
-            [this](const QList<int> &rows) { m_tag->reportModeRefused(rows); });
     connect(tagPage->cmdStampa1, &QPushButton::clicked, this, [this] { m_labels->printTagInfo(); });
     connect(blockPage->cmdStampa2, &QPushButton::clicked, this,
             [this] { m_labels->printBlocks(); });
@@ -154,8 +139,8 @@ void frmMain::buildWindow()
     pane->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     m_pages = new QStackedLayout;
     (new QGridLayout(pane))->addLayout(m_pages, 0, 0);
-    Frame1[1] = tagPage = new TagInfoPage;
-    Frame1[2] = blockPage = new BlockPage;
+    Frame1[1] = tagPage = new TagInfoPage(m_bench.tagInfo());
+    Frame1[2] = blockPage = new BlockPage(m_bench.blocks());
     m_pages->addWidget(tagPage);
     m_pages->addWidget(blockPage);
     connect(TabStrip, &QTabBar::currentChanged, m_pages, &QStackedLayout::setCurrentIndex);
@@ -207,6 +192,31 @@ void frmMain::bindPrinter()
     });
     connect(&m_bench.query(), &PrinterQuery::queryNeeded, this,
             [this] { cmdInterroga->setFocus(Qt::OtherFocusReason); });
+}
+
+void frmMain::bindTagOperations()
+{
+    TagOperations &tags = m_bench.tags();
+    connect(tagPage->cmdInventory, &QPushButton::clicked, &tags, &TagOperations::inventory);
+    connect(tagPage->cmdSysInfo, &QPushButton::clicked, &tags, &TagOperations::systemInformation);
+    connect(blockPage->cmdReadBlocks, &QPushButton::clicked, &tags, &TagOperations::readBlocks);
+    connect(blockPage->cmdWriteBlocks, &QPushButton::clicked, &tags,
+            [this, &tags] { tags.writeBlocks(blockPage->verifyAfterWrite()); });
+    connect(blockPage->cmdStop, &QPushButton::clicked, &tags, &TagOperations::requestStop);
+    connect(&tags, &TagOperations::stoppableChanged, blockPage->cmdStop, &QWidget::setEnabled);
+    connect(blockPage, &BlockPage::modeRefused, &tags, &TagOperations::reportModeRefused);
+    connect(&tags, &TagOperations::busyChanged, this, [](bool busy) {
+        if (busy)
+            QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+        else
+            QGuiApplication::restoreOverrideCursor();
+    });
+    connect(&tags, &TagOperations::note, this, [this](const QString &note) {
+        if (note.isEmpty())
+            statusBar()->clearMessage();
+        else
+            statusBar()->showMessage(note);
+    });
 }
 
 void frmMain::buildStatusBar()

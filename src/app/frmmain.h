@@ -105,6 +105,7 @@ private:
     QWidget *buildPrinterFrame();
     void buildStatusBar();
     void bindPrinter();
+    void bindTagOperations();
 
     void onExitClicked();
     void onSerialPortTriggered();
@@ -121,7 +122,6 @@ private:
     PrinterLink &m_link;
     SystemSerialDevices m_systemDevices;
     const SerialDevices *m_devices = &m_systemDevices;
-    std::unique_ptr<TagOperations> m_tag;
     std::unique_ptr<LabelJobs> m_labels;
     std::unique_ptr<FileChooser> m_fileDialogs;
     std::unique_ptr<BlockFiles> m_blockFiles;

@@ -2,6 +2,8 @@
 
 #include "common/application.h"
 
+#include <QCursor>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -28,12 +30,34 @@ QString shortened(const QString &text)
     return text.left(kLongest) + QStringLiteral("… (%1 caratteri)").arg(text.size());
 }
 
+// A busy cursor steps aside while a message waits for the operator, and comes back after.
+class CursorAside
+{
+public:
+    CursorAside()
+    {
+        while (const QCursor *cursor = QGuiApplication::overrideCursor()) {
+            m_cursors.prepend(*cursor);
+            QGuiApplication::restoreOverrideCursor();
+        }
+    }
+    ~CursorAside()
+    {
+        for (const QCursor &cursor : std::as_const(m_cursors))
+            QGuiApplication::setOverrideCursor(cursor);
+    }
+
+private:
+    QList<QCursor> m_cursors;
+};
+
 }  // namespace
 
 void MessageBoxSink::show(const QString &text, MessageStyle style)
 {
     QMessageBox box(iconFor(style), applicationTitle(), shortened(text), QMessageBox::Ok, m_parent);
     box.setTextFormat(Qt::PlainText);  // a value such as "<b>" shows as written, not as markup
+    const CursorAside aside;
     box.exec();
 }
 
@@ -44,6 +68,7 @@ bool MessageBoxSink::showWithChoice(const QString &text, MessageStyle style, con
     QPushButton *choice = box.addButton(other, QMessageBox::ActionRole);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
+    const CursorAside aside;
     box.exec();
     return box.clickedButton() == choice;
 }

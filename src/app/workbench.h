@@ -4,6 +4,9 @@
 #include "link/printeridentity.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
+#include "tag/blockmodel.h"
+#include "tag/taginfomodel.h"
+#include "tag/tagoperations.h"
 
 class MessageSink;
 class SerialControl;
@@ -21,12 +24,18 @@ public:
     PrinterLink &link() { return m_link; }
     PrinterIdentity &printer() { return m_printer; }
     PrinterQuery &query() { return m_query; }
+    TagInfoModel &tagInfo() { return m_tagInfo; }
+    BlockModel &blocks() { return m_blocks; }
+    TagOperations &tags() { return m_tags; }
 
 private:
     PrinterLink m_link;
     PrinterIdentity m_printer;
     PrinterQuery m_query;
     OperationContext m_context;
+    TagInfoModel m_tagInfo;
+    BlockModel m_blocks;
+    TagOperations m_tags;
 
     friend class frmMain;  // the operations still on the window's pages, until they move here
 };

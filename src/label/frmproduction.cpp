@@ -41,8 +41,7 @@ frmProduction::frmProduction(ProductionRun &run, BlockPage &blocks, MessageSink 
     });
     connect(chkUntilStopped, &QCheckBox::toggled, spnCount, &QWidget::setDisabled);
     // The template follows the grid until the run starts.
-    for (QCheckBox *row : m_blocks.chkBlocks)
-        connect(row, &QCheckBox::toggled, this, &frmProduction::showTemplate);
+    connect(&m_blocks.model(), &BlockModel::selectionChanged, this, &frmProduction::showTemplate);
     connect(fraSerial, &QGroupBox::toggled, this, &frmProduction::showTemplate);
     connect(spnSerialRow, &QSpinBox::valueChanged, this, &frmProduction::showTemplate);
     connect(cboSerialWidth, &QComboBox::currentIndexChanged, this, &frmProduction::showTemplate);

@@ -10,7 +10,7 @@
 #include "link/printerquery.h"
 #include "link/replytext.h"
 #include "tag/tagcodec.h"
-#include "tag/taginfopage.h"
+#include "tag/taginfomodel.h"
 #include "tag/tagoperations.h"
 
 #include <QDir>
@@ -40,7 +40,7 @@ QString logName(const QString &path)
 }  // namespace
 
 ProductionRun::ProductionRun(OperationContext &context, TagOperations &tags, LabelJobs &labels,
-                             TagInfoPage &info, QObject *parent)
+                             TagInfoModel &info, QObject *parent)
     : QObject(parent), m_context(context), m_tags(tags), m_labels(labels), m_info(info)
 {
 }
@@ -148,7 +148,7 @@ ProductionRun::Step ProductionRun::waitForNewTag(QByteArray *uid)
         if (!m_tags.inventoryOnce(&answered))
             return Step::Ended;
         if (answered) {
-            *uid = m_info.uidBytes();
+            *uid = m_info.uid();
             if (!m_programmed.contains(*uid) && !m_tried.contains(*uid))
                 return Step::Done;
             // A printer that did not advance would have us write the same tag again.

@@ -11,7 +11,7 @@
 
 struct OperationContext;
 class LabelJobs;
-class TagInfoPage;
+class TagInfoModel;
 class TagOperations;
 
 // What a production run does to every tag.
@@ -54,7 +54,7 @@ class ProductionRun : public QObject
     Q_OBJECT
 public:
     ProductionRun(OperationContext &context, TagOperations &tags, LabelJobs &labels,
-                  TagInfoPage &info, QObject *parent = nullptr);
+                  TagInfoModel &info, QObject *parent = nullptr);
 
     // Whether the printer is free for a run and has been queried; if not, the operator has been
     // told why.
@@ -97,7 +97,7 @@ private:
     OperationContext &m_context;
     TagOperations &m_tags;
     LabelJobs &m_labels;
-    TagInfoPage &m_info;
+    TagInfoModel &m_info;
     ProductionPlan m_plan;
     ProductionProgress m_progress;
     ProductionLog m_log;

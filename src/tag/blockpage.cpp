@@ -30,9 +30,9 @@ QPushButton *button(const char *name, const QString &caption, const QString &too
 
 }  // namespace
 
-BlockPage::BlockPage(QWidget *parent)
-    : QFrame(parent), m_hexDigits(new QRegularExpressionValidator(
-                          QRegularExpression(QStringLiteral("[0-9A-Fa-f]*")), this))
+BlockPage::BlockPage(BlockModel &model, QWidget *parent)
+    : QFrame(parent), m_model(model), m_hexDigits(new QRegularExpressionValidator(
+                                          QRegularExpression(QStringLiteral("[0-9A-Fa-f]*")), this))
 {
     named(this, "Frame1");
     setProperty("index", 2);
@@ -131,6 +131,13 @@ BlockPage::BlockPage(QWidget *parent)
                 m_model.edit(i, text);
         });
     }
+    for (int i = 0; i < kRows; ++i) {
+        connect(chkBlocks[i], &QCheckBox::toggled, &m_model,
+                [this, i](bool checked) { m_model.setSelected(i, checked); });
+    }
+    connect(&m_model, &BlockModel::selectionChanged, this,
+            [this](int row) { chkBlocks[size_t(row)]->setChecked(m_model.selected(row)); });
+    connect(&m_model, &BlockModel::marksChanged, this, &BlockPage::showMarks);
     connect(&m_model, &BlockModel::rowChanged, this, &BlockPage::showRow);
     connect(&m_model, &BlockModel::modeChanged, this, &BlockPage::showMode);
     connect(chkHex, &QCheckBox::toggled, this, [this](bool hex) {
@@ -144,17 +151,15 @@ BlockPage::BlockPage(QWidget *parent)
     });
 
     // The grid's own buttons change only the screen.
-    connect(cmdSelAll, &QPushButton::clicked, this, [this] {
-        for (QCheckBox *c : chkBlocks)
-            c->setChecked(true);
-    });
-    connect(cmdUnselAll, &QPushButton::clicked, this, [this] {
-        for (QCheckBox *c : chkBlocks)
-            c->setChecked(false);
-    });
+    const auto selectAll = [this](bool selected) {
+        for (int i = 0; i < kRows; ++i)
+            m_model.setSelected(i, selected);
+    };
+    connect(cmdSelAll, &QPushButton::clicked, this, [selectAll] { selectAll(true); });
+    connect(cmdUnselAll, &QPushButton::clicked, this, [selectAll] { selectAll(false); });
     connect(cmdClearFlds, &QPushButton::clicked, this, [this] {
         m_model.clear();
-        setFailedRows({});
+        m_model.setFailedRows({});
     });
 
     // Tab order: row by row, each check box before its field, then the buttons.
@@ -171,85 +176,6 @@ BlockPage::BlockPage(QWidget *parent)
         setTabOrder(previous, b);
         previous = b;
     }
-}
-
-bool BlockPage::rowSelected(int row) const
-{
-    return chkBlocks[size_t(row)]->isChecked();
-}
-
-QList<int> BlockPage::selectedRows() const
-{
-    QList<int> rows;
-    for (int i = 0; i < kRows; ++i) {
-        if (rowSelected(i))
-            rows << i;
-    }
-    return rows;
-}
-
-void BlockPage::setRowSelected(int row, bool selected)
-{
-    chkBlocks[size_t(row)]->setChecked(selected);
-}
-
-QByteArray BlockPage::rowBytes(int row) const
-{
-    return m_model.bytes(row);
-}
-
-void BlockPage::setRowBytes(int row, const QByteArray &bytes)
-{
-    m_model.setBytes(row, bytes);
-}
-
-BlockModel::Problem BlockPage::rowProblem(int row) const
-{
-    return m_model.problem(row);
-}
-
-QString BlockPage::rowText(int row) const
-{
-    // A character without a single-byte code has no byte: the field's text says what it is.
-    if (m_model.problem(row) == BlockModel::Problem::NotSingleByte)
-        return txtBlocks[size_t(row)]->text();
-    return QString::fromLatin1(m_model.bytes(row));
-}
-
-QStringList BlockPage::describeProblems(const QList<int> &rows) const
-{
-    QList<int> notSingleByte, oddDigits, notHex, lineBreaks;
-    for (int i : rows) {
-        switch (rowProblem(i)) {
-        case BlockModel::Problem::NotSingleByte: notSingleByte << i; break;
-        case BlockModel::Problem::OddHexDigits: oddDigits << i; break;
-        case BlockModel::Problem::NotHexDigits: notHex << i; break;
-        case BlockModel::Problem::None:
-            if (!blockdata::travelsInCommand(rowBytes(i)))
-                lineBreaks << i;
-            break;
-        }
-    }
-    const auto rowsText = [](const QList<int> &list, const char *one, const char *many) {
-        return list.size() == 1 ? QStringLiteral("il blocco %1 %2")
-                                      .arg(blockdata::rowList(list), QLatin1String(one))
-                                : QStringLiteral("i blocchi %1 %2")
-                                      .arg(blockdata::rowList(list), QLatin1String(many));
-    };
-    QStringList reasons;
-    if (!notSingleByte.isEmpty())
-        reasons << rowsText(notSingleByte,
-                            "contiene caratteri che non si possono scrivere come byte singoli",
-                            "contengono caratteri che non si possono scrivere come byte singoli");
-    if (!oddDigits.isEmpty())
-        reasons << rowsText(oddDigits, "ha un numero dispari di cifre esadecimali",
-                            "hanno un numero dispari di cifre esadecimali");
-    if (!notHex.isEmpty())
-        reasons << rowsText(notHex, "contiene caratteri che non sono cifre esadecimali",
-                            "contengono caratteri che non sono cifre esadecimali");
-    if (!lineBreaks.isEmpty())
-        reasons << blockdata::lineBreakRefusal(lineBreaks);
-    return reasons;
 }
 
 void BlockPage::showRow(int row)
@@ -275,28 +201,12 @@ bool BlockPage::verifyAfterWrite() const
     return chkVerify->isChecked();
 }
 
-void BlockPage::setWorkingRow(int row)
-{
-    const int previous = std::exchange(m_workingRow, row);
-    if (previous >= 0)
-        updateLook(previous);
-    if (row >= 0)
-        updateLook(row);
-}
-
-void BlockPage::setFailedRows(const QList<int> &rows)
-{
-    const QList<int> previous = std::exchange(m_failedRows, rows);
-    for (int row : previous + rows)
-        updateLook(row);
-}
-
-void BlockPage::updateLook(int row)
+void BlockPage::showMarks(int row)
 {
     QLineEdit *field = txtBlocks[row];
     QPalette palette;
-    const bool failed = m_failedRows.contains(row);
-    if (row == m_workingRow)
+    const bool failed = m_model.failedRows().contains(row);
+    if (row == m_model.workingRow())
         palette.setColor(QPalette::Base, QColor(0xFF, 0xF1, 0xA8));
     else if (failed)
         palette.setColor(QPalette::Base, QColor(0xF8, 0xB4, 0xB4));

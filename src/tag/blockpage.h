@@ -21,7 +21,7 @@ class BlockPage : public QFrame
 public:
     static constexpr int kRows = printer::kTagBlocks;
 
-    explicit BlockPage(QWidget *parent = nullptr);
+    explicit BlockPage(BlockModel &model, QWidget *parent = nullptr);
 
     std::array<QCheckBox *, kRows> chkBlocks{};
     std::array<QLineEdit *, kRows> txtBlocks{};
@@ -39,45 +39,37 @@ public:
     QPushButton *cmdSaveBlocks = nullptr;
     QPushButton *cmdProduction = nullptr;  // a series of tags programmed from the grid
 
-    // The bytes behind the fields.
+    // The grid the page shows.
     BlockModel &model() { return m_model; }
 
-    // What the operations see of the grid; each row is read when an operation reaches it.
-    bool rowSelected(int row) const;
-    QList<int> selectedRows() const;
-    void setRowSelected(int row, bool selected);
-    QByteArray rowBytes(int row) const;
-    void setRowBytes(int row, const QByteArray &bytes);
-    // Whether the field's text is a row of bytes (BlockModel::Problem::None) or why not.
-    BlockModel::Problem rowProblem(int row) const;
-    // Why each of these rows cannot be written: one sentence per kind of problem, naming the rows
-    // ("i blocchi 3, 7 hanno un numero dispari di cifre esadecimali"); empty when all can.
-    QStringList describeProblems(const QList<int> &rows) const;
-    // The row's bytes as characters, one a byte, as labels print them.
-    QString rowText(int row) const;
+    // The model's, for the callers that still reach the grid through the page.
+    bool rowSelected(int row) const { return m_model.selected(row); }
+    QList<int> selectedRows() const { return m_model.selectedRows(); }
+    void setRowSelected(int row, bool selected) { m_model.setSelected(row, selected); }
+    QByteArray rowBytes(int row) const { return m_model.bytes(row); }
+    void setRowBytes(int row, const QByteArray &bytes) { m_model.setBytes(row, bytes); }
+    BlockModel::Problem rowProblem(int row) const { return m_model.problem(row); }
+    QStringList describeProblems(const QList<int> &rows) const
+    {
+        return m_model.describeProblems(rows);
+    }
+    QString rowText(int row) const { return m_model.rowText(row); }
+    int workingRow() const { return m_model.workingRow(); }
+    void setFailedRows(const QList<int> &rows) { m_model.setFailedRows(rows); }
+    const QList<int> &failedRows() const { return m_model.failedRows(); }
+
     bool verifyAfterWrite() const;
-
-    // Marks the row a read or write is working on (-1: none).
-    void setWorkingRow(int row);
-    int workingRow() const { return m_workingRow; }
-
-    // Marks the rows whose verification failed, until the next read, write or "Cancella campi".
-    void setFailedRows(const QList<int> &rows);
-    const QList<int> &failedRows() const { return m_failedRows; }
 
 signals:
     // "Esadecimale" could not switch: these rows are not whole bytes.
     void modeRefused(const QList<int> &rows);
 
 private:
-    void updateLook(int row);
+    void showMarks(int row);
     void showRow(int row);
     void showMode(BlockModel::Mode mode);
 
-    BlockModel m_model;
+    BlockModel &m_model;
     QValidator *m_hexDigits;
     bool m_showing = false;  // the fields are being given the model's text
-
-    int m_workingRow = -1;
-    QList<int> m_failedRows;
 };

@@ -56,6 +56,7 @@ TagInfo decodeInventory(const QString &reply)
     t.trType = decimalByte(reply.at(2));
     t.dsfid = decimalByte(reply.at(3));
     t.uid = byteList(QStringView(reply).mid(4, 8));
+    t.uidBytes = reply.mid(4, 8).toLatin1();
     t.memSize = t.afi = t.icRef = QLatin1String(kPlaceholder);
     t.command = QStringLiteral("INVENTORY");
     t.dataSetsTip = tagdetails::hexByte(byteAt(reply, 1));
@@ -70,6 +71,7 @@ TagInfo decodeSystemInformation(const QString &reply)
     TagInfo t;
     t.dsfid = decimalByte(reply.at(1));
     t.uid = byteList(QStringView(reply).mid(2, 8));
+    t.uidBytes = reply.mid(2, 8).toLatin1();
     t.afi = decimalByte(reply.at(10));
     t.memSize = decimalByte(reply.at(11)) + QLatin1Char(' ') + decimalByte(reply.at(12));
     t.icRef = decimalByte(reply.at(13));

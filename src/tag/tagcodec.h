@@ -24,6 +24,7 @@ struct TagInfo
 {
     QString dataSets, trType, dsfid, uid, afi, memSize, icRef;
     QString command;
+    QByteArray uidBytes;  // as the reply gives them, most significant first
     QString dataSetsTip, trTypeTip, dsfidTip, uidTip, afiTip, memSizeTip, icRefTip;
 };
 // `reply` must hold exactly the expected number of characters (14 and 16).

@@ -1,7 +1,9 @@
 #include "tag/taginfopage.h"
 
 #include "common/named.h"
+#include "tag/tagcodec.h"
 #include "tag/tagfields.h"
+#include "tag/taginfomodel.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,7 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-TagInfoPage::TagInfoPage(QWidget *parent) : QFrame(parent)
+TagInfoPage::TagInfoPage(TagInfoModel &model, QWidget *parent) : QFrame(parent), m_model(model)
 {
     named(this, "Frame1");
     setProperty("index", 1);
@@ -45,7 +47,7 @@ TagInfoPage::TagInfoPage(QWidget *parent) : QFrame(parent)
     Frame7->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     auto *last = new QVBoxLayout(Frame7);
     Label10 = named(new QLabel(QStringLiteral("Ultima lettura eseguita:")), "Label10");
-    lblComando = named(new QLabel(QStringLiteral("nessuna lettura")), "lblComando");
+    lblComando = named(new QLabel(m_model.lastCommand()), "lblComando");
     QFont bold = lblComando->font();
     bold.setBold(true);
     lblComando->setFont(bold);
@@ -101,6 +103,14 @@ TagInfoPage::TagInfoPage(QWidget *parent) : QFrame(parent)
     setTabOrder(txtUId, cmdInventory);
     setTabOrder(cmdInventory, cmdSysInfo);
     setTabOrder(cmdSysInfo, cmdStampa1);
+
+    // The fields show the model; what the operator leaves in them goes back into it.
+    for (int i = 0; i < tagfields::kCount; ++i) {
+        connect(m_fields[size_t(i)], &QLineEdit::textChanged, &m_model,
+                [this, i](const QString &text) { m_model.setField(i, text); });
+    }
+    connect(&m_model, &TagInfoModel::fieldChanged, this, &TagInfoPage::showField);
+    connect(&m_model, &TagInfoModel::lastCommandChanged, this, &TagInfoPage::showLastCommand);
 }
 
 QList<QLineEdit *> TagInfoPage::fields() const
@@ -124,22 +134,17 @@ QString TagInfoPage::lastCommand() const
     return lblComando->text();
 }
 
-void TagInfoPage::showTagInfo(const tagcodec::TagInfo &info)
+void TagInfoPage::showField(int field)
 {
-    txtDataSets->setText(info.dataSets);
-    txtTrType->setText(info.trType);
-    txtDSFId->setText(info.dsfid);
-    txtUId->setText(info.uid);
-    txtAFI->setText(info.afi);
-    txtMemSize->setText(info.memSize);
-    txtIcRef->setText(info.icRef);
-    lblComando->setText(info.command);
+    QLineEdit *shown = m_fields[size_t(field)];
+    // Only a text that differs: the operator's cursor stays where it is while typing.
+    if (shown->text() != m_model.field(field))
+        shown->setText(m_model.field(field));
+    shown->setToolTip(m_model.toolTip(field));
+}
+
+void TagInfoPage::showLastCommand()
+{
+    lblComando->setText(m_model.lastCommand());
     Frame7->repaint();
-    txtDataSets->setToolTip(info.dataSetsTip);
-    txtTrType->setToolTip(info.trTypeTip);
-    txtDSFId->setToolTip(info.dsfidTip);
-    txtUId->setToolTip(info.uidTip);
-    txtAFI->setToolTip(info.afiTip);
-    txtMemSize->setToolTip(info.memSizeTip);
-    txtIcRef->setToolTip(info.icRefTip);
 }

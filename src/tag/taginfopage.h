@@ -1,7 +1,5 @@
 #pragma once
 
-#include "tag/tagcodec.h"
-
 #include <QFrame>
 
 #include <array>
@@ -10,6 +8,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class TagInfoModel;
 
 // The page "Informazioni TAG": the seven tag fields, the last tag command, the buttons that read
 // the tag and the one that prints what the fields show.
@@ -17,10 +16,7 @@ class TagInfoPage : public QFrame
 {
     Q_OBJECT
 public:
-    explicit TagInfoPage(QWidget *parent = nullptr);
-
-    // Fills the seven fields and the last-command label from a successful reply.
-    void showTagInfo(const tagcodec::TagInfo &info);
+    explicit TagInfoPage(TagInfoModel &model, QWidget *parent = nullptr);
 
     QFrame *Frame3 = nullptr;
     QFrame *Frame7 = nullptr;
@@ -51,5 +47,9 @@ public:
     QString lastCommand() const;
 
 private:
+    void showField(int field);
+    void showLastCommand();
+
+    TagInfoModel &m_model;
     std::array<QLineEdit *, 7> m_fields{};
 };

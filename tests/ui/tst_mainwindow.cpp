@@ -1,10 +1,14 @@
 #include "harness.h"
+#include "tag/blockpage.h"
 #include "tag/taginfopage.h"
 #include "testmain.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QTabBar>
 #include <QTest>
 
 // The main window's wiring: each control reaches its operation, the views show the models and
@@ -38,6 +42,50 @@ private Q_SLOTS:
         h.window.tagPage->cmdInventory->click();
         QCOMPARE(h.comm.commands().mid(2), (QStringList{"?R1&2,1", "?R2&1,0"}));
         QCOMPARE(h.messages.shown.size(), 2);
+    }
+
+    // Inventory and "Informazioni di sistema" fill the page: the fields, their decoded tooltips
+    // and the last command. A field the operator edits keeps its tooltip.
+    void tagPage()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        h.window.txtModello->setText(" VIREO 4400");
+        TagInfoPage &page = *h.window.tagPage;
+        QCOMPARE(page.lblComando->text(), QStringLiteral("nessuna lettura"));
+        page.cmdSysInfo->click();
+        QCOMPARE(h.comm.commands(), (QStringList{"?R1&2,1", "?R2&2B,0"}));
+        QCOMPARE(page.lblComando->text(), QStringLiteral("GET SYSTEM INFORMATION"));
+        QCOMPARE(page.txtMemSize->text(), QStringLiteral(" 27  3"));
+        QCOMPARE(page.txtMemSize->toolTip(), QString::fromUtf8("28 blocchi × 4 byte = 112 byte"));
+        page.cmdInventory->click();
+        QCOMPARE(h.comm.commands().mid(2), (QStringList{"?R1&2,1", "?R2&1,0"}));
+        QCOMPARE(page.lblComando->text(), QStringLiteral("INVENTORY"));
+        QCOMPARE(page.txtUId->text(), QStringLiteral(" 224   4   1   80   42   60   123   18  "));
+        QVERIFY(page.txtMemSize->toolTip().isEmpty());
+        page.txtUId->setText(" 1  ");
+        QVERIFY(page.txtUId->toolTip().startsWith("E0 04 01 50"));
+        QVERIFY(h.messages.shown.isEmpty());
+    }
+
+    // During an operation's wait the tab strip still changes page; the others wait.
+    void tabStripDuringAnOperation()
+    {
+        Harness h;
+        h.comm.model().behaviour.delayMs = 300;
+        QVERIFY(h.start());
+        h.window.txtModello->setText(" VIREO 4400");
+        h.after(100, [&] {
+            h.window.tagPage->cmdSysInfo->click();
+            h.window.TabStrip->setCurrentIndex(1);
+        });
+        h.window.tagPage->cmdInventory->click();
+        QCOMPARE(h.comm.commands(), (QStringList{"?R1&2,1", "?R2&1,0"}));
+        QCOMPARE(h.window.TabStrip->currentIndex(), 1);
+        QVERIFY(h.window.blockPage->isVisible());
+        QVERIFY(!h.window.tagPage->isVisible());
+        QCOMPARE(h.window.statusBar()->currentMessage(),
+                 QStringLiteral("Attendere: è in corso un'altra operazione con la stampante"));
     }
 };
 

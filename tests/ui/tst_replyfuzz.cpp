@@ -1,22 +1,15 @@
 #include "harness.h"
-#include "link/replytext.h"
-#include "tag/blockdata.h"
 #include "tag/blockpage.h"
-#include "tag/tagcodec.h"
 #include "tag/taginfopage.h"
 #include "testmain.h"
 
-#include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QTest>
 
-// Replies of every length from 0 to 40, random bytes 0 to 255, whole and in random pieces: the
-// fields change only when the length is right, and nothing breaks. Time runs fifty times faster;
-// the pieces of a reply are all due the moment its command goes out, so a wait's deadline never
-// passes before the last of them has come, however slowly the machine delivers them.
+// Random replies to the labels' commands, in random pieces: nothing changes and nothing breaks.
+// Time runs fifty times faster.
 class tst_ReplyFuzz : public QObject
 {
     Q_OBJECT
@@ -63,120 +56,6 @@ private:
     }
 
 private Q_SLOTS:
-    void printerQuery()
-    {
-        Harness h;
-        start(h);
-        for (int length = 0; length <= 40; ++length) {
-            for (bool whole : {true, false}) {
-                const Reply model = randomReply(length, whole);
-                const Reply release = randomReply(40 - length, whole);
-                h.comm.script = [&](const QByteArray &c) {
-                    return trickle(h.comm, c == "?54&10" ? model.pieces : release.pieces);
-                };
-                h.window.txtModello->setText("before");
-                h.window.txtRelease->setText("before");
-                h.messages.shown.clear();
-                h.window.cmdInterroga->click();
-                settle(h.comm);
-                // The model takes what comes until the settle pause ends; the release what has
-                // come when its wait ends, at 8 characters or at its limit.
-                const QString latin1Model = QString::fromLatin1(model.bytes);
-                const QByteArray releaseSeen =
-                    release.totals.contains(8) ? release.bytes.left(8) : release.bytes;
-                QCOMPARE(h.window.txtModello->text(),
-                         length ? queryFieldText(latin1Model) : "before");
-                QCOMPARE(h.window.txtRelease->text(),
-                         length == 0   ? QStringLiteral("before")
-                         : length < 40 ? queryFieldText(QString::fromLatin1(releaseSeen))
-                                       : QString());
-                QCOMPARE(h.messages.shown.size(), (length == 0 || length == 40) ? 1 : 0);
-            }
-        }
-    }
-
-    void tagInformation_data()
-    {
-        QTest::addColumn<bool>("inventory");
-        QTest::newRow("Inventory") << true;
-        QTest::newRow("System information") << false;
-    }
-    void tagInformation()
-    {
-        QFETCH(bool, inventory);
-        const int expected = inventory ? 14 : 16;
-        Harness h;
-        start(h);
-        TagInfoPage &page = *h.window.tagPage;
-        for (int length = 0; length <= 40; ++length) {
-            for (bool whole : {true, false}) {
-                const Reply reply = randomReply(length, whole);
-                h.comm.script = [&](const QByteArray &c) {
-                    return trickle(h.comm,
-                                   c.startsWith("?R2&") ? reply.pieces : QList<QByteArray>{});
-                };
-                for (QLineEdit *f : page.fields())
-                    f->setText("before");
-                page.lblComando->setText("before");
-                h.messages.shown.clear();
-                (inventory ? page.cmdInventory : page.cmdSysInfo)->click();
-                settle(h.comm);
-                // The wait ends the moment exactly the expected length has arrived.
-                if (reply.totals.contains(expected)) {
-                    const QString received = QString::fromLatin1(reply.bytes.left(expected));
-                    const tagcodec::TagInfo info =
-                        inventory ? tagcodec::decodeInventory(received)
-                                  : tagcodec::decodeSystemInformation(received);
-                    QCOMPARE(page.txtUId->text(), info.uid);
-                    QCOMPARE(page.txtDSFId->text(), info.dsfid);
-                    QCOMPARE(page.lblComando->text(), info.command);
-                    QVERIFY(h.messages.shown.isEmpty());
-                } else {
-                    for (QLineEdit *f : page.fields())
-                        QCOMPARE(f->text(), QStringLiteral("before"));
-                    QCOMPARE(page.lblComando->text(), QStringLiteral("before"));
-                    QCOMPARE(h.messages.texts(),
-                             QStringList{"ATTENZIONE! Nessuna risposta dal TAG"});
-                }
-            }
-        }
-    }
-
-    void blockRead()
-    {
-        Harness h;
-        start(h);
-        BlockPage &page = *h.window.blockPage;
-        page.chkBlocks[6]->setChecked(true);
-        for (int length = 0; length <= 40; ++length) {
-            for (bool whole : {true, false}) {
-                Reply reply = randomReply(length, whole);
-                if (length == 10 && whole)
-                    reply.bytes[3] = 0,
-                    reply.pieces[0][3] = 0;  // make sure a read one is among them
-                h.comm.script = [&](const QByteArray &c) {
-                    return trickle(h.comm,
-                                   c.startsWith("?R2&23,") ? reply.pieces : QList<QByteArray>{});
-                };
-                page.txtBlocks[6]->setText("old");
-                h.messages.shown.clear();
-                page.cmdReadBlocks->click();
-                settle(h.comm);
-                if (length == 10) {
-                    const QString received = QString::fromLatin1(reply.bytes);
-                    QCOMPARE(page.txtBlocks[6]->text(),
-                             reply.bytes[3] == 0 ? blockdata::displayText(blockdata::trimmed(
-                                                       received.mid(4, 4).toLatin1()))
-                                                 : QStringLiteral("old"));
-                    QVERIFY(h.messages.shown.isEmpty());
-                } else {
-                    QCOMPARE(page.txtBlocks[6]->text(), QStringLiteral("old"));
-                    QCOMPARE(h.messages.texts(), QStringList{"ATTENZIONE! Blocco n. 7 non letto."});
-                }
-            }
-        }
-    }
-
     // Labels read nothing: whatever the printer sends back changes nothing and sends nothing more.
     void labelsIgnoreReplies()
     {
