@@ -43,12 +43,11 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     buildWindow();
     bindPrinter();
     bindTagOperations();
-    m_labels = std::make_unique<LabelJobs>(m_bench.m_context, *tagPage, *blockPage);
     m_fileDialogs = std::make_unique<FileDialogChooser>(this);
     m_chooser = m_fileDialogs.get();
     m_blockFiles = std::make_unique<BlockFiles>(*blockPage, *tagPage, m_messages, *m_chooser);
-    m_productionRun = std::make_unique<ProductionRun>(m_bench.m_context, m_bench.tags(), *m_labels,
-                                                      m_bench.tagInfo());
+    m_productionRun = std::make_unique<ProductionRun>(m_bench.m_context, m_bench.tags(),
+                                                      m_bench.labels(), m_bench.tagInfo());
 
     connect(cmdInterroga, &QPushButton::clicked, &m_bench.query(), &PrinterQuery::run);
     // A file dialog is a loop of its own: opened during an operation's wait it would hold that
@@ -64,9 +63,6 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     connect(blockPage->cmdLoadBlocks, &QPushButton::clicked, this,
             whenPrinterFree(&BlockFiles::load));
     connect(blockPage->cmdProduction, &QPushButton::clicked, this, &frmMain::onProductionClicked);
-    connect(tagPage->cmdStampa1, &QPushButton::clicked, this, [this] { m_labels->printTagInfo(); });
-    connect(blockPage->cmdStampa2, &QPushButton::clicked, this,
-            [this] { m_labels->printBlocks(); });
     connect(cmdEsci, &QPushButton::clicked, this, &frmMain::onExitClicked);
     connect(mnuSerialPort, &QAction::triggered, this, &frmMain::onSerialPortTriggered);
     connect(mnuInfo, &QAction::triggered, this, &frmMain::onInfoTriggered);
@@ -210,6 +206,15 @@ void frmMain::bindTagOperations()
             QGuiApplication::setOverrideCursor(Qt::BusyCursor);
         else
             QGuiApplication::restoreOverrideCursor();
+    });
+    LabelJobs &labels = m_bench.labels();
+    connect(tagPage->cmdStampa1, &QPushButton::clicked, &labels, &LabelJobs::printTagInfo);
+    connect(blockPage->cmdStampa2, &QPushButton::clicked, &labels, &LabelJobs::printBlocks);
+    connect(&labels, &LabelJobs::printingChanged, this, [this](LabelJobs::Label label, bool on) {
+        if (label == LabelJobs::Label::TagInfo)
+            tagPage->showPrinting(on);
+        else
+            blockPage->showPrinting(on);
     });
     connect(&tags, &TagOperations::note, this, [this](const QString &note) {
         if (note.isEmpty())

@@ -122,7 +122,6 @@ private:
     PrinterLink &m_link;
     SystemSerialDevices m_systemDevices;
     const SerialDevices *m_devices = &m_systemDevices;
-    std::unique_ptr<LabelJobs> m_labels;
     std::unique_ptr<FileChooser> m_fileDialogs;
     std::unique_ptr<BlockFiles> m_blockFiles;
     FileChooser *m_chooser = nullptr;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/operationcontext.h"
+#include "label/labeljobs.h"
 #include "link/printeridentity.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
@@ -27,6 +28,7 @@ public:
     TagInfoModel &tagInfo() { return m_tagInfo; }
     BlockModel &blocks() { return m_blocks; }
     TagOperations &tags() { return m_tags; }
+    LabelJobs &labels() { return m_labels; }
 
 private:
     PrinterLink m_link;
@@ -36,6 +38,7 @@ private:
     TagInfoModel m_tagInfo;
     BlockModel m_blocks;
     TagOperations m_tags;
+    LabelJobs m_labels;
 
     friend class frmMain;  // the operations still on the window's pages, until they move here
 };

@@ -201,6 +201,12 @@ bool BlockPage::verifyAfterWrite() const
     return chkVerify->isChecked();
 }
 
+void BlockPage::showPrinting(bool printing)
+{
+    cmdStampa2->setText(printing ? QStringLiteral("STAMPA...") : QStringLiteral("STAMPA"));
+    cmdStampa2->repaint();
+}
+
 void BlockPage::showMarks(int row)
 {
     QLineEdit *field = txtBlocks[row];

@@ -60,6 +60,9 @@ public:
 
     bool verifyAfterWrite() const;
 
+    // The block data label (or "ANNULLATO") is being sent: "STAMPA" says so.
+    void showPrinting(bool printing);
+
 signals:
     // "Esadecimale" could not switch: these rows are not whole bytes.
     void modeRefused(const QList<int> &rows);

@@ -118,20 +118,16 @@ QList<QLineEdit *> TagInfoPage::fields() const
     return {m_fields.begin(), m_fields.end()};
 }
 
-QString TagInfoPage::fieldText(int field) const
-{
-    return m_fields[size_t(field)]->text();
-}
-
 QByteArray TagInfoPage::uidBytes() const
 {
     const QByteArray uid = tagcodec::parseByteList(txtUId->text());
     return uid.size() == 8 ? uid : QByteArray();
 }
 
-QString TagInfoPage::lastCommand() const
+void TagInfoPage::showPrinting(bool printing)
 {
-    return lblComando->text();
+    cmdStampa1->setText(printing ? QStringLiteral("Stampa in corso...") : QStringLiteral("Stampa"));
+    cmdStampa1->repaint();
 }
 
 void TagInfoPage::showField(int field)

@@ -39,12 +39,11 @@ public:
 
     // The seven fields in the order of the page (and of tagfields::kFields).
     QList<QLineEdit *> fields() const;
-    // What field `field` (an index into tagfields::kFields) shows now.
-    QString fieldText(int field) const;
     // The tag's UID as txtUId shows it, most significant byte first; empty when it shows none.
     QByteArray uidBytes() const;
-    // The last tag command run, as lblComando shows it.
-    QString lastCommand() const;
+
+    // The tag information label is being sent: "Stampa" says so.
+    void showPrinting(bool printing);
 
 private:
     void showField(int field);

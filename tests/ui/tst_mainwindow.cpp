@@ -4,6 +4,8 @@
 #include "testmain.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -66,6 +68,43 @@ private Q_SLOTS:
         page.txtUId->setText(" 1  ");
         QVERIFY(page.txtUId->toolTip().startsWith("E0 04 01 50"));
         QVERIFY(h.messages.shown.isEmpty());
+    }
+
+    // "Stampa" and "STAMPA" send their labels from what the pages show, each button saying so
+    // while its label goes out; during a label's pause "Chiudi" is refused, the close box ends
+    // the program at once.
+    void labels()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        h.window.txtModello->setText(" M");
+        TagInfoPage &page = *h.window.tagPage;
+        BlockPage &blocks = *h.window.blockPage;
+        QCOMPARE(page.Frame5->title(), QStringLiteral("Stampa i dati ricevuti"));
+        QCOMPARE(blocks.cmdStampa2->text(), QStringLiteral("STAMPA"));
+        page.txtUId->setText(" 1  ");
+        blocks.txtBlocks[1]->setText("CD");
+        QStringList captions;
+        h.comm.onWrite = [&](const QByteArray &) {
+            captions << page.cmdStampa1->text() + QLatin1Char('|') + blocks.cmdStampa2->text();
+        };
+        h.after(100, [&] { h.window.cmdEsci->click(); });
+        page.cmdStampa1->click();
+        blocks.cmdStampa2->click();
+        QCOMPARE(h.comm.commands()[5], QStringLiteral("?52&20,682,150,7,11; 1  "));
+        QCOMPARE(h.comm.commands()[8 + 8], QStringLiteral("?52&31,480,37,14,116;CD"));
+        QCOMPARE(captions,
+                 QStringList(8, "Stampa in corso...|STAMPA") + QStringList(11, "Stampa|STAMPA..."));
+        QCOMPARE(page.cmdStampa1->text(), QStringLiteral("Stampa"));
+        QCOMPARE(blocks.cmdStampa2->text(), QStringLiteral("STAMPA"));
+        QCOMPARE(h.ended, 0);
+        QVERIFY(h.messages.shown.isEmpty());
+
+        h.after(100, [&] { h.window.close(); });
+        h.comm.writes.clear();
+        page.cmdStampa1->click();
+        QCOMPARE(h.ended, 1);
+        QCOMPARE(h.comm.commands().size(), 6);  // up to the first field, then nothing more
     }
 
     // During an operation's wait the tab strip still changes page; the others wait.
