@@ -36,32 +36,23 @@
 
 frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &messages, QWidget *parent)
     : QMainWindow(parent), m_comm(comm), m_store(store), m_messages(messages),
-      m_bench(comm, messages), m_link(m_bench.link()),
+      m_fileDialogs(std::make_unique<FileDialogChooser>(this)),
+      m_bench(comm, messages, *m_fileDialogs), m_link(m_bench.link()),
       m_endProgram([] { QCoreApplication::exit(0); }), m_aboutCloseAfter(frmSplash::kCloseAfter)
 {
     named(this, "frmMain");
     buildWindow();
     bindPrinter();
     bindTagOperations();
-    m_fileDialogs = std::make_unique<FileDialogChooser>(this);
     m_chooser = m_fileDialogs.get();
-    m_blockFiles = std::make_unique<BlockFiles>(*blockPage, *tagPage, m_messages, *m_chooser);
     m_productionRun = std::make_unique<ProductionRun>(m_bench.m_context, m_bench.tags(),
                                                       m_bench.labels(), m_bench.tagInfo());
 
     connect(cmdInterroga, &QPushButton::clicked, &m_bench.query(), &PrinterQuery::run);
-    // A file dialog is a loop of its own: opened during an operation's wait it would hold that
-    // wait until it closed. The files wait for the printer instead, refused as any operation is.
-    const auto whenPrinterFree = [this](void (BlockFiles::*action)()) {
-        return [this, action] {
-            if (const PrinterLink::Operation operation = m_link.beginOperation())
-                (m_blockFiles.get()->*action)();
-        };
-    };
     connect(blockPage->cmdSaveBlocks, &QPushButton::clicked, this,
-            whenPrinterFree(&BlockFiles::save));
+            [this] { m_bench.saveBlocks(); });
     connect(blockPage->cmdLoadBlocks, &QPushButton::clicked, this,
-            whenPrinterFree(&BlockFiles::load));
+            [this] { m_bench.loadBlocks(); });
     connect(blockPage->cmdProduction, &QPushButton::clicked, this, &frmMain::onProductionClicked);
     connect(cmdEsci, &QPushButton::clicked, this, &frmMain::onExitClicked);
     connect(mnuSerialPort, &QAction::triggered, this, &frmMain::onSerialPortTriggered);
@@ -82,7 +73,7 @@ frmMain::~frmMain()
 void frmMain::setFileChooser(FileChooser &chooser)
 {
     m_chooser = &chooser;
-    m_blockFiles->setChooser(chooser);
+    m_bench.setFileChooser(chooser);
     if (m_production)
         m_production->setChooser(chooser);
 }

@@ -16,7 +16,6 @@
 #include <functional>
 #include <memory>
 
-class BlockFiles;
 class ProductionRun;
 
 class BlockPage;
@@ -118,12 +117,11 @@ private:
     SerialControl &m_comm;
     SettingsStore &m_store;
     MessageSink &m_messages;
+    std::unique_ptr<FileChooser> m_fileDialogs;
     Workbench m_bench;
     PrinterLink &m_link;
     SystemSerialDevices m_systemDevices;
     const SerialDevices *m_devices = &m_systemDevices;
-    std::unique_ptr<FileChooser> m_fileDialogs;
-    std::unique_ptr<BlockFiles> m_blockFiles;
     FileChooser *m_chooser = nullptr;
     std::unique_ptr<ProductionRun> m_productionRun;
     QPointer<frmProduction> m_production;

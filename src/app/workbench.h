@@ -5,10 +5,12 @@
 #include "link/printeridentity.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
+#include "tag/blockfiles.h"
 #include "tag/blockmodel.h"
 #include "tag/taginfomodel.h"
 #include "tag/tagoperations.h"
 
+class FileChooser;
 class MessageSink;
 class SerialControl;
 
@@ -18,7 +20,8 @@ class SerialControl;
 class Workbench
 {
 public:
-    Workbench(SerialControl &comm, MessageSink &messages);
+    // Files are asked for through `chooser`.
+    Workbench(SerialControl &comm, MessageSink &messages, FileChooser &chooser);
     Workbench(const Workbench &) = delete;
     Workbench &operator=(const Workbench &) = delete;
 
@@ -30,6 +33,13 @@ public:
     TagOperations &tags() { return m_tags; }
     LabelJobs &labels() { return m_labels; }
 
+    // "Salva..." and "Carica...". A file dialog is a loop of its own: opened during an
+    // operation's wait it would hold that wait until it closed. The files wait for the printer
+    // instead, refused as any printer operation is.
+    void saveBlocks();
+    void loadBlocks();
+    void setFileChooser(FileChooser &chooser);
+
 private:
     PrinterLink m_link;
     PrinterIdentity m_printer;
@@ -39,6 +49,7 @@ private:
     BlockModel m_blocks;
     TagOperations m_tags;
     LabelJobs m_labels;
+    BlockFiles m_files;
 
     friend class frmMain;  // the operations still on the window's pages, until they move here
 };

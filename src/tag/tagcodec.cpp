@@ -20,19 +20,6 @@ QString byteList(QStringView chars)
     return out;
 }
 
-QByteArray parseByteList(QStringView text)
-{
-    QByteArray bytes;
-    for (QStringView number : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        bool ok = false;
-        const uint value = number.toUInt(&ok);
-        if (!ok || value > 255 || !number.front().isDigit())
-            return {};
-        bytes += char(value);
-    }
-    return bytes;
-}
-
 namespace {
 
 quint8 byteAt(const QString &reply, int index)

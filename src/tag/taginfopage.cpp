@@ -118,12 +118,6 @@ QList<QLineEdit *> TagInfoPage::fields() const
     return {m_fields.begin(), m_fields.end()};
 }
 
-QByteArray TagInfoPage::uidBytes() const
-{
-    const QByteArray uid = tagcodec::parseByteList(txtUId->text());
-    return uid.size() == 8 ? uid : QByteArray();
-}
-
 void TagInfoPage::showPrinting(bool printing)
 {
     cmdStampa1->setText(printing ? QStringLiteral("Stampa in corso...") : QStringLiteral("Stampa"));

@@ -39,8 +39,6 @@ public:
 
     // The seven fields in the order of the page (and of tagfields::kFields).
     QList<QLineEdit *> fields() const;
-    // The tag's UID as txtUId shows it, most significant byte first; empty when it shows none.
-    QByteArray uidBytes() const;
 
     // The tag information label is being sent: "Stampa" says so.
     void showPrinting(bool printing);

@@ -3,6 +3,7 @@
 #include "app/workbench.h"
 #include "fakeserialcontrol.h"
 #include "recordingmessages.h"
+#include "scriptedchooser.h"
 
 // The main window's models and operations on the fake serial control, its port open, without a
 // window: what the operations' tests drive.
@@ -10,7 +11,8 @@ struct Desk
 {
     FakeSerialControl comm;
     RecordingMessages messages;
-    Workbench bench{comm, messages};
+    ScriptedChooser chooser;
+    Workbench bench{comm, messages, chooser};
 
     Desk()
     {

@@ -50,6 +50,58 @@ private Q_SLOTS:
         QVERIFY(h.comm.writes.isEmpty());
     }
 
+    // "Esadecimale" shows the same bytes as digits and takes digits only, in either case; half-
+    // typed rows keep the view as it is, and say why.
+    void hexView()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        h.window.TabStrip->setCurrentIndex(1);
+        BlockPage &page = *h.window.blockPage;
+        page.txtBlocks[0]->setText("B001");
+        page.chkHex->setChecked(true);
+        QCOMPARE(page.txtBlocks[0]->text(), QStringLiteral("42303031"));
+        QCOMPARE(page.txtBlocks[0]->maxLength(), 8);
+        page.txtBlocks[4]->setFocus();
+        QTest::keyClicks(page.txtBlocks[4], "7fzg01");
+        QCOMPARE(page.txtBlocks[4]->text(), QStringLiteral("7f01"));
+        QCOMPARE(page.rowBytes(4), QByteArray("\x7F\x01", 2));
+        page.chkHex->setChecked(false);
+        QCOMPARE(page.txtBlocks[0]->text(), QStringLiteral("B001"));
+        QCOMPARE(page.txtBlocks[0]->maxLength(), 4);
+
+        page.chkHex->setChecked(true);
+        page.txtBlocks[2]->setText("414");
+        page.chkHex->setChecked(false);
+        QVERIFY(page.chkHex->isChecked());
+        QCOMPARE(page.txtBlocks[2]->text(), QStringLiteral("414"));
+        QCOMPARE(h.messages.texts(),
+                 QStringList{"ATTENZIONE! La vista dei blocchi non è cambiata: il blocco 3 ha un "
+                             "numero dispari di cifre esadecimali."});
+    }
+
+    // "Interrompi" is live only while a block loop runs, and stops it.
+    void stopButton()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        h.window.txtModello->setText(" VIREO 4400");
+        h.window.link().setTimeScale(0.2);
+        BlockPage &page = *h.window.blockPage;
+        QVERIFY(!page.cmdStop->isEnabled());
+        page.cmdSelAll->click();
+        QList<bool> live;
+        h.comm.onWrite = [&](const QByteArray &bytes) {
+            live << page.cmdStop->isEnabled();
+            if (bytes.startsWith("?R2&23,1,"))
+                page.cmdStop->click();
+        };
+        page.cmdReadBlocks->click();
+        QCOMPARE(live, QList<bool>(3, true));
+        QVERIFY(!page.cmdStop->isEnabled());
+        QCOMPARE(h.messages.texts(), QStringList{"Lettura interrotta dopo il blocco 2"});
+    }
+
     // "LEGGI" and "SCRIVI" work on the rows ticked and the texts typed, "Verifica dopo
     // scrittura" (off at first) reads them back, and the rows that failed are marked for eye
     // and ear until "Cancella campi".

@@ -238,6 +238,192 @@ private Q_SLOTS:
         d.bench.tags().readBlocks();
         QVERIFY(grid.failedRows().isEmpty());
     }
+
+    // Bytes in hexadecimal: the view changes, never the bytes; a write sends exactly the bytes,
+    // padded as a short text is; read in hexadecimal a block keeps its four bytes as the tag
+    // holds them, blanks too, and goes back unchanged; read as characters it loses its blanks.
+    void hexBytesWrittenAndReadBack()
+    {
+        Desk d;
+        d.queried();
+        BlockModel &grid = d.bench.blocks();
+        QByteArray &memory = d.comm.model().tag.memory;
+        grid.edit(0, "B001");
+        grid.edit(1, "AB");
+        memory.replace(8, 4, QByteArray("\x00\xFF\x7F\x41", 4));
+        select(d, {3});
+        d.bench.tags().readBlocks();
+        QCOMPARE(grid.text(2), QString());  // code 0 first: nothing to show
+
+        QVERIFY(grid.setMode(BlockModel::Mode::Hex));
+        QCOMPARE(grid.text(0), QStringLiteral("42303031"));
+        QCOMPARE(grid.text(1), QStringLiteral("4142"));
+        QCOMPARE(grid.text(2), QStringLiteral("00FF7F41"));
+        QCOMPARE(grid.text(3), QString());
+        QCOMPARE(grid.maxLength(), 8);
+        QVERIFY(grid.setMode(BlockModel::Mode::Characters));
+        QCOMPARE(grid.text(0), QStringLiteral("B001"));
+        QCOMPARE(grid.maxLength(), 4);
+        QVERIFY(grid.setMode(BlockModel::Mode::Hex));
+        QCOMPARE(grid.text(2), QStringLiteral("00FF7F41"));
+
+        grid.edit(3, "00ff7f41");
+        grid.edit(4, "7f01");
+        grid.setSelected(2, false);
+        select(d, {4, 5});
+        d.comm.writes.clear();
+        d.bench.tags().writeBlocks(false);
+        QCOMPARE(d.comm.writes,
+                 (QList<QByteArray>{QByteArray("?R2&24,3,1,\x00\xFF\x7F\x41\r\n", 17),
+                                    QByteArray("?R2&24,4,1,  \x7F\x01\r\n", 17)}));
+        QCOMPARE(memory.mid(12, 4), QByteArray("\x00\xFF\x7F\x41", 4));
+        grid.clear();
+        d.bench.tags().readBlocks();
+        QCOMPARE(grid.text(3), QStringLiteral("00FF7F41"));
+        QCOMPARE(grid.text(4), QStringLiteral("20207F01"));
+        memory.replace(20, 4, "A   ");
+        d.bench.tags().readBlocks();
+        QCOMPARE(grid.text(5), QString());  // not selected
+        select(d, {6});
+        d.bench.tags().readBlocks();
+        QCOMPARE(grid.text(5), QStringLiteral("41202020"));
+        d.comm.writes.clear();
+        d.bench.tags().writeBlocks(false);
+        QCOMPARE(d.comm.writes.last(), QByteArray("?R2&24,5,1,A   \r\n"));
+        QVERIFY(grid.setMode(BlockModel::Mode::Characters));
+        d.bench.tags().readBlocks();
+        QCOMPARE(grid.bytes(5), QByteArray("A"));
+        QCOMPARE(d.messages.texts(), QStringList(2, "Scrittura terminata"));
+    }
+
+    void whatCannotBeWrittenIsRefused()
+    {
+        Desk d;
+        d.queried();
+        BlockModel &grid = d.bench.blocks();
+        QVERIFY(grid.setMode(BlockModel::Mode::Hex));
+        grid.edit(2, "414");     // half a byte
+        grid.edit(4, "410D42");  // CR
+        grid.edit(5, "0A");      // LF
+        grid.edit(6, "zz");      // not digits (a script, not the keyboard)
+        grid.edit(8, "123");     // not selected: no concern of the write
+        select(d, {1, 3, 5, 6, 7});
+        d.bench.tags().writeBlocks(false);
+        QVERIFY(d.comm.writes.isEmpty());
+        QCOMPARE(d.messages.texts(),
+                 QStringList{"ATTENZIONE! Scrittura annullata: il blocco 3 ha un numero dispari "
+                             "di cifre esadecimali; il blocco 7 contiene caratteri che non sono "
+                             "cifre esadecimali; i blocchi 5, 6 contengono i byte CR o LF (0D, "
+                             "0A), che non possono stare in un comando. Nessun blocco è stato "
+                             "scritto."});
+        QCOMPARE(d.messages.shown[0].style, int(kStyleError));
+
+        // Half-typed rows keep the view as it is, and the operator is told why.
+        d.messages.shown.clear();
+        QVERIFY(!grid.setMode(BlockModel::Mode::Characters));
+        QCOMPARE(grid.mode(), BlockModel::Mode::Hex);
+        QCOMPARE(grid.rowsWithProblems(), (QList<int>{2, 6, 8}));
+        d.bench.tags().reportModeRefused(grid.rowsWithProblems());
+        QCOMPARE(d.messages.texts(),
+                 QStringList{"ATTENZIONE! La vista dei blocchi non è cambiata: i blocchi 3, 9 "
+                             "hanno un numero dispari di cifre esadecimali; il blocco 7 contiene "
+                             "caratteri che non sono cifre esadecimali."});
+
+        // In character mode a line break typed or pasted is refused the same way.
+        for (int row : {2, 6, 8})
+            grid.edit(row, "41");
+        QVERIFY(grid.setMode(BlockModel::Mode::Characters));
+        d.messages.shown.clear();
+        grid.edit(4, "A\r\nB");
+        d.bench.tags().writeBlocks(false);
+        QVERIFY(d.comm.writes.isEmpty());
+        QVERIFY(d.messages.shown[0].text.contains("i blocchi 5, 6 contengono i byte CR o LF"));
+
+        // Bytes 1, 127 and 255 are the tag's data: written and read back as they are.
+        for (int row = 0; row < 28; ++row)
+            grid.setSelected(row, row == 7);
+        grid.edit(7, QString::fromLatin1("\x01\x7F\xFF"));
+        d.messages.shown.clear();
+        d.bench.tags().writeBlocks(false);
+        QCOMPARE(d.comm.writes, QList<QByteArray>{"?R2&24,7,1, \x01\x7F\xFF\r\n"});
+        grid.clear();
+        d.bench.tags().readBlocks();
+        QCOMPARE(grid.bytes(7), QByteArray("\x01\x7F\xFF"));
+
+        // A row changed during the write into something that cannot be written ends the write
+        // there: its earlier bytes are not written, and no success is announced.
+        for (int row = 0; row < 28; ++row)
+            grid.setSelected(row, row >= 10 && row <= 12);
+        for (int row : {10, 11, 12})
+            grid.edit(row, "OLD");
+        d.comm.writes.clear();
+        d.messages.shown.clear();
+        d.comm.onWrite = [&](const QByteArray &bytes) {
+            if (bytes.startsWith("?R2&24,10,"))
+                grid.edit(12, QString::fromUtf8("N€W"));
+        };
+        d.bench.tags().writeBlocks(false);
+        QCOMPARE(d.comm.writes.size(), 2);
+        QCOMPARE(d.messages.texts(),
+                 QStringList{"ATTENZIONE! Scrittura interrotta: il blocco 13 contiene caratteri "
+                             "che non si possono scrivere come byte singoli. I blocchi precedenti "
+                             "sono stati scritti, questo e i seguenti no."});
+    }
+
+    void stopAReadAndAWrite()
+    {
+        Desk d;
+        d.queried();
+        d.bench.link().setTimeScale(0.2);
+        TagOperations &tags = d.bench.tags();
+        BlockModel &grid = d.bench.blocks();
+        QSignalSpy stoppable(&tags, &TagOperations::stoppableChanged);
+        for (int row = 0; row < 28; ++row)
+            grid.setSelected(row, true);
+        // "Interrompi" while block 4 is being read: its request and pause complete, then nothing.
+        d.comm.onWrite = [&](const QByteArray &bytes) {
+            if (bytes.startsWith("?R2&23,3,"))
+                tags.requestStop();
+        };
+        tags.readBlocks();
+        QCOMPARE(d.comm.commands(),
+                 (QStringList{"?R1&2,1", "?R2&23,0,1", "?R2&23,1,1", "?R2&23,2,1", "?R2&23,3,1"}));
+        QCOMPARE(grid.text(3), QStringLiteral("B004"));  // its result is kept
+        QCOMPARE(grid.text(4), QString());
+        QCOMPARE(d.messages.texts(), QStringList{"Lettura interrotta dopo il blocco 4"});
+        QCOMPARE(d.messages.shown[0].style, int(kStyleInformation));
+        QCOMPARE(stoppable.size(), 2);
+        QCOMPARE(stoppable.last().first().toBool(), false);
+
+        // A write with verification: stopped after block 7, nothing verified, no "terminata".
+        d.comm.writes.clear();
+        d.messages.shown.clear();
+        d.comm.onWrite = [&](const QByteArray &bytes) {
+            QCOMPARE(stoppable.last().first().toBool(), true);
+            if (bytes.startsWith("?R2&24,2,")) {  // every other printer operation stays refused,
+                tags.inventory();
+                tags.readBlocks();
+                d.bench.saveBlocks();  // and a file dialog would hold the write's pause
+            }
+            if (bytes.startsWith("?R2&24,6,"))
+                tags.requestStop();
+        };
+        tags.writeBlocks(true);
+        QCOMPARE(d.comm.writes.size(), 7);
+        QVERIFY(d.comm.writes.last().startsWith("?R2&24,6,1,"));
+        QCOMPARE(d.messages.texts(), QStringList{"Scrittura interrotta dopo il blocco 7"});
+        QVERIFY(d.chooser.offered.isEmpty());
+        QVERIFY(grid.failedRows().isEmpty());
+        QCOMPARE(stoppable.last().first().toBool(), false);
+
+        // The next write runs whole.
+        d.comm.writes.clear();
+        d.messages.shown.clear();
+        d.comm.onWrite = {};
+        tags.writeBlocks(false);
+        QCOMPARE(d.comm.writes.size(), 28);
+        QCOMPARE(d.messages.texts(), QStringList{"Scrittura terminata"});
+    }
 };
 
 V4400_TEST(tst_Blocks);
