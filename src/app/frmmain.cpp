@@ -44,9 +44,6 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     buildWindow();
     bindPrinter();
     bindTagOperations();
-    m_chooser = m_fileDialogs.get();
-    m_productionRun = std::make_unique<ProductionRun>(m_bench.m_context, m_bench.tags(),
-                                                      m_bench.labels(), m_bench.tagInfo());
 
     connect(cmdInterroga, &QPushButton::clicked, &m_bench.query(), &PrinterQuery::run);
     connect(blockPage->cmdSaveBlocks, &QPushButton::clicked, this,
@@ -63,26 +60,23 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     });
 }
 
-// The production dialog refers to the run and the file chooser, members that go before the
-// window's children would.
+// The pages and the production dialog show the workbench's models, a member that goes before
+// the window's children would.
 frmMain::~frmMain()
 {
     delete m_production;
+    delete takeCentralWidget();
 }
 
 void frmMain::setFileChooser(FileChooser &chooser)
 {
-    m_chooser = &chooser;
     m_bench.setFileChooser(chooser);
-    if (m_production)
-        m_production->setChooser(chooser);
 }
 
 void frmMain::onProductionClicked()
 {
     if (!m_production)
-        m_production =
-            new frmProduction(*m_productionRun, *blockPage, m_messages, *m_chooser, this);
+        m_production = new frmProduction(m_bench.production(), m_bench.blocks(), this);
     m_production->show();
     m_production->raise();
     m_production->activateWindow();

@@ -16,8 +16,6 @@
 #include <functional>
 #include <memory>
 
-class ProductionRun;
-
 class BlockPage;
 class FileChooser;
 class LabelJobs;
@@ -122,8 +120,6 @@ private:
     PrinterLink &m_link;
     SystemSerialDevices m_systemDevices;
     const SerialDevices *m_devices = &m_systemDevices;
-    FileChooser *m_chooser = nullptr;
-    std::unique_ptr<ProductionRun> m_productionRun;
     QPointer<frmProduction> m_production;
     QStackedLayout *m_pages = nullptr;
     std::function<void()> m_endProgram;

@@ -4,7 +4,8 @@ Workbench::Workbench(SerialControl &comm, MessageSink &messages, FileChooser &ch
     : m_link(comm, messages),
       m_query(m_link, messages, m_printer), m_context{m_link, messages, m_query},
       m_tags(m_context, m_tagInfo, m_blocks), m_labels(m_context, m_tagInfo, m_blocks),
-      m_files(m_blocks, m_tagInfo, messages, chooser)
+      m_files(m_blocks, m_tagInfo, messages, chooser),
+      m_production(m_context, m_tags, m_labels, m_tagInfo, m_blocks, chooser)
 {
 }
 
@@ -23,4 +24,5 @@ void Workbench::loadBlocks()
 void Workbench::setFileChooser(FileChooser &chooser)
 {
     m_files.setChooser(chooser);
+    m_production.setChooser(chooser);
 }

@@ -2,6 +2,7 @@
 
 #include "common/operationcontext.h"
 #include "label/labeljobs.h"
+#include "label/productionrun.h"
 #include "link/printeridentity.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
@@ -32,6 +33,7 @@ public:
     BlockModel &blocks() { return m_blocks; }
     TagOperations &tags() { return m_tags; }
     LabelJobs &labels() { return m_labels; }
+    ProductionRun &production() { return m_production; }
 
     // "Salva..." and "Carica...". A file dialog is a loop of its own: opened during an
     // operation's wait it would hold that wait until it closed. The files wait for the printer
@@ -50,6 +52,5 @@ private:
     TagOperations m_tags;
     LabelJobs m_labels;
     BlockFiles m_files;
-
-    friend class frmMain;  // the operations still on the window's pages, until they move here
+    ProductionRun m_production;
 };

@@ -1,15 +1,12 @@
 #include "label/frmproduction.h"
 
-#include "common/filechooser.h"
-#include "common/messages.h"
 #include "common/named.h"
 #include "label/production.h"
-#include "tag/blockpage.h"
+#include "tag/blockmodel.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDate>
 #include <QDir>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -23,14 +20,13 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-frmProduction::frmProduction(ProductionRun &run, BlockPage &blocks, MessageSink &messages,
-                             FileChooser &chooser, QWidget *parent)
-    : QDialog(parent), m_run(run), m_blocks(blocks), m_messages(messages), m_chooser(&chooser)
+frmProduction::frmProduction(ProductionRun &run, const BlockModel &grid, QWidget *parent)
+    : QDialog(parent), m_run(run), m_grid(grid)
 {
     named(this, "frmProduction");
     setWindowTitle(QStringLiteral("Produzione in serie"));
     buildWindow();
-    connect(cmdStart, &QPushButton::clicked, this, &frmProduction::onStart);
+    connect(cmdStart, &QPushButton::clicked, this, [this] { m_run.start(options()); });
     connect(cmdStop, &QPushButton::clicked, &m_run, &ProductionRun::requestStop);
     connect(cmdClose, &QPushButton::clicked, this, &QDialog::close);
     connect(&m_run, &ProductionRun::progressChanged, this, &frmProduction::showProgress);
@@ -41,7 +37,11 @@ frmProduction::frmProduction(ProductionRun &run, BlockPage &blocks, MessageSink 
     });
     connect(chkUntilStopped, &QCheckBox::toggled, spnCount, &QWidget::setDisabled);
     // The template follows the grid until the run starts.
-    connect(&m_blocks.model(), &BlockModel::selectionChanged, this, &frmProduction::showTemplate);
+    connect(&m_run, &ProductionRun::logChosen, this, [this](const QString &path) {
+        lstTags->clear();
+        lblLog->setText(QStringLiteral("Registro: %1").arg(QDir::toNativeSeparators(path)));
+    });
+    connect(&m_grid, &BlockModel::selectionChanged, this, &frmProduction::showTemplate);
     connect(fraSerial, &QGroupBox::toggled, this, &frmProduction::showTemplate);
     connect(spnSerialRow, &QSpinBox::valueChanged, this, &frmProduction::showTemplate);
     connect(cboSerialWidth, &QComboBox::currentIndexChanged, this, &frmProduction::showTemplate);
@@ -75,7 +75,7 @@ void frmProduction::buildWindow()
     fraSerial->setCheckable(true);
     fraSerial->setChecked(false);
     spnSerialRow = named(new QSpinBox, "spnSerialRow");
-    spnSerialRow->setRange(1, BlockPage::kRows);
+    spnSerialRow->setRange(1, BlockModel::kRows);
     spnSerialRow->setPrefix(QStringLiteral("Blocco "));
     spnSerialRow->setAccessibleName(QStringLiteral("Primo blocco"));
     cboSerialWidth = named(new QComboBox, "cboSerialWidth");
@@ -164,11 +164,9 @@ void frmProduction::buildWindow()
     resize(760, 460);
 }
 
-ProductionPlan frmProduction::plan() const
+ProductionPlan frmProduction::options() const
 {
     ProductionPlan p;
-    for (int row : m_blocks.selectedRows())
-        p.templateRows.append({row, m_blocks.rowBytes(row)});
     p.count = spnCount->value();
     p.untilStopped = chkUntilStopped->isChecked();
     if (fraSerial->isChecked()) {
@@ -183,14 +181,12 @@ ProductionPlan frmProduction::plan() const
     p.verify = chkVerify->isChecked();
     p.label = ProductionPlan::Label(cboLabel->currentIndex());
     p.onFailure = ProductionPlan::OnFailure(cboOnFailure->currentIndex());
-    p.gridRow1 = m_blocks.rowBytes(0);
-    p.gridRow2 = m_blocks.rowBytes(1);
     return p;
 }
 
 void frmProduction::showTemplate()
 {
-    const QList<int> rows = m_blocks.selectedRows();
+    const QList<int> rows = m_grid.selectedRows();
     QString text = rows.isEmpty()
                        ? QStringLiteral("Nessun blocco selezionato nella griglia.")
                        : QStringLiteral("Dalla griglia, come li scriverebbe ora \"SCRIVI\": "
@@ -204,48 +200,6 @@ void frmProduction::showTemplate()
                 : QStringLiteral("\nNumero di serie nel blocco %1.").arg(first);
     }
     lblTemplate->setText(text);
-}
-
-void frmProduction::onStart()
-{
-    if (!m_run.ready())
-        return;
-    ProductionPlan p = plan();
-    // The rows the grid gives to every tag; the serial number's own rows are written over.
-    const production::SerialNumber *serial = p.serial ? &*p.serial : nullptr;
-    QList<int> rows;
-    for (int row : m_blocks.selectedRows()) {
-        if (!production::covers(serial, row))
-            rows << row;
-    }
-    // The block data label prints rows 1 and 2 from the grid where the tag's blocks leave them.
-    if (p.label == ProductionPlan::Label::Blocks) {
-        for (int row : {0, 1}) {
-            if (!production::covers(serial, row) && !rows.contains(row))
-                rows << row;
-        }
-    }
-    if (const QStringList problems = m_blocks.describeProblems(rows); !problems.isEmpty()) {
-        m_messages.show(QStringLiteral("ATTENZIONE! La produzione non può partire: %1.")
-                            .arg(problems.join(QLatin1String("; "))),
-                        kStyleError);
-        return;
-    }
-    if (const QString why = m_run.check(p); !why.isEmpty()) {
-        m_messages.show(QStringLiteral("ATTENZIONE! La produzione non può partire: %1.").arg(why),
-                        kStyleError);
-        return;
-    }
-    p.logPath = m_chooser->saveFile(
-        QStringLiteral("Registro della produzione"),
-        QStringLiteral("produzione-%1.csv").arg(QDate::currentDate().toString(Qt::ISODate)),
-        {QStringLiteral("Registro CSV (*.csv)"), QStringLiteral("Tutti i file (*)")},
-        FileChooser::Existing::Append);
-    if (p.logPath.isEmpty())
-        return;
-    lstTags->clear();
-    lblLog->setText(QStringLiteral("Registro: %1").arg(QDir::toNativeSeparators(p.logPath)));
-    m_run.run(p);
 }
 
 void frmProduction::showProgress(const ProductionProgress &progress)

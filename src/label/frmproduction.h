@@ -4,9 +4,7 @@
 
 #include <QDialog>
 
-class BlockPage;
-class FileChooser;
-class MessageSink;
+class BlockModel;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -25,12 +23,7 @@ class frmProduction : public QDialog
 {
     Q_OBJECT
 public:
-    frmProduction(ProductionRun &run, BlockPage &blocks, MessageSink &messages,
-                  FileChooser &chooser, QWidget *parent = nullptr);
-
-    void setChooser(FileChooser &chooser) { m_chooser = &chooser; }
-    // The run the options describe now (template from the grid, no log file yet).
-    ProductionPlan plan() const;
+    frmProduction(ProductionRun &run, const BlockModel &grid, QWidget *parent = nullptr);
 
     QGroupBox *fraTemplate = nullptr;
     QLabel *lblTemplate = nullptr;
@@ -66,13 +59,12 @@ protected:
 
 private:
     void buildWindow();
-    void onStart();
+    // The run the options describe now; the template is the grid's when it starts.
+    ProductionPlan options() const;
     void showTemplate();
     void showProgress(const ProductionProgress &progress);
     void showRunning(bool running);
 
     ProductionRun &m_run;
-    BlockPage &m_blocks;
-    MessageSink &m_messages;
-    FileChooser *m_chooser;
+    const BlockModel &m_grid;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/messages.h"
+#include "label/labeljobs.h"
 #include "label/production.h"
 #include "label/productionlog.h"
 
@@ -10,7 +12,8 @@
 #include <optional>
 
 struct OperationContext;
-class LabelJobs;
+class BlockModel;
+class FileChooser;
 class TagInfoModel;
 class TagOperations;
 
@@ -32,6 +35,9 @@ struct ProductionPlan
     // Rows 1 and 2 of the grid: the block data label prints them where the tag's own blocks do
     // not cover those rows.
     QByteArray gridRow1, gridRow2;
+
+    // The template as "SCRIVI" would write it now: the ticked rows of the grid and their bytes.
+    void takeTemplate(const BlockModel &grid);
 };
 
 struct ProductionProgress
@@ -54,7 +60,11 @@ class ProductionRun : public QObject
     Q_OBJECT
 public:
     ProductionRun(OperationContext &context, TagOperations &tags, LabelJobs &labels,
-                  TagInfoModel &info, QObject *parent = nullptr);
+                  TagInfoModel &info, const BlockModel &grid, FileChooser &chooser,
+                  QObject *parent = nullptr);
+
+    // Where the log file is asked for.
+    void setChooser(FileChooser &chooser) { m_chooser = &chooser; }
 
     // Whether the printer is free for a run and has been queried; if not, the operator has been
     // told why.
@@ -67,6 +77,9 @@ public:
     // them again is refused. Others (those a log records) may be added.
     production::UsedSerials &usedSerials() { return m_used; }
 
+    // "Avvia": the run `options` describe with the grid's template, refused with the reason
+    // before anything is sent when it cannot run, the log file asked for, then run().
+    void start(ProductionPlan options);
     // Runs the series to its end and tells the operator how it went. Returns at once, doing
     // nothing, while another printer operation runs.
     void run(const ProductionPlan &plan);
@@ -80,24 +93,50 @@ signals:
     // One line per tag as logged: sequence, UID, serial, result.
     void tagLogged(const QString &line);
     void runningChanged(bool running);
+    // start() is about to run on this log.
+    void logChosen(const QString &path);
 
 private:
-    enum class Step { Done, Stopped, Ended };
-    Step waitForNewTag(QByteArray *uid);
+    struct Tag;
+    // Why the run ended: the opening of the summary and its style.
+    struct Ending
+    {
+        QString opening;
+        MessageStyle style;
+    };
+    static Ending finished();
+    static Ending stopped();
+    static Ending halted(const QString &why);
+    Ending lineEnded() const;
+
+    QString refusal(const ProductionPlan &plan) const;
+    bool open(const ProductionPlan &plan);
+    void begin();
+    Ending series();
+    // A tag's steps; each returns the run's end when the run ends there.
+    std::optional<Ending> oneTag();
+    std::optional<Ending> waitForNewTag(Tag &tag);
+    void prepare(Tag &tag) const;
+    std::optional<Ending> writeTag(Tag &tag);
+    std::optional<Ending> verifyTag(Tag &tag);
+    LabelJobs::Sent labelTag(const Tag &tag);
+    std::optional<Ending> recordTag(Tag &tag, LabelJobs::Sent label);
+    void count(const Tag &tag, bool ok);
+    // The tag in progress when the run ends before its result is known.
+    Ending unfinished(const Tag &tag, bool interrupted);
+    void useSerial();
     void setStep(const QString &step);
     // False, with `why`, when the line did not reach the log.
-    bool log(int sequence, const QByteArray &uid, const QString &serial,
-             const QList<RowBytes> &written, const QString &result, QString *why);
-    // Why a run ended.
-    enum class End { Count, Operator, LineFailed, TagFailed, LabelRefused, LogFailed, NoSerials };
-    // `note`: a further line for the operator, when there is one.
-    void tellEnd(End end, const QString &why, const QList<production::ValueRange> &skipped,
-                 const QString &note);
+    bool log(const Tag &tag, const QString &result, QString *why);
+    void notLogged(int sequence, const QString &why);
+    void finish(const Ending &end);
 
     OperationContext &m_context;
     TagOperations &m_tags;
     LabelJobs &m_labels;
     TagInfoModel &m_info;
+    const BlockModel &m_grid;
+    FileChooser *m_chooser;
     ProductionPlan m_plan;
     ProductionProgress m_progress;
     ProductionLog m_log;
@@ -107,4 +146,15 @@ private:
     std::optional<quint64> m_nextSerial;
     bool m_running = false;
     bool m_stop = false;
+
+    // The run in progress.
+    const production::SerialNumber *m_serial = nullptr;  // the plan's, if any
+    quint64 m_value = 0;                                 // the next tag's serial number
+    bool m_serialsLeft = true;
+    QList<production::ValueRange> m_skipped;  // serial numbers whose bytes cannot travel
+    int m_sequence = 0;
+    QString m_note;  // a tag left out of the log on the way to another end
+    QElapsedTimer m_clock;
+    double m_tagSeconds = 0;
+    int m_tagsTimed = 0;
 };
