@@ -338,20 +338,6 @@ void frmProperties::onSearchClicked()
 
 void frmProperties::search()
 {
-    QStringList first;
-    for (int port = 1; port <= cboPort->count(); ++port)
-        first << m_comm.deviceName(port);
-    first << cboDevice->currentText().trimmed();
-    const QStringList devices = PrinterSearch::candidates(first, m_devices.available());
-
-    // The speed chosen first, then the others in the list's order.
-    QList<int> speeds;
-    if (cboSpeed->currentIndex() >= 0)
-        speeds << cboSpeed->currentText().toInt();
-    for (const QString &speed : properties::speedEntries()) {
-        if (!speeds.contains(speed.toInt()))
-            speeds << speed.toInt();
-    }
     const QString lineTail =
         properties::settingsText(QString(), properties::parityLetter(cboParity->currentText()),
                                  cboDataBits->currentText(), cboStopBits->currentText());
@@ -368,7 +354,9 @@ void frmProperties::search()
             });
     m_search = &search;
     setSearching(true);
-    const PrinterSearch::Result result = search.run(devices, speeds, lineTail);
+    const PrinterSearch::Result result =
+        search.run(cboDevice->currentText().trimmed(),
+                   cboSpeed->currentIndex() >= 0 ? cboSpeed->currentText().toInt() : 0, lineTail);
     m_search = nullptr;
     if (result.ended)
         return;  // the program is ending
