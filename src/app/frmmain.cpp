@@ -43,17 +43,12 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     named(this, "frmMain");
     buildWindow();
     bindPrinter();
-    bindTagOperations();
-
-    connect(cmdInterroga, &QPushButton::clicked, &m_bench.query(), &PrinterQuery::run);
-    connect(blockPage->cmdSaveBlocks, &QPushButton::clicked, this,
-            [this] { m_bench.saveBlocks(); });
-    connect(blockPage->cmdLoadBlocks, &QPushButton::clicked, this,
-            [this] { m_bench.loadBlocks(); });
-    connect(blockPage->cmdProduction, &QPushButton::clicked, this, &frmMain::onProductionClicked);
-    connect(cmdEsci, &QPushButton::clicked, this, &frmMain::onExitClicked);
-    connect(mnuSerialPort, &QAction::triggered, this, &frmMain::onSerialPortTriggered);
-    connect(mnuInfo, &QAction::triggered, this, &frmMain::onInfoTriggered);
+    bindTagPage();
+    bindBlockPage();
+    bindLabels();
+    connect(m_exitButton, &QPushButton::clicked, this, &frmMain::onExitClicked);
+    connect(m_serialPortAction, &QAction::triggered, this, &frmMain::onSerialPortTriggered);
+    connect(m_aboutAction, &QAction::triggered, this, &frmMain::onInfoTriggered);
     connect(&m_link, &PrinterLink::operationRefused, this, [this] {
         statusBar()->showMessage(
             QStringLiteral("Attendere: è in corso un'altra operazione con la stampante"), 3000);
@@ -87,9 +82,9 @@ void frmMain::buildWindow()
     setWindowTitle(QStringLiteral("Vireo 4400 TAG - RF"));
     setWindowIcon(applicationIcon());
 
-    mnuSerialPort =
+    m_serialPortAction =
         named(menuBar()->addAction(QStringLiteral("&Porta Seriale...")), "mnuSerialPort");
-    mnuInfo = named(menuBar()->addAction(QStringLiteral("&?")), "mnuInfo");
+    m_aboutAction = named(menuBar()->addAction(QStringLiteral("&?")), "mnuInfo");
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
@@ -98,35 +93,13 @@ void frmMain::buildWindow()
     auto *top = new QHBoxLayout;
     top->addWidget(buildPrinterFrame());
     top->addStretch(1);
-    cmdEsci = named(new QPushButton(QStringLiteral("&Chiudi")), "cmdEsci");
-    cmdEsci->setToolTip(QStringLiteral("Chude l'applicazione"));
-    setDesignMinimumSize(cmdEsci, {103, 52});
-    top->addWidget(cmdEsci, 0, Qt::AlignTop);
+    m_exitButton = named(new QPushButton(QStringLiteral("&Chiudi")), "cmdEsci");
+    m_exitButton->setToolTip(QStringLiteral("Chude l'applicazione"));
+    setDesignMinimumSize(m_exitButton, {103, 52});
+    top->addWidget(m_exitButton, 0, Qt::AlignTop);
     layout->addLayout(top);
-
-    TabStrip = named(new QTabBar, "TabStrip");
-    TabStrip->addTab(QStringLiteral("Informazioni TAG"));
-    TabStrip->addTab(QStringLiteral("Lettura e Scrittura blocchi del TAG"));
-    TabStrip->setDrawBase(false);
-    TabStrip->setExpanding(false);
     layout->addSpacing(8);
-    auto *tabs = new QVBoxLayout;
-    tabs->setSpacing(0);
-    tabs->addWidget(TabStrip);
-
-    // The pane under the tab strip holds both pages in the same place and takes the size of the
-    // larger: the window keeps its size and every caption its room when the tab changes.
-    auto *pane = named(new QFrame, "TabPane");
-    pane->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
-    m_pages = new QStackedLayout;
-    (new QGridLayout(pane))->addLayout(m_pages, 0, 0);
-    Frame1[1] = tagPage = new TagInfoPage(m_bench.tagInfo());
-    Frame1[2] = blockPage = new BlockPage(m_bench.blocks());
-    m_pages->addWidget(tagPage);
-    m_pages->addWidget(blockPage);
-    connect(TabStrip, &QTabBar::currentChanged, m_pages, &QStackedLayout::setCurrentIndex);
-    tabs->addWidget(pane, 1);
-    layout->addLayout(tabs, 1);
+    layout->addLayout(buildTabs(), 1);
 
     setCentralWidget(central);
     buildStatusBar();
@@ -134,79 +107,122 @@ void frmMain::buildWindow()
 
 QWidget *frmMain::buildPrinterFrame()
 {
-    Frame6 = named(new QGroupBox(QStringLiteral("Controllo stampante")), "Frame6");
-    auto *grid = new QGridLayout(Frame6);
+    auto *frame = named(new QGroupBox(QStringLiteral("Controllo stampante")), "Frame6");
+    auto *grid = new QGridLayout(frame);
     grid->setHorizontalSpacing(12);
 
-    Label8 = named(new QLabel(QStringLiteral("Modello:")), "Label8");
-    txtModello = named(new QLineEdit, "txtModello");
-    Label9 = named(new QLabel(QStringLiteral("Release:")), "Label9");
-    txtRelease = named(new QLineEdit, "txtRelease");
-    for (auto [label, field, name] :
-         {std::tuple{Label8, txtModello, "Modello"}, std::tuple{Label9, txtRelease, "Release"}}) {
+    auto *modelCaption = named(new QLabel(QStringLiteral("Modello:")), "Label8");
+    m_modelField = named(new QLineEdit, "txtModello");
+    auto *releaseCaption = named(new QLabel(QStringLiteral("Release:")), "Label9");
+    m_releaseField = named(new QLineEdit, "txtRelease");
+    for (auto [label, field, name] : {std::tuple{modelCaption, m_modelField, "Modello"},
+                                      std::tuple{releaseCaption, m_releaseField, "Release"}}) {
         label->setBuddy(field);
         field->setAccessibleName(QLatin1String(name));
         field->setMinimumWidth(115);
     }
-    cmdInterroga = named(new QPushButton(QStringLiteral("Interroga stampante")), "cmdInterroga");
-    setDesignMinimumSize(cmdInterroga, {124, 61});
+    m_queryButton = named(new QPushButton(QStringLiteral("Interroga stampante")), "cmdInterroga");
+    setDesignMinimumSize(m_queryButton, {124, 61});
 
-    grid->addWidget(Label8, 0, 0);
-    grid->addWidget(txtModello, 0, 1);
-    grid->addWidget(Label9, 1, 0);
-    grid->addWidget(txtRelease, 1, 1);
-    grid->addWidget(cmdInterroga, 0, 2, 2, 1);
-    return Frame6;
+    grid->addWidget(modelCaption, 0, 0);
+    grid->addWidget(m_modelField, 0, 1);
+    grid->addWidget(releaseCaption, 1, 0);
+    grid->addWidget(m_releaseField, 1, 1);
+    grid->addWidget(m_queryButton, 0, 2, 2, 1);
+    return frame;
 }
 
+// The tab strip over a pane that holds both pages in the same place and takes the size of the
+// larger: the window keeps its size and every caption its room when the tab changes.
+QLayout *frmMain::buildTabs()
+{
+    m_tabStrip = named(new QTabBar, "TabStrip");
+    m_tabStrip->addTab(QStringLiteral("Informazioni TAG"));
+    m_tabStrip->addTab(QStringLiteral("Lettura e Scrittura blocchi del TAG"));
+    m_tabStrip->setDrawBase(false);
+    m_tabStrip->setExpanding(false);
+    auto *tabs = new QVBoxLayout;
+    tabs->setSpacing(0);
+    tabs->addWidget(m_tabStrip);
+
+    auto *pane = named(new QFrame, "TabPane");
+    pane->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    m_pages = new QStackedLayout;
+    (new QGridLayout(pane))->addLayout(m_pages, 0, 0);
+    m_tagPage = new TagInfoPage(m_bench.tagInfo());
+    m_blockPage = new BlockPage(m_bench.blocks());
+    m_pages->addWidget(m_tagPage);
+    m_pages->addWidget(m_blockPage);
+    connect(m_tabStrip, &QTabBar::currentChanged, m_pages, &QStackedLayout::setCurrentIndex);
+    tabs->addWidget(pane, 1);
+    return tabs;
+}
+
+// The printer fields show the printer's identity and are the operator's word for it.
 void frmMain::bindPrinter()
 {
     PrinterIdentity &printer = m_bench.printer();
-    connect(txtModello, &QLineEdit::textChanged, &printer, &PrinterIdentity::setModel);
-    connect(txtRelease, &QLineEdit::textChanged, &printer, &PrinterIdentity::setRelease);
+    connect(m_modelField, &QLineEdit::textChanged, &printer, &PrinterIdentity::setModel);
+    connect(m_releaseField, &QLineEdit::textChanged, &printer, &PrinterIdentity::setRelease);
     connect(&printer, &PrinterIdentity::changed, this, [this, &printer] {
         // Only a text that differs: the operator's cursor stays where it is while typing.
-        if (txtModello->text() != printer.model())
-            txtModello->setText(printer.model());
-        if (txtRelease->text() != printer.release())
-            txtRelease->setText(printer.release());
+        if (m_modelField->text() != printer.model())
+            m_modelField->setText(printer.model());
+        if (m_releaseField->text() != printer.release())
+            m_releaseField->setText(printer.release());
     });
+    connect(m_queryButton, &QPushButton::clicked, &m_bench.query(), &PrinterQuery::run);
     connect(&m_bench.query(), &PrinterQuery::queryNeeded, this,
-            [this] { cmdInterroga->setFocus(Qt::OtherFocusReason); });
+            [this] { m_queryButton->setFocus(Qt::OtherFocusReason); });
 }
 
-void frmMain::bindTagOperations()
+void frmMain::bindTagPage()
 {
     TagOperations &tags = m_bench.tags();
-    connect(tagPage->cmdInventory, &QPushButton::clicked, &tags, &TagOperations::inventory);
-    connect(tagPage->cmdSysInfo, &QPushButton::clicked, &tags, &TagOperations::systemInformation);
-    connect(blockPage->cmdReadBlocks, &QPushButton::clicked, &tags, &TagOperations::readBlocks);
-    connect(blockPage->cmdWriteBlocks, &QPushButton::clicked, &tags,
-            [this, &tags] { tags.writeBlocks(blockPage->verifyAfterWrite()); });
-    connect(blockPage->cmdStop, &QPushButton::clicked, &tags, &TagOperations::requestStop);
-    connect(&tags, &TagOperations::stoppableChanged, blockPage->cmdStop, &QWidget::setEnabled);
-    connect(blockPage, &BlockPage::modeRefused, &tags, &TagOperations::reportModeRefused);
+    connect(m_tagPage, &TagInfoPage::inventoryRequested, &tags, &TagOperations::inventory);
+    connect(m_tagPage, &TagInfoPage::systemInformationRequested, &tags,
+            &TagOperations::systemInformation);
     connect(&tags, &TagOperations::busyChanged, this, [](bool busy) {
         if (busy)
             QGuiApplication::setOverrideCursor(Qt::BusyCursor);
         else
             QGuiApplication::restoreOverrideCursor();
     });
+    connect(&tags, &TagOperations::note, this, &frmMain::showNote);
+}
+
+void frmMain::bindBlockPage()
+{
+    TagOperations &tags = m_bench.tags();
+    connect(m_blockPage, &BlockPage::readRequested, &tags, &TagOperations::readBlocks);
+    connect(m_blockPage, &BlockPage::writeRequested, &tags, &TagOperations::writeBlocks);
+    connect(m_blockPage, &BlockPage::stopRequested, &tags, &TagOperations::requestStop);
+    connect(&tags, &TagOperations::stoppableChanged, m_blockPage, &BlockPage::setStopAllowed);
+    connect(m_blockPage, &BlockPage::modeRefused, &tags, &TagOperations::reportModeRefused);
+    connect(m_blockPage, &BlockPage::saveRequested, this, [this] { m_bench.saveBlocks(); });
+    connect(m_blockPage, &BlockPage::loadRequested, this, [this] { m_bench.loadBlocks(); });
+    connect(m_blockPage, &BlockPage::productionRequested, this, &frmMain::onProductionClicked);
+}
+
+void frmMain::bindLabels()
+{
     LabelJobs &labels = m_bench.labels();
-    connect(tagPage->cmdStampa1, &QPushButton::clicked, &labels, &LabelJobs::printTagInfo);
-    connect(blockPage->cmdStampa2, &QPushButton::clicked, &labels, &LabelJobs::printBlocks);
+    connect(m_tagPage, &TagInfoPage::printRequested, &labels, &LabelJobs::printTagInfo);
+    connect(m_blockPage, &BlockPage::printRequested, &labels, &LabelJobs::printBlocks);
     connect(&labels, &LabelJobs::printingChanged, this, [this](LabelJobs::Label label, bool on) {
         if (label == LabelJobs::Label::TagInfo)
-            tagPage->showPrinting(on);
+            m_tagPage->showPrinting(on);
         else
-            blockPage->showPrinting(on);
+            m_blockPage->showPrinting(on);
     });
-    connect(&tags, &TagOperations::note, this, [this](const QString &note) {
-        if (note.isEmpty())
-            statusBar()->clearMessage();
-        else
-            statusBar()->showMessage(note);
-    });
+}
+
+void frmMain::showNote(const QString &note)
+{
+    if (note.isEmpty())
+        statusBar()->clearMessage();
+    else
+        statusBar()->showMessage(note);
 }
 
 void frmMain::buildStatusBar()
@@ -219,20 +235,21 @@ void frmMain::buildStatusBar()
     named(bar, "StatusBar");
     bar->setSizeGripEnabled(false);
     bar->setContentsMargins(0, 0, 4, 2);  // keeps the last panel's frame off the window's edge
-    for (int i = 1; i <= 5; ++i) {
-        Panels[i] = named(new QLabel(design[i - 1]), QStringLiteral("Panel%1").arg(i));
-        Panels[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        Panels[i]->setMinimumWidth(i == 1 ? 140 : 100);
-        bar->addPermanentWidget(Panels[i]);
+    for (int i = 0; i < 5; ++i) {
+        QLabel *panel = m_panels[size_t(i)] =
+            named(new QLabel(design[i]), QStringLiteral("Panel%1").arg(i + 1));
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panel->setMinimumWidth(i == 0 ? 140 : 100);
+        bar->addPermanentWidget(panel);
     }
 }
 
 void frmMain::UpgradeStatusBar()
 {
     const QStringList texts = statusBarTexts(m_comm.commPort(), m_comm.settings());
-    for (int i = 1; i <= 5; ++i)
-        Panels[i]->setText(texts[i - 1]);
-    Panels[1]->setToolTip(m_comm.currentDevice());
+    for (int i = 0; i < 5; ++i)
+        m_panels[size_t(i)]->setText(texts[i]);
+    m_panels[0]->setToolTip(m_comm.currentDevice());
 }
 
 bool frmMain::load()
@@ -258,7 +275,7 @@ bool frmMain::load()
     // 5 - 9.
     UpgradeStatusBar();
     m_link.ReceiveBuffer.clear();
-    TabStrip->setCurrentIndex(0);
+    m_tabStrip->setCurrentIndex(0);
     m_comm.setInputMode(0);
 
     // 10. Open the port. One that cannot be opened need not lock the operator out: the settings

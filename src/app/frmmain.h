@@ -18,14 +18,11 @@
 
 class BlockPage;
 class FileChooser;
-class LabelJobs;
 class MessageSink;
 class TagInfoPage;
-class TagOperations;
 class QAction;
-class QFrame;
-class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QStackedLayout;
@@ -34,8 +31,8 @@ class SerialControl;
 class SettingsStore;
 class frmProperties;
 
-// The main window: printer query, the two tab pages, the menu and the status bar. Its controls
-// carry the names operators and maintainers know them by, both as members and as objectName.
+// The main window: printer query, the two tab pages, the menu and the status bar, a view of the
+// workbench. Its controls carry, as objectName, the names operators and maintainers know them by.
 class frmMain : public QMainWindow
 {
     Q_OBJECT
@@ -65,7 +62,8 @@ public:
     // How long the About window stays up after its last activation.
     void setAboutCloseAfter(std::chrono::milliseconds delay) { m_aboutCloseAfter = delay; }
 
-    // Where "Salva..." and "Carica..." ask for a file (tests answer instead of a dialog).
+    // Where "Salva...", "Carica..." and the production log ask for a file (tests answer instead
+    // of a dialog).
     void setFileChooser(FileChooser &chooser);
     // The serial devices the settings dialog offers; by default the system's.
     void setSerialDevices(const SerialDevices &devices) { m_devices = &devices; }
@@ -73,26 +71,10 @@ public:
     // What ending the program does; by default the application's event loop exits.
     void setEndProgram(std::function<void()> endProgram) { m_endProgram = std::move(endProgram); }
 
+    // The models the window shows and the operations on them.
+    Workbench &workbench() { return m_bench; }
     PrinterLink &link() { return m_link; }
     SerialControl &comm() { return m_comm; }
-
-    QAction *mnuSerialPort = nullptr;
-    QAction *mnuInfo = nullptr;
-
-    QGroupBox *Frame6 = nullptr;
-    QLabel *Label8 = nullptr;
-    QLineEdit *txtModello = nullptr;
-    QLabel *Label9 = nullptr;
-    QLineEdit *txtRelease = nullptr;
-    QPushButton *cmdInterroga = nullptr;
-    QPushButton *cmdEsci = nullptr;
-
-    QTabBar *TabStrip = nullptr;
-    std::array<QFrame *, 3> Frame1{};  // the tab pages, indexed 1 and 2
-    TagInfoPage *tagPage = nullptr;    // Frame1[1]
-    BlockPage *blockPage = nullptr;    // Frame1[2]
-
-    std::array<QLabel *, 6> Panels{};  // status bar panels, indexed 1 to 5
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -100,9 +82,13 @@ protected:
 private:
     void buildWindow();
     QWidget *buildPrinterFrame();
+    QLayout *buildTabs();
     void buildStatusBar();
     void bindPrinter();
-    void bindTagOperations();
+    void bindTagPage();
+    void bindBlockPage();
+    void bindLabels();
+    void showNote(const QString &note);
 
     void onExitClicked();
     void onSerialPortTriggered();
@@ -120,8 +106,20 @@ private:
     PrinterLink &m_link;
     SystemSerialDevices m_systemDevices;
     const SerialDevices *m_devices = &m_systemDevices;
-    QPointer<frmProduction> m_production;
+
+    QAction *m_serialPortAction = nullptr;
+    QAction *m_aboutAction = nullptr;
+    QLineEdit *m_modelField = nullptr;
+    QLineEdit *m_releaseField = nullptr;
+    QPushButton *m_queryButton = nullptr;
+    QPushButton *m_exitButton = nullptr;
+    QTabBar *m_tabStrip = nullptr;
     QStackedLayout *m_pages = nullptr;
+    TagInfoPage *m_tagPage = nullptr;
+    BlockPage *m_blockPage = nullptr;
+    std::array<QLabel *, 5> m_panels{};  // the status bar's panels 1 to 5
+
+    QPointer<frmProduction> m_production;
     std::function<void()> m_endProgram;
     QPointer<frmSplash> m_about;
     std::chrono::milliseconds m_aboutCloseAfter;

@@ -43,50 +43,51 @@ frmSplash::frmSplash(QWidget *mainWindow, std::chrono::milliseconds closeAfter)
 
 void frmSplash::buildWindow()
 {
-    Frame1 = named(new QGroupBox, "Frame1");
-    Frame1->installEventFilter(this);
+    m_frame = named(new QGroupBox, "Frame1");
+    m_frame->installEventFilter(this);
 
-    imgLogo = named(new QLabel, "imgLogo");
-    imgLogo->setPixmap(QPixmap(QStringLiteral(":/images/logo.png")));
-    imgLogo->setScaledContents(true);
-    imgLogo->setFixedSize(153, 138);
-    imgLogo->setAttribute(Qt::WA_NoMousePropagation);
+    m_logo = named(new QLabel, "imgLogo");
+    m_logo->setPixmap(QPixmap(QStringLiteral(":/images/logo.png")));
+    m_logo->setScaledContents(true);
+    m_logo->setFixedSize(153, 138);
+    m_logo->setAttribute(Qt::WA_NoMousePropagation);
 
-    lblCompanyProduct = label("lblCompanyProduct", QStringLiteral("Belmuth s.p.a."), 18, true);
-    lblProductName = label("lblProductName", QStringLiteral("Prodotto"), 30, true);
-    Label1 = label("Label1",
-                   QStringLiteral("Software per la lettura, la scrittura e la verifica di TAG "
-                                  "ISO15693"),
-                   12, false);
-    Label1->setWordWrap(true);
-    lblVersion = label("lblVersion", QStringLiteral("Versione"), 12, true);
-    Label2 = label("Label2", QStringLiteral("Per le piattaforme:"), 11.25, false);
-    lblPlatform =
+    m_company = label("lblCompanyProduct", QStringLiteral("Belmuth s.p.a."), 18, true);
+    m_product = label("lblProductName", QStringLiteral("Prodotto"), 30, true);
+    m_description =
+        label("Label1",
+              QStringLiteral("Software per la lettura, la scrittura e la verifica di TAG "
+                             "ISO15693"),
+              12, false);
+    m_description->setWordWrap(true);
+    m_version = label("lblVersion", QStringLiteral("Versione"), 12, true);
+    m_platformCaption = label("Label2", QStringLiteral("Per le piattaforme:"), 11.25, false);
+    m_platforms =
         label("lblPlatform", QStringLiteral("Win XP - Win2000 - Win 98 - Win ME"), 11.25, true);
 
     auto *texts = new QVBoxLayout;
     texts->setSpacing(0);
-    texts->addWidget(lblCompanyProduct);
-    texts->addWidget(lblProductName);
+    texts->addWidget(m_company);
+    texts->addWidget(m_product);
     texts->addSpacing(16);
-    texts->addWidget(Label1);
+    texts->addWidget(m_description);
     texts->addSpacing(24);
-    texts->addWidget(lblVersion);
+    texts->addWidget(m_version);
     texts->addStretch(1);
 
-    auto *grid = new QGridLayout(Frame1);
+    auto *grid = new QGridLayout(m_frame);
     grid->setContentsMargins(12, 16, 24, 12);
     grid->setHorizontalSpacing(16);
     grid->setVerticalSpacing(24);
-    grid->addWidget(imgLogo, 0, 0, Qt::AlignTop);
+    grid->addWidget(m_logo, 0, 0, Qt::AlignTop);
     grid->addLayout(texts, 0, 1);
-    grid->addWidget(Label2, 1, 0, Qt::AlignRight | Qt::AlignBaseline);
-    grid->addWidget(lblPlatform, 1, 1, Qt::AlignBaseline);
+    grid->addWidget(m_platformCaption, 1, 0, Qt::AlignRight | Qt::AlignBaseline);
+    grid->addWidget(m_platforms, 1, 1, Qt::AlignBaseline);
     grid->setColumnMinimumWidth(1, 320);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(10, 6, 10, 6);
-    layout->addWidget(Frame1);
+    layout->addWidget(m_frame);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -100,8 +101,8 @@ QString frmSplash::versionLine()
 
 void frmSplash::load()
 {
-    lblVersion->setText(versionLine());
-    lblProductName->setText(applicationTitle());
+    m_version->setText(versionLine());
+    m_product->setText(applicationTitle());
     if (m_mainWindow) {
         adjustSize();
         move(m_mainWindow->frameGeometry().center() - rect().center());
@@ -118,10 +119,10 @@ bool frmSplash::event(QEvent *event)
 
 bool frmSplash::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == Frame1 && event->type() == QEvent::MouseButtonRelease) {
+    if (watched == m_frame && event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (mouse->button() == Qt::LeftButton &&
-            Frame1->rect().contains(mouse->position().toPoint())) {
+            m_frame->rect().contains(mouse->position().toPoint())) {
             close();
             return true;
         }

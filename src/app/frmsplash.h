@@ -23,15 +23,6 @@ public:
     // "Versione 1.0.0": the program's major, minor and patch numbers.
     static QString versionLine();
 
-    QGroupBox *Frame1 = nullptr;
-    QLabel *imgLogo = nullptr;
-    QLabel *lblCompanyProduct = nullptr;
-    QLabel *lblProductName = nullptr;
-    QLabel *Label1 = nullptr;
-    QLabel *lblVersion = nullptr;
-    QLabel *Label2 = nullptr;
-    QLabel *lblPlatform = nullptr;
-
 protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -43,5 +34,13 @@ private:
     void load();
 
     QPointer<QWidget> m_mainWindow;
+    QGroupBox *m_frame = nullptr;
+    QLabel *m_logo = nullptr;
+    QLabel *m_company = nullptr;
+    QLabel *m_product = nullptr;
+    QLabel *m_description = nullptr;
+    QLabel *m_version = nullptr;
+    QLabel *m_platformCaption = nullptr;
+    QLabel *m_platforms = nullptr;
     QTimer m_closeTimer;
 };

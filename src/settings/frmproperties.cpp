@@ -68,10 +68,10 @@ frmProperties::frmProperties(PrinterLink &link, SettingsStore &store, MessageSin
         if (checked)
             m_flow = id;
     });
-    connect(cmdOK, &QPushButton::clicked, this, &frmProperties::onOkClicked);
-    connect(cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(cboPort, &QComboBox::currentIndexChanged, this, &frmProperties::showPortDevice);
-    connect(cmdSearch, &QPushButton::clicked, this, &frmProperties::onSearchClicked);
+    connect(m_okButton, &QPushButton::clicked, this, &frmProperties::onOkClicked);
+    connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_portList, &QComboBox::currentIndexChanged, this, &frmProperties::showPortDevice);
+    connect(m_searchButton, &QPushButton::clicked, this, &frmProperties::onSearchClicked);
     LoadPropertySettings();
 }
 
@@ -79,107 +79,131 @@ void frmProperties::buildWindow()
 {
     setWindowTitle(QStringLiteral("Proprietà porta di comunicazione"));
 
-    fraSettings = named(new QGroupBox, "fraSettings");
-    auto *grid = new QGridLayout(fraSettings);
+    auto *settingsBox = named(new QGroupBox, "fraSettings");
+    auto *grid = new QGridLayout(settingsBox);
     grid->setHorizontalSpacing(12);
     grid->setVerticalSpacing(10);
+    QWidget *portBox = listBox(QStringLiteral("Porta"), "Frame2", "cboPort", &m_portList);
+    QWidget *speedBox = listBox(QStringLiteral("BAUD"), "Frame1", "cboSpeed", &m_speedList);
+    QWidget *connectionBox = buildConnection();
+    QWidget *flowBox = buildFlow();
+    QLayout *deviceRow = buildDeviceRow();
+    QLayout *searchRow = buildSearchRow();
+    m_okButton = named(new QPushButton(QStringLiteral("OK")), "cmdOK");
+    m_cancelButton = named(new QPushButton(QStringLiteral("Annulla")), "cmdCancel");
+    for (QPushButton *button : {m_okButton, m_cancelButton})
+        setDesignMinimumSize(button, {72, 0});
 
-    Frame2 = named(new QGroupBox(QStringLiteral("Porta")), "Frame2");
-    cboPort = dropDownList("cboPort", "Porta");
-    (new QHBoxLayout(Frame2))->addWidget(cboPort);
+    grid->addWidget(portBox, 0, 0);
+    grid->addWidget(speedBox, 0, 1);
+    grid->addWidget(m_okButton, 0, 2, Qt::AlignBottom | Qt::AlignRight);
+    grid->addWidget(connectionBox, 1, 0);
+    grid->addWidget(flowBox, 1, 1);
+    grid->addWidget(m_cancelButton, 1, 2, Qt::AlignTop | Qt::AlignRight);
+    grid->addLayout(deviceRow, 2, 0, 1, 3);
+    grid->addLayout(searchRow, 3, 0, 1, 3);
 
-    Frame1 = named(new QGroupBox(QStringLiteral("BAUD")), "Frame1");
-    cboSpeed = dropDownList("cboSpeed", "BAUD");
-    (new QHBoxLayout(Frame1))->addWidget(cboSpeed);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(settingsBox);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    fraConnection =
-        named(new QGroupBox(QStringLiteral("Impostazioni connessione")), "fraConnection");
-    auto *connection = new QGridLayout(fraConnection);
-    Label3 = named(new QLabel(QStringLiteral("Bit di dati:")), "Label3");
-    cboDataBits = dropDownList("cboDataBits", "Bit di dati");
-    Label4 = named(new QLabel(QStringLiteral("Parità:")), "Label4");
-    cboParity = dropDownList("cboParity", "Parità");
-    Label5 = named(new QLabel(QStringLiteral("Bit di stop:")), "Label5");
-    cboStopBits = dropDownList("cboStopBits", "Bit di stop");
+    // Tab runs through the line parameters as they read, then to the buttons.
+    QWidget *order[] = {m_portList,       m_speedList,      m_dataBitsList,   m_parityList,
+                        m_stopBitsList,   m_flowOptions[0], m_flowOptions[1], m_flowOptions[2],
+                        m_flowOptions[3], m_deviceList,     m_searchButton,   m_searchResult,
+                        m_okButton,       m_cancelButton};
+    for (size_t i = 1; i < std::size(order); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    m_okButton->setDefault(true);  // once in the dialog, which takes note of it
+}
+
+// A list in a box of its own, the box's title its accessible name.
+QWidget *frmProperties::listBox(const QString &title, const char *boxName, const char *listName,
+                                QComboBox **list)
+{
+    auto *box = named(new QGroupBox(title), boxName);
+    *list = dropDownList(listName, title.toUtf8().constData());
+    (new QHBoxLayout(box))->addWidget(*list);
+    return box;
+}
+
+QWidget *frmProperties::buildConnection()
+{
+    auto *box = named(new QGroupBox(QStringLiteral("Impostazioni connessione")), "fraConnection");
+    auto *connection = new QGridLayout(box);
+    auto *dataBitsCaption = named(new QLabel(QStringLiteral("Bit di dati:")), "Label3");
+    m_dataBitsList = dropDownList("cboDataBits", "Bit di dati");
+    auto *parityCaption = named(new QLabel(QStringLiteral("Parità:")), "Label4");
+    m_parityList = dropDownList("cboParity", "Parità");
+    auto *stopBitsCaption = named(new QLabel(QStringLiteral("Bit di stop:")), "Label5");
+    m_stopBitsList = dropDownList("cboStopBits", "Bit di stop");
     int row = 0;
-    for (auto [label, list] : {std::pair{Label3, cboDataBits}, std::pair{Label4, cboParity},
-                               std::pair{Label5, cboStopBits}}) {
+    for (auto [label, list] :
+         {std::pair{dataBitsCaption, m_dataBitsList}, std::pair{parityCaption, m_parityList},
+          std::pair{stopBitsCaption, m_stopBitsList}}) {
         label->setBuddy(list);
         list->setMinimumWidth(96);
         connection->addWidget(label, row, 0);
         connection->addWidget(list, row, 1);
         ++row;
     }
+    return box;
+}
 
-    Frame5 = named(new QGroupBox(QStringLiteral("&Controllo di flusso")), "Frame5");
-    auto *flow = new QVBoxLayout(Frame5);
+QWidget *frmProperties::buildFlow()
+{
+    m_flowBox = named(new QGroupBox(QStringLiteral("&Controllo di flusso")), "Frame5");
+    auto *flow = new QVBoxLayout(m_flowBox);
     m_flowGroup = new QButtonGroup(this);
     const char *const captions[] = {"Nessuno", "Xon/Xoff", "RTS", "Xon/RTS"};
     for (int i = 0; i < 4; ++i) {
-        optFlow[i] = named(new QRadioButton(QLatin1String(captions[i])),
-                           QStringLiteral("optFlow_%1").arg(i));
-        m_flowGroup->addButton(optFlow[i], i);
-        flow->addWidget(optFlow[i]);
+        m_flowOptions[size_t(i)] = named(new QRadioButton(QLatin1String(captions[i])),
+                                         QStringLiteral("optFlow_%1").arg(i));
+        m_flowGroup->addButton(m_flowOptions[size_t(i)], i);
+        flow->addWidget(m_flowOptions[size_t(i)]);
     }
+    return m_flowBox;
+}
 
-    // Below the lists, as wide as the dialog: device names under /dev/serial/by-id are long.
-    lblDevice = named(new QLabel(QStringLiteral("Dispositivo:")), "lblDevice");
-    cboDevice = named(new QComboBox, "cboDevice");
-    cboDevice->setEditable(true);
-    cboDevice->setInsertPolicy(QComboBox::NoInsert);
-    cboDevice->setAccessibleName(QStringLiteral("Dispositivo"));
-    cboDevice->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    cboDevice->setMinimumContentsLength(54);
-    cboDevice->setItemDelegate(new DeviceDelegate(cboDevice));
-    lblDevice->setBuddy(cboDevice);
-    auto *deviceRow = new QHBoxLayout;
-    deviceRow->setSpacing(8);
-    deviceRow->addWidget(lblDevice);
-    deviceRow->addWidget(cboDevice, 1);
+// Below the lists, as wide as the dialog: device names under /dev/serial/by-id are long.
+QLayout *frmProperties::buildDeviceRow()
+{
+    auto *caption = named(new QLabel(QStringLiteral("Dispositivo:")), "lblDevice");
+    m_deviceList = named(new QComboBox, "cboDevice");
+    m_deviceList->setEditable(true);
+    m_deviceList->setInsertPolicy(QComboBox::NoInsert);
+    m_deviceList->setAccessibleName(QStringLiteral("Dispositivo"));
+    m_deviceList->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_deviceList->setMinimumContentsLength(54);
+    m_deviceList->setItemDelegate(new DeviceDelegate(m_deviceList));
+    caption->setBuddy(m_deviceList);
+    auto *row = new QHBoxLayout;
+    row->setSpacing(8);
+    row->addWidget(caption);
+    row->addWidget(m_deviceList, 1);
+    return row;
+}
 
-    cmdSearch = named(new QPushButton(QStringLiteral("Cerca stampante")), "cmdSearch");
-    cmdSearch->setToolTip(QStringLiteral("Prova ogni dispositivo seriale con la richiesta del "
-                                         "modello, a ogni velocità se serve"));
+QLayout *frmProperties::buildSearchRow()
+{
+    m_searchButton = named(new QPushButton(QStringLiteral("Cerca stampante")), "cmdSearch");
+    m_searchButton->setToolTip(QStringLiteral("Prova ogni dispositivo seriale con la richiesta "
+                                              "del modello, a ogni velocità se serve"));
     // Room for the caption it takes while the search runs.
-    cmdSearch->setText(QStringLiteral("Interrompi ricerca"));
-    setDesignMinimumSize(cmdSearch, {0, 0});
-    cmdSearch->setText(QStringLiteral("Cerca stampante"));
-    txtSearch = named(new QPlainTextEdit, "txtSearch");
-    txtSearch->setReadOnly(true);
-    txtSearch->setTabChangesFocus(true);
-    txtSearch->setAccessibleName(QStringLiteral("Esito della ricerca"));
-    txtSearch->setFixedHeight(txtSearch->fontMetrics().lineSpacing() * 6 +
-                              2 * txtSearch->frameWidth() +
-                              int(txtSearch->document()->documentMargin()) * 2);
-    auto *searchRow = new QHBoxLayout;
-    searchRow->addWidget(cmdSearch, 0, Qt::AlignTop);
-    searchRow->addWidget(txtSearch, 1);
-
-    cmdOK = named(new QPushButton(QStringLiteral("OK")), "cmdOK");
-    cmdCancel = named(new QPushButton(QStringLiteral("Annulla")), "cmdCancel");
-    for (QPushButton *button : {cmdOK, cmdCancel})
-        setDesignMinimumSize(button, {72, 0});
-
-    grid->addWidget(Frame2, 0, 0);
-    grid->addWidget(Frame1, 0, 1);
-    grid->addWidget(cmdOK, 0, 2, Qt::AlignBottom | Qt::AlignRight);
-    grid->addWidget(fraConnection, 1, 0);
-    grid->addWidget(Frame5, 1, 1);
-    grid->addWidget(cmdCancel, 1, 2, Qt::AlignTop | Qt::AlignRight);
-    grid->addLayout(deviceRow, 2, 0, 1, 3);
-    grid->addLayout(searchRow, 3, 0, 1, 3);
-
-    auto *layout = new QVBoxLayout(this);
-    layout->addWidget(fraSettings);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    // Tab runs through the line parameters as they read, then to the buttons.
-    QWidget *order[] = {cboPort,    cboSpeed,   cboDataBits, cboParity,  cboStopBits,
-                        optFlow[0], optFlow[1], optFlow[2],  optFlow[3], cboDevice,
-                        cmdSearch,  txtSearch,  cmdOK,       cmdCancel};
-    for (size_t i = 1; i < std::size(order); ++i)
-        setTabOrder(order[i - 1], order[i]);
-    cmdOK->setDefault(true);  // once in the dialog, which takes note of it
+    m_searchButton->setText(QStringLiteral("Interrompi ricerca"));
+    setDesignMinimumSize(m_searchButton, {0, 0});
+    m_searchButton->setText(QStringLiteral("Cerca stampante"));
+    m_searchResult = named(new QPlainTextEdit, "txtSearch");
+    m_searchResult->setReadOnly(true);
+    m_searchResult->setTabChangesFocus(true);
+    m_searchResult->setAccessibleName(QStringLiteral("Esito della ricerca"));
+    m_searchResult->setFixedHeight(m_searchResult->fontMetrics().lineSpacing() * 6 +
+                                   2 * m_searchResult->frameWidth() +
+                                   int(m_searchResult->document()->documentMargin()) * 2);
+    auto *row = new QHBoxLayout;
+    row->addWidget(m_searchButton, 0, Qt::AlignTop);
+    row->addWidget(m_searchResult, 1);
+    return row;
 }
 
 void frmProperties::LoadPropertySettings()
@@ -188,73 +212,73 @@ void frmProperties::LoadPropertySettings()
     {
         QComboBox *list;
         QStringList entries;
-    } lists[] = {{cboPort, properties::portEntries()},
-                 {cboSpeed, properties::speedEntries()},
-                 {cboDataBits, properties::dataBitsEntries()},
-                 {cboParity, properties::parityEntries()},
-                 {cboStopBits, properties::stopBitsEntries()}};
+    } lists[] = {{m_portList, properties::portEntries()},
+                 {m_speedList, properties::speedEntries()},
+                 {m_dataBitsList, properties::dataBitsEntries()},
+                 {m_parityList, properties::parityEntries()},
+                 {m_stopBitsList, properties::stopBitsEntries()}};
     for (const auto &l : lists) {
         l.list->clear();
         l.list->addItems(l.entries);
     }
     // Operators know their adapter by its device, not by a port number.
-    for (int i = 0; i < cboPort->count(); ++i)
-        cboPort->setItemData(i, m_comm.deviceName(i + 1), Qt::ToolTipRole);
-    cboDevice->clear();
+    for (int i = 0; i < m_portList->count(); ++i)
+        m_portList->setItemData(i, m_comm.deviceName(i + 1), Qt::ToolTipRole);
+    m_deviceList->clear();
     for (const SerialDevice &device : m_devices.available()) {
-        cboDevice->addItem(device.path);
-        cboDevice->setItemData(cboDevice->count() - 1, device.description, Qt::ToolTipRole);
+        m_deviceList->addItem(device.path);
+        m_deviceList->setItemData(m_deviceList->count() - 1, device.description, Qt::ToolTipRole);
     }
     // The list shows each device with what it is, wider than the field when it must be.
-    cboDevice->view()->setMinimumWidth(cboDevice->view()->sizeHintForColumn(0) + 24);
+    m_deviceList->view()->setMinimumWidth(m_deviceList->view()->sizeHintForColumn(0) + 24);
 
     const properties::Selection s =
         properties::selection(m_comm.settings(), m_comm.commPort(), m_comm.handshaking());
-    cboSpeed->setCurrentIndex(s.speed);
-    cboParity->setCurrentIndex(s.parity);
-    cboDataBits->setCurrentIndex(s.dataBits);
-    cboStopBits->setCurrentIndex(s.stopBits);
-    cboPort->setCurrentIndex(s.port);
+    m_speedList->setCurrentIndex(s.speed);
+    m_parityList->setCurrentIndex(s.parity);
+    m_dataBitsList->setCurrentIndex(s.dataBits);
+    m_stopBitsList->setCurrentIndex(s.stopBits);
+    m_portList->setCurrentIndex(s.port);
     showPortDevice();
     if (s.flow >= 0) {
-        optFlow[s.flow]->setChecked(true);  // sets the chosen mode, as a click would
+        m_flowOptions[s.flow]->setChecked(true);  // sets the chosen mode, as a click would
     } else {
         // A mode no option stands for: none is chosen until the operator picks one.
         m_flowGroup->setExclusive(false);
-        for (QRadioButton *option : optFlow)
+        for (QRadioButton *option : m_flowOptions)
             option->setChecked(false);
         m_flowGroup->setExclusive(true);
         m_flow = -1;
     }
     // Tab enters the options at the one chosen (the first while none is); the arrows move on.
-    for (int i = 0; i < int(optFlow.size()); ++i)
-        optFlow[i]->setFocusPolicy(i == qMax(s.flow, 0) ? Qt::StrongFocus : Qt::ClickFocus);
+    for (int i = 0; i < int(m_flowOptions.size()); ++i)
+        m_flowOptions[i]->setFocusPolicy(i == qMax(s.flow, 0) ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 void frmProperties::showPortDevice()
 {
-    cboPort->setToolTip(cboPort->currentData(Qt::ToolTipRole).toString());
+    m_portList->setToolTip(m_portList->currentData(Qt::ToolTipRole).toString());
     // The device field follows the port chosen: what that number stands for now.
-    showDevice(cboPort->currentIndex() < 0 ? QString()
-                                           : m_comm.deviceName(cboPort->currentIndex() + 1));
+    showDevice(m_portList->currentIndex() < 0 ? QString()
+                                              : m_comm.deviceName(m_portList->currentIndex() + 1));
 }
 
 void frmProperties::showDevice(const QString &device)
 {
-    cboDevice->setCurrentIndex(-1);
-    cboDevice->setEditText(device);
-    cboDevice->lineEdit()->setCursorPosition(0);  // a long name shows its beginning
+    m_deviceList->setCurrentIndex(-1);
+    m_deviceList->setEditText(device);
+    m_deviceList->lineEdit()->setCursorPosition(0);  // a long name shows its beginning
 }
 
 void frmProperties::onOkClicked()
 {
     properties::Choice choice;
-    choice.port = cboPort->currentIndex() + 1;  // 0 with no port chosen
+    choice.port = m_portList->currentIndex() + 1;  // 0 with no port chosen
     choice.settings = properties::settingsText(
-        cboSpeed->currentText(), properties::parityLetter(cboParity->currentText()),
-        cboDataBits->currentText(), cboStopBits->currentText());
+        m_speedList->currentText(), properties::parityLetter(m_parityList->currentText()),
+        m_dataBitsList->currentText(), m_stopBitsList->currentText());
     choice.flow = m_flow;
-    choice.device = cboDevice->currentText();
+    choice.device = m_deviceList->currentText();
     // A device other than the one the number stands for now is stored with the settings.
     const QString device = choice.device->trimmed();
     const bool newDevice = choice.port >= 1 && device != m_comm.deviceName(choice.port);
@@ -273,11 +297,11 @@ void frmProperties::onOkClicked()
 void frmProperties::store(int flowMode, const PortEntry &device)
 {
     SerialSettings chosen;
-    chosen.commPort = properties::commPortValue(cboPort->currentText());
-    chosen.baudRate = cboSpeed->currentText().trimmed();
-    chosen.parity = properties::parityLetter(cboParity->currentText());
-    chosen.dataBit = cboDataBits->currentText().trimmed();
-    chosen.stopBit = cboStopBits->currentText().trimmed();
+    chosen.commPort = properties::commPortValue(m_portList->currentText());
+    chosen.baudRate = m_speedList->currentText().trimmed();
+    chosen.parity = properties::parityLetter(m_parityList->currentText());
+    chosen.dataBit = m_dataBitsList->currentText().trimmed();
+    chosen.stopBit = m_stopBitsList->currentText().trimmed();
     chosen.handshaking = QString::number(flowMode);
     const bool written = chosen.write(m_store, device);
     const QSettings::Status failed = written ? QSettings::NoError : m_store.writeStatus();
@@ -326,7 +350,7 @@ void frmProperties::onSearchClicked()
     if (!m_operation) {
         own.emplace(m_link.beginOperation());
         if (!*own) {
-            txtSearch->setPlainText(
+            m_searchResult->setPlainText(
                 QStringLiteral("Attendere: è in corso un'altra operazione con la stampante."));
             return;
         }
@@ -339,13 +363,13 @@ void frmProperties::onSearchClicked()
 void frmProperties::search()
 {
     const QString lineTail =
-        properties::settingsText(QString(), properties::parityLetter(cboParity->currentText()),
-                                 cboDataBits->currentText(), cboStopBits->currentText());
+        properties::settingsText(QString(), properties::parityLetter(m_parityList->currentText()),
+                                 m_dataBitsList->currentText(), m_stopBitsList->currentText());
 
     PrinterSearch search(m_link, m_devices);
     connect(&search, &PrinterSearch::probing, this,
             [this](const QString &device, int speed, int index, int count) {
-                txtSearch->setPlainText(
+                m_searchResult->setPlainText(
                     QStringLiteral("Ricerca in corso: %1 a %2 baud (dispositivo %3 di %4)...")
                         .arg(device)
                         .arg(speed)
@@ -354,14 +378,14 @@ void frmProperties::search()
             });
     m_search = &search;
     setSearching(true);
-    const PrinterSearch::Result result =
-        search.run(cboDevice->currentText().trimmed(),
-                   cboSpeed->currentIndex() >= 0 ? cboSpeed->currentText().toInt() : 0, lineTail);
+    const PrinterSearch::Result result = search.run(
+        m_deviceList->currentText().trimmed(),
+        m_speedList->currentIndex() >= 0 ? m_speedList->currentText().toInt() : 0, lineTail);
     m_search = nullptr;
     if (result.ended)
         return;  // the program is ending
     setSearching(false);
-    txtSearch->setPlainText(result.text());
+    m_searchResult->setPlainText(result.text());
     const PrinterSearch::Answer *chosen = result.chosen();
     if (!chosen)
         return;
@@ -370,20 +394,21 @@ void frmProperties::search()
     // stands for it, else the device for the port chosen; and the speed it answered at. Nothing
     // is applied or stored before OK.
     const PrinterSearch::Answer &found = *chosen;
-    if (found.port >= 1 && found.port <= cboPort->count()) {
-        cboPort->setCurrentIndex(found.port - 1);
+    if (found.port >= 1 && found.port <= m_portList->count()) {
+        m_portList->setCurrentIndex(found.port - 1);
         showPortDevice();
     } else {
         showDevice(found.device);
     }
-    cboSpeed->setCurrentIndex(cboSpeed->findText(QString::number(found.speed)));
+    m_speedList->setCurrentIndex(m_speedList->findText(QString::number(found.speed)));
 }
 
 void frmProperties::setSearching(bool on)
 {
-    for (QWidget *w : std::initializer_list<QWidget *>{cboPort, cboSpeed, cboDataBits, cboParity,
-                                                       cboStopBits, Frame5, cboDevice, cmdOK})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_portList, m_speedList, m_dataBitsList, m_parityList,
+                                          m_stopBitsList, m_flowBox, m_deviceList, m_okButton})
         w->setEnabled(!on);
-    cmdSearch->setText(on ? QStringLiteral("Interrompi ricerca")
-                          : QStringLiteral("Cerca stampante"));
+    m_searchButton->setText(on ? QStringLiteral("Interrompi ricerca")
+                               : QStringLiteral("Cerca stampante"));
 }

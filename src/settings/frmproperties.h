@@ -13,7 +13,7 @@ class QButtonGroup;
 class QPlainTextEdit;
 class QComboBox;
 class QGroupBox;
-class QLabel;
+class QLayout;
 class QPushButton;
 class QRadioButton;
 class SerialControl;
@@ -49,33 +49,18 @@ public:
     // Closing while the search runs stops it first.
     void done(int result) override;
 
-    QGroupBox *fraSettings = nullptr;
-    QGroupBox *Frame2 = nullptr;
-    QComboBox *cboPort = nullptr;
-    QGroupBox *Frame1 = nullptr;
-    QComboBox *cboSpeed = nullptr;
-    QGroupBox *fraConnection = nullptr;
-    QLabel *Label3 = nullptr;
-    QComboBox *cboDataBits = nullptr;
-    QLabel *Label4 = nullptr;
-    QComboBox *cboParity = nullptr;
-    QLabel *Label5 = nullptr;
-    QComboBox *cboStopBits = nullptr;
-    QGroupBox *Frame5 = nullptr;
-    std::array<QRadioButton *, 4> optFlow{};
-    QLabel *lblDevice = nullptr;
-    QComboBox *cboDevice = nullptr;  // the device of the port chosen; the operator may type one
-    QPushButton *cmdSearch = nullptr;
-    QPlainTextEdit *txtSearch = nullptr;  // the search's progress, then what it found
-    QPushButton *cmdOK = nullptr;
-    QPushButton *cmdCancel = nullptr;
-
 signals:
     // New settings are in use (the main window's UpgradeStatusBar).
     void settingsApplied();
 
 private:
     void buildWindow();
+    QWidget *listBox(const QString &title, const char *boxName, const char *listName,
+                     QComboBox **list);
+    QWidget *buildConnection();
+    QWidget *buildFlow();
+    QLayout *buildDeviceRow();
+    QLayout *buildSearchRow();
     void showPortDevice();
     void showDevice(const QString &device);
     void onOkClicked();
@@ -89,6 +74,18 @@ private:
     const SerialDevices &m_devices;
     SettingsStore &m_store;
     MessageSink &m_messages;
+    QComboBox *m_portList = nullptr;
+    QComboBox *m_speedList = nullptr;
+    QComboBox *m_dataBitsList = nullptr;
+    QComboBox *m_parityList = nullptr;
+    QComboBox *m_stopBitsList = nullptr;
+    QGroupBox *m_flowBox = nullptr;
+    std::array<QRadioButton *, 4> m_flowOptions{};
+    QComboBox *m_deviceList = nullptr;  // the device of the port chosen; the operator may type one
+    QPushButton *m_searchButton = nullptr;
+    QPlainTextEdit *m_searchResult = nullptr;  // the search's progress, then what it found
+    QPushButton *m_okButton = nullptr;
+    QPushButton *m_cancelButton = nullptr;
     QButtonGroup *m_flowGroup = nullptr;
     int m_flow = 0;
     std::optional<PrinterLink::Operation> m_operation;

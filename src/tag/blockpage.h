@@ -1,6 +1,5 @@
 #pragma once
 
-#include "link/printercommands.h"
 #include "tag/blockmodel.h"
 
 #include <QFrame>
@@ -8,71 +7,70 @@
 #include <array>
 
 class QCheckBox;
+class QGridLayout;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QValidator;
 
-// The page "Lettura e Scrittura blocchi del TAG": a row per tag block (index = zero-based block
-// number), each a check box that selects it and a field of four characters, and the buttons that
-// read, write and print them.
+// The page "Lettura e Scrittura blocchi del TAG", a view of the block grid: a row per tag block
+// (index = zero-based block number), each a check box that selects it and a field of its bytes,
+// and the buttons that read, write and print them. The grid's own buttons act on the model;
+// the others are requests the window passes on.
 class BlockPage : public QFrame
 {
     Q_OBJECT
 public:
-    static constexpr int kRows = printer::kTagBlocks;
+    static constexpr int kRows = BlockModel::kRows;
 
     explicit BlockPage(BlockModel &model, QWidget *parent = nullptr);
 
-    std::array<QCheckBox *, kRows> chkBlocks{};
-    std::array<QLineEdit *, kRows> txtBlocks{};
-    QFrame *Frame4 = nullptr;
-    QPushButton *cmdWriteBlocks = nullptr;
-    QPushButton *cmdReadBlocks = nullptr;
-    QPushButton *cmdStampa2 = nullptr;
-    QPushButton *cmdSelAll = nullptr;
-    QPushButton *cmdUnselAll = nullptr;
-    QPushButton *cmdClearFlds = nullptr;
-    QCheckBox *chkVerify = nullptr;  // read back what SCRIVI wrote
-    QCheckBox *chkHex = nullptr;     // the fields in hexadecimal
-    QPushButton *cmdStop = nullptr;  // ends a running read or write after the block in progress
-    QPushButton *cmdLoadBlocks = nullptr;
-    QPushButton *cmdSaveBlocks = nullptr;
-    QPushButton *cmdProduction = nullptr;  // a series of tags programmed from the grid
-
-    // The grid the page shows.
-    BlockModel &model() { return m_model; }
-
-    // The model's, for the callers that still reach the grid through the page.
-    bool rowSelected(int row) const { return m_model.selected(row); }
-    QList<int> selectedRows() const { return m_model.selectedRows(); }
-    void setRowSelected(int row, bool selected) { m_model.setSelected(row, selected); }
-    QByteArray rowBytes(int row) const { return m_model.bytes(row); }
-    void setRowBytes(int row, const QByteArray &bytes) { m_model.setBytes(row, bytes); }
-    BlockModel::Problem rowProblem(int row) const { return m_model.problem(row); }
-    QStringList describeProblems(const QList<int> &rows) const
-    {
-        return m_model.describeProblems(rows);
-    }
-    QString rowText(int row) const { return m_model.rowText(row); }
-    int workingRow() const { return m_model.workingRow(); }
-    void setFailedRows(const QList<int> &rows) { m_model.setFailedRows(rows); }
-    const QList<int> &failedRows() const { return m_model.failedRows(); }
-
-    bool verifyAfterWrite() const;
-
+    // "Interrompi" can stop what runs now.
+    void setStopAllowed(bool allowed);
     // The block data label (or "ANNULLATO") is being sent: "STAMPA" says so.
     void showPrinting(bool printing);
 
 signals:
+    void readRequested();
+    // With "Verifica dopo scrittura" ticked, `verify`.
+    void writeRequested(bool verify);
+    void printRequested();
+    void stopRequested();
+    void loadRequested();
+    void saveRequested();
+    void productionRequested();
     // "Esadecimale" could not switch: these rows are not whole bytes.
     void modeRefused(const QList<int> &rows);
 
 private:
+    QGridLayout *buildRows();
+    QWidget *buildGridButtons();
+    QLayout *buildTools();
+    QLayout *buildOptions();
+    void setTabOrders();
+    void bindRows();
+    void bindButtons();
     void showMarks(int row);
     void showRow(int row);
     void showMode(BlockModel::Mode mode);
+    void onHexToggled(bool hex);
 
     BlockModel &m_model;
     QValidator *m_hexDigits;
     bool m_showing = false;  // the fields are being given the model's text
+
+    std::array<QCheckBox *, kRows> m_rowChecks{};
+    std::array<QLineEdit *, kRows> m_rowFields{};
+    QPushButton *m_writeButton = nullptr;
+    QPushButton *m_readButton = nullptr;
+    QPushButton *m_printButton = nullptr;
+    QPushButton *m_selectAllButton = nullptr;
+    QPushButton *m_unselectAllButton = nullptr;
+    QPushButton *m_clearButton = nullptr;
+    QPushButton *m_stopButton = nullptr;
+    QPushButton *m_productionButton = nullptr;
+    QPushButton *m_loadButton = nullptr;
+    QPushButton *m_saveButton = nullptr;
+    QCheckBox *m_verifyCheck = nullptr;
+    QCheckBox *m_hexCheck = nullptr;
 };

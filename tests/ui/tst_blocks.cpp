@@ -1,5 +1,4 @@
 #include "harness.h"
-#include "tag/blockpage.h"
 #include "testmain.h"
 
 #include <QCheckBox>
@@ -18,10 +17,10 @@ private Q_SLOTS:
     {
         Harness h;
         QVERIFY(h.start());
-        BlockPage &page = *h.window.blockPage;
+        BlocksPage &page = *h.window.blockPage;
         QCOMPARE(page.chkBlocks[0]->text(), QStringLiteral("Blocco 1"));
         QCOMPARE(page.chkBlocks[27]->text(), QStringLiteral("Blocco 28"));
-        QCOMPARE(page.findChildren<QCheckBox *>("chkBlocks").size(), 28);
+        QCOMPARE(page.widget->findChildren<QCheckBox *>("chkBlocks").size(), 28);
         QCOMPARE(page.cmdClearFlds->toolTip(),
                  QStringLiteral("Cancella i campi dati di tutti i blocchi (solo a video)"));
 
@@ -57,7 +56,7 @@ private Q_SLOTS:
         Harness h;
         QVERIFY(h.start());
         h.window.TabStrip->setCurrentIndex(1);
-        BlockPage &page = *h.window.blockPage;
+        BlocksPage &page = *h.window.blockPage;
         page.txtBlocks[0]->setText("B001");
         page.chkHex->setChecked(true);
         QCOMPARE(page.txtBlocks[0]->text(), QStringLiteral("42303031"));
@@ -87,7 +86,7 @@ private Q_SLOTS:
         QVERIFY(h.start());
         h.window.txtModello->setText(" VIREO 4400");
         h.window.link().setTimeScale(0.2);
-        BlockPage &page = *h.window.blockPage;
+        BlocksPage &page = *h.window.blockPage;
         QVERIFY(!page.cmdStop->isEnabled());
         page.cmdSelAll->click();
         QList<bool> live;
@@ -111,7 +110,7 @@ private Q_SLOTS:
         QVERIFY(h.start());
         h.window.txtModello->setText(" VIREO 4400");
         h.comm.model().behaviour.ignoredWrites = {1};
-        BlockPage &page = *h.window.blockPage;
+        BlocksPage &page = *h.window.blockPage;
         QVERIFY(!page.chkVerify->isChecked());
         QCOMPARE(page.chkVerify->text(), QStringLiteral("Verifica dopo scrittura"));
         for (int row : {0, 1}) {

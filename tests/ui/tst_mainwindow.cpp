@@ -1,6 +1,4 @@
 #include "harness.h"
-#include "tag/blockpage.h"
-#include "tag/taginfopage.h"
 #include "testmain.h"
 
 #include <QApplication>
@@ -25,7 +23,7 @@ private Q_SLOTS:
     {
         Harness h;
         QVERIFY(h.start());
-        QApplication::setActiveWindow(&h.window);
+        QApplication::setActiveWindow(h.window.widget());
         h.window.txtModello->setFocus();
         h.window.tagPage->cmdInventory->click();
         QCOMPARE(h.messages.texts(), QStringList{"Prima bisogna interrogare la stampante"});
@@ -53,7 +51,7 @@ private Q_SLOTS:
         Harness h;
         QVERIFY(h.start());
         h.window.txtModello->setText(" VIREO 4400");
-        TagInfoPage &page = *h.window.tagPage;
+        TagPage &page = *h.window.tagPage;
         QCOMPARE(page.lblComando->text(), QStringLiteral("nessuna lettura"));
         page.cmdSysInfo->click();
         QCOMPARE(h.comm.commands(), (QStringList{"?R1&2,1", "?R2&2B,0"}));
@@ -78,8 +76,8 @@ private Q_SLOTS:
         Harness h;
         QVERIFY(h.start());
         h.window.txtModello->setText(" M");
-        TagInfoPage &page = *h.window.tagPage;
-        BlockPage &blocks = *h.window.blockPage;
+        TagPage &page = *h.window.tagPage;
+        BlocksPage &blocks = *h.window.blockPage;
         QCOMPARE(page.Frame5->title(), QStringLiteral("Stampa i dati ricevuti"));
         QCOMPARE(blocks.cmdStampa2->text(), QStringLiteral("STAMPA"));
         page.txtUId->setText(" 1  ");

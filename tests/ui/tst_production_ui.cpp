@@ -1,7 +1,5 @@
 #include "harness.h"
-#include "label/frmproduction.h"
 #include "scriptedchooser.h"
-#include "tag/blockpage.h"
 #include "testmain.h"
 
 #include <QCheckBox>
@@ -24,7 +22,7 @@ struct ProductionDesk
     Harness h;
     ScriptedChooser chooser;
     QTemporaryDir dir;
-    frmProduction *dialog = nullptr;
+    ProductionPage *dialog = nullptr;
     PrinterModel &printer = h.comm.model();
 
     bool open()
@@ -120,7 +118,7 @@ private Q_SLOTS:
             if (how == 0)
                 d.dialog->cmdStop->click();
             else if (how == 1)
-                QTest::keyClick(d.dialog, Qt::Key_Escape);
+                QTest::keyClick(d.dialog->dialog, Qt::Key_Escape);
             else if (how == 2)
                 d.dialog->close();
             else

@@ -23,7 +23,7 @@ namespace {
 using Values = QMap<QString, QString>;
 
 // The dialog as "Porta Seriale..." opens it, but shown non-modally so that a test never blocks.
-std::unique_ptr<frmProperties> openDialog(Harness &h)
+std::unique_ptr<PropertiesPage> openDialog(Harness &h)
 {
     auto dialog = h.window.createPropertiesDialog();
     dialog->show();
@@ -48,7 +48,7 @@ Values stored(const Harness &h)
     return values;
 }
 
-QStringList panels(const frmMain &w)
+QStringList panels(const MainWindowPage &w)
 {
     QStringList texts;
     for (int i = 1; i <= 5; ++i)
@@ -71,7 +71,7 @@ private Q_SLOTS:
         QVERIFY(h.start());
         const auto d = openDialog(h);
         QCOMPARE(d->windowTitle(), QStringLiteral("Proprietà porta di comunicazione"));
-        QCOMPARE(d->parentWidget(), &h.window);
+        QCOMPARE(d->parentWidget(), h.window.widget());
         QCOMPARE(d->fraSettings->title(), QString());
         QCOMPARE(d->Frame2->title(), QStringLiteral("Porta"));
         QCOMPARE(d->Frame1->title(), QStringLiteral("BAUD"));
@@ -276,7 +276,7 @@ private Q_SLOTS:
         QCOMPARE(d->txtSearch->accessibleName(), QStringLiteral("Esito della ricerca"));
         QStringList progress;
         QList<bool> held;  // the printer held, the settings locked, at each step shown
-        connect(d->txtSearch, &QPlainTextEdit::textChanged, d.get(), [&] {
+        connect(d->txtSearch, &QPlainTextEdit::textChanged, d->widget(), [&] {
             progress << d->txtSearch->toPlainText();
             held << (h.window.link().operationRunning() && !d->cmdOK->isEnabled() &&
                      !d->cboPort->isEnabled() &&
@@ -329,7 +329,7 @@ private Q_SLOTS:
         QVERIFY(h.start());
         const auto d = openDialog(h);
         int probes = 0;
-        connect(d->txtSearch, &QPlainTextEdit::textChanged, d.get(), [&] {
+        connect(d->txtSearch, &QPlainTextEdit::textChanged, d->widget(), [&] {
             if (++probes == 2)  // the second device, waiting
                 h.after(50, [&] {
                     if (close)
@@ -403,7 +403,7 @@ private Q_SLOTS:
         const QStringList before = panels(h.window);
         h.window.Panels[2]->setText("stale");
         const auto d = openDialog(h);
-        QTest::keyClick(d.get(), Qt::Key_Return);  // OK is the default button
+        QTest::keyClick(d->widget(), Qt::Key_Return);  // OK is the default button
 
         QCOMPARE(d->result(), int(QDialog::Accepted));
         QVERIFY(!d->isVisible());
@@ -554,7 +554,7 @@ private Q_SLOTS:
         if (how == 0)
             d->cmdCancel->click();
         else if (how == 1)
-            QTest::keyClick(d.get(), Qt::Key_Escape);
+            QTest::keyClick(d->widget(), Qt::Key_Escape);
         else
             d->close();
 
@@ -741,10 +741,11 @@ private Q_SLOTS:
         QVERIFY(h.window.mnuSerialPort->isEnabled());
         bool seen = false;
         h.after(0, [&] {
-            auto *d = qobject_cast<frmProperties *>(QApplication::activeModalWidget());
-            QVERIFY(d);
+            auto *modal = qobject_cast<frmProperties *>(QApplication::activeModalWidget());
+            QVERIFY(modal);
+            const auto d = std::make_unique<PropertiesPage>(modal);
             seen = true;
-            QCOMPARE(d->parentWidget(), &h.window);
+            QCOMPARE(d->parentWidget(), h.window.widget());
             QVERIFY(h.window.link().operationRunning());
             h.window.cmdInterroga->click();  // another printer operation does not start
             QVERIFY(h.comm.writes.isEmpty());
