@@ -4,13 +4,13 @@
 // deadline or the length). Prints a table of figures beside their goals. Not a test: nothing is
 // asserted.
 
-#include "app/startup.h"
+#include "app/ui/startup.h"
 #include "common/messages.h"
-#include "label/production.h"
+#include "link/port/qserialportcontrol.h"
 #include "link/printercommands.h"
 #include "link/printerlink.h"
-#include "link/qserialportcontrol.h"
 #include "pages.h"
+#include "production/production.h"
 #include "ptyprinter.h"
 #include "scriptedchooser.h"
 #include "settings/settingsstore.h"

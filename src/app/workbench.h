@@ -2,10 +2,10 @@
 
 #include "common/operationcontext.h"
 #include "label/labeljobs.h"
-#include "label/productionrun.h"
 #include "link/printeridentity.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
+#include "production/productionrun.h"
 #include "tag/blockfiles.h"
 #include "tag/blockmodel.h"
 #include "tag/taginfomodel.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-// src/link/: the serial line to the printer, the bottom subsystem. It includes only common/;
-// tag, settings, label and app build on it.
+// src/link/: the serial line to the printer, the bottom subsystem; its QSerialPort side is in
+// link/port/. It includes only common/; tag, settings, label, production and app build on it.
 
 #include "link/serialerror.h"
 

@@ -30,7 +30,7 @@ QString reasonFor(const QString &device, const QString &description)
     return description.startsWith(prefix) ? description.mid(prefix.size()) : description;
 }
 
-QString named(const QString &device, int port)
+QString deviceAndPort(const QString &device, int port)
 {
     return port > 0 ? QStringLiteral("%1 (Com%2)").arg(device).arg(port) : device;
 }
@@ -252,7 +252,7 @@ QString PrinterSearch::Result::text() const
                                       : QStringLiteral("Stampanti trovate:"));
         for (const Answer &a : answers)
             lines << QStringLiteral("%1 a %2 baud: «%3»")
-                         .arg(named(a.device, a.port))
+                         .arg(deviceAndPort(a.device, a.port))
                          .arg(a.speed)
                          .arg(a.model);
         if (!others.isEmpty())
@@ -265,7 +265,7 @@ QString PrinterSearch::Result::text() const
                                 "Dispositivi provati:");
     }
     for (const Tried &t : others)
-        lines << QStringLiteral("%1: %2").arg(named(t.device, t.port), t.outcome);
+        lines << QStringLiteral("%1: %2").arg(deviceAndPort(t.device, t.port), t.outcome);
     if (others.isEmpty() && answers.isEmpty())
         lines << QStringLiteral("nessun dispositivo");
     return lines.join(QLatin1Char('\n'));

@@ -22,7 +22,7 @@ QString byteList(QStringView chars)
 
 namespace {
 
-quint8 byteAt(const QString &reply, int index)
+quint8 replyByte(const QString &reply, int index)
 {
     return quint8(reply.at(index).unicode());
 }
@@ -46,9 +46,9 @@ TagInfo decodeInventory(const QString &reply)
     t.uidBytes = reply.mid(4, 8).toLatin1();
     t.memSize = t.afi = t.icRef = QLatin1String(kPlaceholder);
     t.command = QStringLiteral("INVENTORY");
-    t.dataSetsTip = tagdetails::hexByte(byteAt(reply, 1));
-    t.trTypeTip = tagdetails::hexByte(byteAt(reply, 2));
-    t.dsfidTip = tagdetails::hexByte(byteAt(reply, 3));
+    t.dataSetsTip = tagdetails::hexByte(replyByte(reply, 1));
+    t.trTypeTip = tagdetails::hexByte(replyByte(reply, 2));
+    t.dsfidTip = tagdetails::hexByte(replyByte(reply, 3));
     t.uidTip = uidTip(reply, 4);
     return t;
 }
@@ -64,11 +64,11 @@ TagInfo decodeSystemInformation(const QString &reply)
     t.icRef = decimalByte(reply.at(13));
     t.dataSets = t.trType = QLatin1String(kPlaceholder);
     t.command = QStringLiteral("GET SYSTEM INFORMATION");
-    t.dsfidTip = tagdetails::hexByte(byteAt(reply, 1));
+    t.dsfidTip = tagdetails::hexByte(replyByte(reply, 1));
     t.uidTip = uidTip(reply, 2);
-    t.afiTip = tagdetails::hexByte(byteAt(reply, 10));
-    t.memSizeTip = tagdetails::memorySize(byteAt(reply, 11), byteAt(reply, 12));
-    t.icRefTip = tagdetails::hexByte(byteAt(reply, 13));
+    t.afiTip = tagdetails::hexByte(replyByte(reply, 10));
+    t.memSizeTip = tagdetails::memorySize(replyByte(reply, 11), replyByte(reply, 12));
+    t.icRefTip = tagdetails::hexByte(replyByte(reply, 13));
     return t;
 }
 

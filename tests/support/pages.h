@@ -3,10 +3,10 @@
 // Page objects: the controls of the real windows, found by the objectName operators, screen
 // readers and scripts know them by, under the names tests have always used for them.
 
-#include "app/frmmain.h"
-#include "app/frmsplash.h"
-#include "label/frmproduction.h"
-#include "settings/frmproperties.h"
+#include "app/ui/frmmain.h"
+#include "app/ui/frmsplash.h"
+#include "production/ui/frmproduction.h"
+#include "settings/ui/frmproperties.h"
 
 #include <QAction>
 #include <QCheckBox>

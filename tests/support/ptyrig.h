@@ -1,7 +1,7 @@
 #pragma once
 
-#include "link/qserialportcontrol.h"
-#include "link/serialdevices.h"
+#include "link/port/qserialportcontrol.h"
+#include "link/port/systemserialdevices.h"
 #include "pages.h"
 #include "ptyprinter.h"
 #include "recordingmessages.h"

@@ -1,6 +1,6 @@
-#include "app/frmsplash.h"
+#include "app/ui/frmsplash.h"
 #include "harness.h"
-#include "settings/frmproperties.h"
+#include "settings/ui/frmproperties.h"
 #include "testmain.h"
 
 #include <QAccessible>

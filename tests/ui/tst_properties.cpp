@@ -1,5 +1,5 @@
 #include "harness.h"
-#include "settings/frmproperties.h"
+#include "settings/ui/frmproperties.h"
 #include "smalldisk.h"
 #include "testmain.h"
 

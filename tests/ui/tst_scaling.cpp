@@ -3,7 +3,7 @@
 // control overlaps another or sticks out of its frame.
 
 #include "harness.h"
-#include "settings/frmproperties.h"
+#include "settings/ui/frmproperties.h"
 #include "testmain.h"
 
 #include <QAbstractButton>

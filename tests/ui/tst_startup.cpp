@@ -1,6 +1,6 @@
-#include "app/messagebox.h"
+#include "app/ui/messagebox.h"
 #include "harness.h"
-#include "settings/frmproperties.h"
+#include "settings/ui/frmproperties.h"
 #include "testmain.h"
 
 #include <QAction>

@@ -1,8 +1,8 @@
 // v4400-screenshots: renders the program's windows, driven on the fake serial control, into PNG
 // files for the README. Run it under Xvfb (scripts/screenshots.sh) for the desktop's look.
 
-#include "app/filedialogchooser.h"
 #include "app/qttranslation.h"
+#include "app/ui/filedialogchooser.h"
 #include "harness.h"
 #include "scriptedchooser.h"
 #include "tag/blockfiles.h"

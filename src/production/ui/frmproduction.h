@@ -1,6 +1,6 @@
 #pragma once
 
-#include "label/productionrun.h"
+#include "production/productionrun.h"
 
 #include <QDialog>
 

@@ -1,5 +1,5 @@
 #include "app/commandline.h"
-#include "app/startup.h"
+#include "app/ui/startup.h"
 
 #include <QApplication>
 

@@ -1,9 +1,9 @@
-#include "settings/frmproperties.h"
+#include "settings/ui/frmproperties.h"
 
-#include "common/designsize.h"
 #include "common/displaytext.h"
 #include "common/messages.h"
-#include "common/named.h"
+#include "common/ui/designsize.h"
+#include "common/ui/named.h"
 #include "link/printerlink.h"
 #include "link/serialcontrol.h"
 #include "link/serialdevices.h"
@@ -30,7 +30,7 @@
 
 namespace {
 
-QComboBox *dropDownList(const char *name, const char *accessibleName)
+QComboBox *settingsList(const char *name, const char *accessibleName)
 {
     auto *list = named(new QComboBox, name);
     list->setEditable(false);
@@ -122,7 +122,7 @@ QWidget *frmProperties::listBox(const QString &title, const char *boxName, const
                                 QComboBox **list)
 {
     auto *box = named(new QGroupBox(title), boxName);
-    *list = dropDownList(listName, title.toUtf8().constData());
+    *list = settingsList(listName, title.toUtf8().constData());
     (new QHBoxLayout(box))->addWidget(*list);
     return box;
 }
@@ -132,11 +132,11 @@ QWidget *frmProperties::buildConnection()
     auto *box = named(new QGroupBox(QStringLiteral("Impostazioni connessione")), "fraConnection");
     auto *connection = new QGridLayout(box);
     auto *dataBitsCaption = named(new QLabel(QStringLiteral("Bit di dati:")), "Label3");
-    m_dataBitsList = dropDownList("cboDataBits", "Bit di dati");
+    m_dataBitsList = settingsList("cboDataBits", "Bit di dati");
     auto *parityCaption = named(new QLabel(QStringLiteral("Parità:")), "Label4");
-    m_parityList = dropDownList("cboParity", "Parità");
+    m_parityList = settingsList("cboParity", "Parità");
     auto *stopBitsCaption = named(new QLabel(QStringLiteral("Bit di stop:")), "Label5");
-    m_stopBitsList = dropDownList("cboStopBits", "Bit di stop");
+    m_stopBitsList = settingsList("cboStopBits", "Bit di stop");
     int row = 0;
     for (auto [label, list] :
          {std::pair{dataBitsCaption, m_dataBitsList}, std::pair{parityCaption, m_parityList},

@@ -1,6 +1,6 @@
-#include "tag/taginfopage.h"
+#include "tag/ui/taginfopage.h"
 
-#include "common/named.h"
+#include "common/ui/named.h"
 #include "tag/taginfomodel.h"
 
 #include <QGridLayout>

@@ -1,4 +1,4 @@
-#include "app/messagebox.h"
+#include "app/ui/messagebox.h"
 
 #include "common/application.h"
 

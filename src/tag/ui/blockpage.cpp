@@ -1,7 +1,7 @@
-#include "tag/blockpage.h"
+#include "tag/ui/blockpage.h"
 
-#include "common/designsize.h"
-#include "common/named.h"
+#include "common/ui/designsize.h"
+#include "common/ui/named.h"
 #include "link/printercommands.h"
 
 #include <QCheckBox>

@@ -1,4 +1,4 @@
-#include "label/production.h"
+#include "production/production.h"
 
 #include "link/printercommands.h"
 
@@ -39,12 +39,12 @@ bool byteTravels(quint64 byte)
     return byte != 0x0A && byte != 0x0D;
 }
 
-quint64 byteAt(quint64 value, int index)
+quint64 valueByte(quint64 value, int index)
 {
     return (value >> (8 * index)) & 0xFF;
 }
 
-quint64 power(quint64 base, int exponent)
+quint64 integerPower(quint64 base, int exponent)
 {
     quint64 result = 1;
     while (exponent-- > 0)
@@ -57,7 +57,7 @@ quint64 power(quint64 base, int exponent)
 quint64 firstTravelling(int width, quint64 value)
 {
     for (int i = width - 1; i >= 0; --i) {
-        const quint64 byte = byteAt(value, i);
+        const quint64 byte = valueByte(value, i);
         if (byteTravels(byte))
             continue;
         const quint64 below = i == 7 ? ~quint64(0) : (quint64(1) << (8 * (i + 1))) - 1;
@@ -71,9 +71,9 @@ quint64 travellingBelow(int width, quint64 value)
 {
     quint64 count = 0;
     for (int i = width - 1; i >= 0; --i) {
-        const quint64 byte = byteAt(value, i);
+        const quint64 byte = valueByte(value, i);
         const quint64 smaller = byte - (byte > 0x0A ? 1 : 0) - (byte > 0x0D ? 1 : 0);
-        count += smaller * power(kTravellingBytes, i);
+        count += smaller * integerPower(kTravellingBytes, i);
         if (!byteTravels(byte))
             break;  // every value with this byte here holds it
     }
@@ -85,7 +85,7 @@ quint64 travellingAt(int width, quint64 index)
 {
     quint64 value = 0;
     for (int i = width - 1; i >= 0; --i) {
-        const quint64 unit = power(kTravellingBytes, i);
+        const quint64 unit = integerPower(kTravellingBytes, i);
         quint64 byte = index / unit;
         index %= unit;
         byte += byte >= 12 ? 2 : byte >= 10 ? 1 : 0;  // past 0A, and past 0D
@@ -139,7 +139,7 @@ bool lastSerial(const SerialNumber &serial, quint64 first, int count, quint64 *l
     }
     // 254^8 is just below 2^64: the sum cannot wrap.
     const quint64 index = travellingBelow(serial.width, first) + steps;
-    if (index >= power(kTravellingBytes, serial.width))
+    if (index >= integerPower(kTravellingBytes, serial.width))
         return false;
     *last = travellingAt(serial.width, index);
     return true;
@@ -279,7 +279,7 @@ bool serialSent(const SerialNumber *serial, const QList<RowBytes> &blocks, int s
 
 namespace {
 
-QString field(const QString &text)
+QString csvField(const QString &text)
 {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
         !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
@@ -307,12 +307,12 @@ QString blocksText(const QList<RowBytes> &blocks)
 QString logLine(const QDateTime &time, int sequence, const QByteArray &uid, const QString &serial,
                 const QList<RowBytes> &written, const QString &result)
 {
-    return QStringList{field(time.toString(Qt::ISODate)),
+    return QStringList{csvField(time.toString(Qt::ISODate)),
                        QString::number(sequence),
                        blockdata::toHex(uid),
-                       field(serial),
-                       field(blocksText(written)),
-                       field(result)}
+                       csvField(serial),
+                       csvField(blocksText(written)),
+                       csvField(result)}
         .join(QLatin1Char(','));
 }
 

@@ -1,4 +1,4 @@
-#include "app/appicon.h"
+#include "app/ui/appicon.h"
 
 QIcon applicationIcon()
 {

@@ -1,7 +1,7 @@
-#include "app/frmsplash.h"
+#include "app/ui/frmsplash.h"
 
 #include "common/application.h"
-#include "common/named.h"
+#include "common/ui/named.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -12,7 +12,7 @@
 
 namespace {
 
-QLabel *label(const char *name, const QString &text, qreal points, bool bold)
+QLabel *aboutLabel(const char *name, const QString &text, qreal points, bool bold)
 {
     auto *l = named(new QLabel(text), name);
     QFont font(QStringLiteral("Arial"));
@@ -52,18 +52,18 @@ void frmSplash::buildWindow()
     m_logo->setFixedSize(153, 138);
     m_logo->setAttribute(Qt::WA_NoMousePropagation);
 
-    m_company = label("lblCompanyProduct", QStringLiteral("Belmuth s.p.a."), 18, true);
-    m_product = label("lblProductName", QStringLiteral("Prodotto"), 30, true);
+    m_company = aboutLabel("lblCompanyProduct", QStringLiteral("Belmuth s.p.a."), 18, true);
+    m_product = aboutLabel("lblProductName", QStringLiteral("Prodotto"), 30, true);
     m_description =
-        label("Label1",
-              QStringLiteral("Software per la lettura, la scrittura e la verifica di TAG "
-                             "ISO15693"),
-              12, false);
+        aboutLabel("Label1",
+                   QStringLiteral("Software per la lettura, la scrittura e la verifica di TAG "
+                                  "ISO15693"),
+                   12, false);
     m_description->setWordWrap(true);
-    m_version = label("lblVersion", QStringLiteral("Versione"), 12, true);
-    m_platformCaption = label("Label2", QStringLiteral("Per le piattaforme:"), 11.25, false);
-    m_platforms =
-        label("lblPlatform", QStringLiteral("Win XP - Win2000 - Win 98 - Win ME"), 11.25, true);
+    m_version = aboutLabel("lblVersion", QStringLiteral("Versione"), 12, true);
+    m_platformCaption = aboutLabel("Label2", QStringLiteral("Per le piattaforme:"), 11.25, false);
+    m_platforms = aboutLabel("lblPlatform", QStringLiteral("Win XP - Win2000 - Win 98 - Win ME"),
+                             11.25, true);
 
     auto *texts = new QVBoxLayout;
     texts->setSpacing(0);

@@ -1,7 +1,7 @@
-#include "label/frmproduction.h"
+#include "production/ui/frmproduction.h"
 
-#include "common/named.h"
-#include "label/production.h"
+#include "common/ui/named.h"
+#include "production/production.h"
 #include "tag/blockmodel.h"
 
 #include <QCheckBox>

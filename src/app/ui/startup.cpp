@@ -1,11 +1,11 @@
-#include "app/startup.h"
+#include "app/ui/startup.h"
 
-#include "app/appicon.h"
-#include "app/frmmain.h"
-#include "app/messagebox.h"
 #include "app/qttranslation.h"
 #include "app/signalexit.h"
-#include "link/qserialportcontrol.h"
+#include "app/ui/appicon.h"
+#include "app/ui/frmmain.h"
+#include "app/ui/messagebox.h"
+#include "link/port/qserialportcontrol.h"
 #include "settings/settingsstore.h"
 
 #include <QApplication>

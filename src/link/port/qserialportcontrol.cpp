@@ -1,4 +1,4 @@
-#include "link/qserialportcontrol.h"
+#include "link/port/qserialportcontrol.h"
 
 #include "common/displaytext.h"
 #include "common/safefile.h"
@@ -45,7 +45,7 @@ QSerialPort::FlowControl toFlowControl(int mode)
 }
 
 // The serial layer's verdict in the operator's language: QSerialPort's own texts are English.
-QString reason(QSerialPort::SerialPortError error)
+QString portErrorReason(QSerialPort::SerialPortError error)
 {
     switch (error) {
     case QSerialPort::NoError: return QStringLiteral("nessun errore segnalato");
@@ -144,8 +144,9 @@ SerialError QSerialPortControl::openFailure(const QString &device) const
             QStringLiteral("%1: porta già in uso da un altro programma").arg(shownPath(device))};
     }
     default:
-        return {SerialError::OpenFailed, QStringLiteral("%1: apertura non riuscita (%2)")
-                                             .arg(shownPath(device), reason(m_port.error()))};
+        return {SerialError::OpenFailed,
+                QStringLiteral("%1: apertura non riuscita (%2)")
+                    .arg(shownPath(device), portErrorReason(m_port.error()))};
     }
 }
 
@@ -163,7 +164,7 @@ SerialError QSerialPortControl::applyLine(const LineSettings &l)
     if (!ok)
         return {SerialError::InvalidSettings,
                 QStringLiteral("%1: impostazioni \"%2\" rifiutate dal dispositivo (%3)")
-                    .arg(shownPath(currentDevice()), l.format(), reason(m_port.error()))};
+                    .arg(shownPath(currentDevice()), l.format(), portErrorReason(m_port.error()))};
     return {};
 }
 
@@ -174,7 +175,7 @@ SerialError QSerialPortControl::applyHandshaking(int mode)
                 QStringLiteral("%1: controllo di flusso %2 rifiutato dal dispositivo (%3)")
                     .arg(shownPath(currentDevice()))
                     .arg(mode)
-                    .arg(reason(m_port.error()))};
+                    .arg(portErrorReason(m_port.error()))};
     return {};
 }
 
@@ -182,8 +183,9 @@ SerialError QSerialPortControl::writeBytes(const QByteArray &bytes)
 {
     const QString device = currentDevice();
     if (m_port.write(bytes) != bytes.size())
-        return {SerialError::WriteFailed, QStringLiteral("%1: scrittura non riuscita (%2)")
-                                              .arg(shownPath(device), reason(m_port.error()))};
+        return {SerialError::WriteFailed,
+                QStringLiteral("%1: scrittura non riuscita (%2)")
+                    .arg(shownPath(device), portErrorReason(m_port.error()))};
     // Hand the bytes to the device now rather than at the next pass of the event loop.
     m_port.flush();
     if (!portOpen())
@@ -201,7 +203,7 @@ void QSerialPortControl::onError(QSerialPort::SerialPortError error)
         // Qt keeps reporting a vanished device in a tight loop until the port is closed.
         deviceLost({SerialError::DeviceLost,
                     QStringLiteral("%1: dispositivo scollegato o non più raggiungibile (%2)")
-                        .arg(shownPath(currentDevice()), reason(error))});
+                        .arg(shownPath(currentDevice()), portErrorReason(error))});
         break;
     default: break;
     }

@@ -1,12 +1,12 @@
 #pragma once
 
-// src/app/: the top: start-up, the main window and About. It may include every other folder and
-// is included by none.
+// src/app/: the top: the workbench and the command line; in app/ui/ start-up, the main window and
+// About. It may include every other folder and is included by none.
 
-#include "app/frmsplash.h"
+#include "app/ui/frmsplash.h"
 #include "app/workbench.h"
-#include "label/frmproduction.h"
-#include "link/serialdevices.h"
+#include "link/port/systemserialdevices.h"
+#include "production/ui/frmproduction.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "label/productionlog.h"
+#include "production/productionlog.h"
 
 #include "common/safefile.h"
 

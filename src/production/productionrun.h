@@ -1,9 +1,12 @@
 #pragma once
 
+// src/production/: the production run and its arithmetic and log; its dialog in production/ui/.
+// Includes label/, tag/, link/ and common/; app/ builds on it.
+
 #include "common/messages.h"
 #include "label/labeljobs.h"
-#include "label/production.h"
-#include "label/productionlog.h"
+#include "production/production.h"
+#include "production/productionlog.h"
 
 #include <QElapsedTimer>
 #include <QObject>

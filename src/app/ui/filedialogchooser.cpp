@@ -1,4 +1,4 @@
-#include "app/filedialogchooser.h"
+#include "app/ui/filedialogchooser.h"
 
 #include <QFileDialog>
 #include <QRegularExpression>
@@ -13,7 +13,7 @@ QString suffixOf(const QString &filter)
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
-QString run(QFileDialog &dialog)
+QString runFileDialog(QFileDialog &dialog)
 {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
@@ -49,7 +49,7 @@ QString FileDialogChooser::chooseSaveFile(const QString &caption, const QString 
                                           const QStringList &filters, Existing existing)
 {
     const auto dialog = saveDialog(m_parent, caption, suggested, filters, existing);
-    return run(*dialog);
+    return runFileDialog(*dialog);
 }
 
 QString FileDialogChooser::chooseOpenFile(const QString &caption, const QString &folder,
@@ -59,5 +59,5 @@ QString FileDialogChooser::chooseOpenFile(const QString &caption, const QString 
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(filters);
-    return run(dialog);
+    return runFileDialog(dialog);
 }

@@ -1,4 +1,4 @@
-#include "label/productionrun.h"
+#include "production/productionrun.h"
 
 #include "common/displaytext.h"
 #include "common/filechooser.h"
