@@ -1,6 +1,8 @@
 // The line settings text and the status bar built from it: any text, no failure; what is
-// accepted reads back in a form that parses to the same settings.
+// accepted reads back in a form that parses to the same settings, what is refused is named in the
+// reason as messages quote texts from outside.
 #include "app/statusbartexts.h"
+#include "common/displaytext.h"
 #include "link/linesettings.h"
 
 #include <cstdint>
@@ -17,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             again.format() != line.format())
             std::abort();
     } else if (e.number != SerialError::InvalidSettings || e.field < -1 || e.field > 3 ||
-               !e.description.contains(text)) {
+               !e.description.contains(quoted(text))) {
         std::abort();
     }
     const QStringList panels = statusBarTexts(int(size), text);
