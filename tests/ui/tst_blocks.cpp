@@ -1,10 +1,12 @@
 #include "harness.h"
+#include "scriptedchooser.h"
 #include "testmain.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
 
 // The block page as a view of the block grid: its rows, its own buttons, the marks of a failed
@@ -77,6 +79,26 @@ private Q_SLOTS:
         QCOMPARE(h.messages.texts(),
                  QStringList{"ATTENZIONE! La vista dei blocchi non è cambiata: il blocco 3 ha un "
                              "numero dispari di cifre esadecimali."});
+    }
+
+    // "Salva..." and "Carica..." put the grid in a file and back, through the file chooser.
+    void fileButtons()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        ScriptedChooser chooser;
+        h.window.setFileChooser(chooser);
+        QTemporaryDir dir;
+        chooser.answer = dir.filePath("copia.bin");
+        BlocksPage &page = *h.window.blockPage;
+        page.txtBlocks[0]->setText("B001");
+        page.cmdSaveBlocks->click();
+        page.cmdClearFlds->click();
+        page.cmdLoadBlocks->click();
+        QCOMPARE(page.txtBlocks[0]->text(), QStringLiteral("B001"));
+        QCOMPARE(page.txtBlocks[1]->text(), QStringLiteral("    "));
+        QVERIFY(page.chkBlocks[27]->isChecked());
+        QVERIFY(h.messages.shown.isEmpty());
     }
 
     // "Interrompi" is live only while a block loop runs, and stops it.
