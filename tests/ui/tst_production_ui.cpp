@@ -13,8 +13,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
 // The program on the fake printer with a roll of tags, the production dialog open, time
 // compressed twentyfold.
 struct ProductionDesk
@@ -52,8 +50,6 @@ struct ProductionDesk
         dialog->cboLabel->setCurrentIndex(2);
     }
 };
-
-}  // namespace
 
 // The production dialog as a view of the run: the template it shows, the options it passes, the
 // progress while the run goes on, and the ways to stop it.

@@ -8,11 +8,9 @@
 #include <QSignalSpy>
 #include <QTest>
 
-namespace {
-
 // "Cerca stampante" as the settings dialog runs it: Com2 and Com3 stand for two USB adapters,
 // port `open` is in use, time runs fifty times faster.
-struct Search
+struct SearchBench
 {
     FakeSerialControl comm;
     FakeSerialDevices devices;
@@ -20,7 +18,7 @@ struct Search
     PrinterLink link{comm, messages};
     PrinterSearch search{link, devices};
 
-    explicit Search(int open = 1, bool adapters = false)
+    explicit SearchBench(int open = 1, bool adapters = false)
     {
         if (adapters) {
             comm.setDeviceName(2, QStringLiteral("/dev/ttyUSB0"));
@@ -38,6 +36,8 @@ struct Search
                           QStringLiteral(",N,8,1"));
     }
 };
+
+namespace {
 
 // What a loopback plug sends back: the command as it went out.
 QList<Emission> echoOf(const QByteArray &command)
@@ -103,7 +103,7 @@ private Q_SLOTS:
         QFETCH(int, port);
         QFETCH(int, speed);
         QFETCH(QList<int>, speedsTried);
-        Search s(1, true);
+        SearchBench s(1, true);
         s.devices.reported = {{"/dev/ttyACM0", "Arduino"}, {"/dev/ttyUSB1", "FT232R"}};
         s.devices.openErrors["/dev/ttyUSB0"] = {
             SerialError::DeviceBusy, "/dev/ttyUSB0: porta già in uso da un altro programma"};
@@ -153,7 +153,7 @@ private Q_SLOTS:
     // nothing chosen.
     void findsNothing()
     {
-        Search s;
+        SearchBench s;
         s.comm.model().behaviour.silent = true;
         s.devices.reported = {{"/dev/ttyS0", ""}};
         s.devices.openErrors["/dev/fake1"] = {SerialError::DeviceMissing,
@@ -194,7 +194,7 @@ private Q_SLOTS:
     {
         QFETCH(QByteArray, answer);
         QFETCH(QString, why);
-        Search s;
+        SearchBench s;
         s.comm.model().behaviour.silent = true;
         s.devices.scripts["/dev/fake1"] = [answer](const QByteArray &command) {
             return answer.isEmpty() ? echoOf(command) : QList<Emission>{{0, answer}};
@@ -258,7 +258,7 @@ private Q_SLOTS:
         QFETCH(bool, echoes);
         QFETCH(QStringList, shown);
         QFETCH(int, port);
-        Search s(3);
+        SearchBench s(3);
         s.devices.printers["/dev/fake0"] = 0;
         if (echoes)
             s.comm.script = echoOf;
@@ -275,7 +275,7 @@ private Q_SLOTS:
     // the device under /dev, as the serial port takes it.
     void losesTheOpenDevice()
     {
-        Search s;
+        SearchBench s;
         s.comm.model().behaviour.silent = true;
         s.comm.onWrite = [&](const QByteArray &) {
             s.comm.after(5, [&] { s.comm.loseDevice(); });  // within the probe's 10 ms

@@ -9,11 +9,9 @@
 
 #include <sys/stat.h>
 
-namespace {
-
 // The workbench on the fake printer with a roll of tags, queried, time compressed twentyfold;
 // the log goes to a folder of its own.
-struct Roll
+struct ProductionRoll
 {
     Desk d;
     QTemporaryDir dir;
@@ -22,7 +20,7 @@ struct Roll
     BlockModel &grid = d.bench.blocks();
     ProductionPlan plan;  // the dialog's options
 
-    Roll()
+    ProductionRoll()
     {
         d.queried();
         d.bench.link().setTimeScale(0.05);
@@ -66,6 +64,8 @@ struct Roll
     }
 };
 
+namespace {
+
 // The UID of tag n of the fake's roll, in hex as the log writes it.
 QString rollUid(int n)
 {
@@ -82,7 +82,7 @@ class tst_ProductionRun : public QObject
 private Q_SLOTS:
     void fiveTagsWithSerialsAndLabels()
     {
-        Roll r;
+        ProductionRoll r;
         r.serialsAndBlockLabel(5, 41);
         QStringList steps;
         connect(&r.run, &ProductionRun::progressChanged, this,
@@ -159,7 +159,7 @@ private Q_SLOTS:
     // written again, and the run waits until another tag answers or the operator stops it.
     void aTagIsNeverProgrammedTwice()
     {
-        Roll r;
+        ProductionRoll r;
         r.printer.roll.stuck = true;
         r.serialsAndBlockLabel(3, 1);
         int inventories = 0;
@@ -193,7 +193,7 @@ private Q_SLOTS:
     // stopped ends when the width holds no further value.
     void serialNumbersSkipAndRunOut()
     {
-        Roll r;
+        ProductionRoll r;
         r.plan.untilStopped = true;
         r.serial(9, 4).form = production::SerialForm::Binary;
         r.plan.label = ProductionPlan::Label::TagInfo;  // it feeds the roll
@@ -250,7 +250,7 @@ private Q_SLOTS:
         QFETCH(QString, start);
         QFETCH(int, count);
         QFETCH(QString, largest);
-        Roll r;
+        ProductionRoll r;
         production::SerialNumber &serial = r.serial(start.toULongLong());
         serial.width = eightBytes ? 8 : 4;
         serial.form = eightBytes ? production::SerialForm::Binary : production::SerialForm::Decimal;
@@ -295,7 +295,7 @@ private Q_SLOTS:
         QFETCH(QString, lastSent);
         QFETCH(QString, result);
         QFETCH(int, next);
-        Roll r;
+        ProductionRoll r;
         r.serialsAndBlockLabel(3, 41);
         r.d.comm.onWrite = [&](const QByteArray &bytes) {
             if (bytes.startsWith(lastSent.toLatin1()))
@@ -314,7 +314,7 @@ private Q_SLOTS:
     // The log is the record: removed during the run, the run stops there and says so.
     void aRemovedLogStopsTheRun()
     {
-        Roll r;
+        ProductionRoll r;
         r.serialsAndBlockLabel(5, 1);
         r.d.comm.onWrite = [&](const QByteArray &bytes) {
             if (bytes.startsWith("?R2&24,0,1,0000") && r.printer.roll.position == 3)
@@ -335,7 +335,7 @@ private Q_SLOTS:
     void aFailedTagStopsOrIsVoided()
     {
         for (bool voided : {false, true}) {
-            Roll r;
+            ProductionRoll r;
             r.printer.roll.badTags = {2};
             r.printer.loadRollTag(1);
             r.serialsAndBlockLabel(3, 1);
@@ -367,7 +367,7 @@ private Q_SLOTS:
                      QStringLiteral("Produzione terminata: 3 tag riusciti, 1 falliti."));
         }
         // A void tag that holds its serial number keeps it: the next tag takes the following one.
-        Roll r;
+        ProductionRoll r;
         r.serialsAndBlockLabel(2, 1);
         r.plan.onFailure = ProductionPlan::OnFailure::Void;
         r.d.comm.onWrite = [&](const QByteArray &bytes) {
@@ -392,7 +392,7 @@ private Q_SLOTS:
     void stoppedOrEndedMidRun()
     {
         {
-            Roll r;
+            ProductionRoll r;
             r.serialsAndBlockLabel(9, 1);
             r.d.comm.onWrite = [&](const QByteArray &bytes) {
                 if (bytes.startsWith("?R2&24,1,1,0003"))
@@ -409,7 +409,7 @@ private Q_SLOTS:
             QCOMPARE(r.d.messages.texts().value(0).section('\n', 0, 0),
                      QStringLiteral("Produzione interrotta: 2 tag riusciti, 0 falliti."));
         }
-        Roll r;
+        ProductionRoll r;
         r.serialsAndBlockLabel(9, 1);
         r.d.comm.onWrite = [&](const QByteArray &bytes) {
             if (bytes.startsWith("?R2&23,1,1") && r.printer.roll.position == 2)
@@ -426,7 +426,7 @@ private Q_SLOTS:
     // What would make a run go wrong is refused before anything is sent.
     void refusedBeforeAnythingIsSent()
     {
-        Roll r;
+        ProductionRoll r;
         const auto refused = [&](const char *expected) {
             r.d.messages.shown.clear();
             r.start();
