@@ -4,19 +4,16 @@
 // deadline or the length). Prints a table of figures beside their goals. Not a test: nothing is
 // asserted.
 
-#include "app/frmmain.h"
-#include "app/startup.h"
+#include "app/ui/startup.h"
 #include "common/messages.h"
-#include "label/frmproduction.h"
-#include "label/production.h"
+#include "link/port/qserialportcontrol.h"
 #include "link/printercommands.h"
 #include "link/printerlink.h"
-#include "link/qserialportcontrol.h"
+#include "pages.h"
+#include "production/production.h"
 #include "ptyprinter.h"
 #include "scriptedchooser.h"
 #include "settings/settingsstore.h"
-#include "tag/blockpage.h"
-#include "tag/taginfopage.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -297,14 +294,14 @@ int main(int argc, char *argv[])
         ScriptedChooser chooser;
         chooser.answer = config.filePath(QStringLiteral("produzione.csv"));
         QSerialPortControl comm(store.portResolver());
-        frmMain window(comm, store, messages);
+        MainWindowPage window(comm, store, messages);
         window.setEndProgram([] {});
         if (!window.load())
             qFatal("load: %s", qPrintable(messages.last));
         window.show();
         QCoreApplication::processEvents();
-        BlockPage &blocks = *window.blockPage;
-        for (int i = 0; i < BlockPage::kRows; ++i) {
+        BlocksPage &blocks = *window.blockPage;
+        for (int i = 0; i < BlockModel::kRows; ++i) {
             blocks.chkBlocks[i]->setChecked(true);
             blocks.txtBlocks[i]->setText(QStringLiteral("W%1").arg(i));
         }
@@ -355,7 +352,7 @@ int main(int argc, char *argv[])
         blocks.chkBlocks[0]->setChecked(true);
         blocks.chkBlocks[1]->setChecked(true);
         blocks.cmdProduction->click();
-        frmProduction &production = *window.production();
+        ProductionPage &production = *window.production();
         const int tags = 3 * reps;
         production.spnCount->setValue(tags);
         production.cboLabel->setCurrentIndex(2);

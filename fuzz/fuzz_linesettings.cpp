@@ -1,6 +1,6 @@
 // The line settings text and the status bar built from it: any text, no failure; what is
-// accepted reads back in a form that parses to the same settings; a refusal quotes the text as
-// messages quote what comes from outside.
+// accepted reads back in a form that parses to the same settings, what is refused is named in the
+// reason as messages quote texts from outside.
 #include "app/statusbartexts.h"
 #include "common/displaytext.h"
 #include "link/linesettings.h"

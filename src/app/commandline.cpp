@@ -65,7 +65,7 @@ void declareOptions(QCommandLineParser &parser, bool listQtOptions)
     }
 }
 
-void print(FILE *stream, const QString &text)
+void printTo(FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
 }
@@ -83,7 +83,8 @@ std::optional<int> handleCommandLine(int argc, const char *const argv[])
     declareOptions(parser, false);
     if (!parser.parse(arguments)) {
         // The option as typed: an escape sequence in it must not reach the terminal as one.
-        print(stderr, QStringLiteral("%1: %2\n").arg(program, escapedControls(parser.errorText())));
+        printTo(stderr,
+                QStringLiteral("%1: %2\n").arg(program, escapedControls(parser.errorText())));
         return kUsageError;
     }
     const bool helpAll = parser.isSet(QStringLiteral("help-all"));
@@ -91,18 +92,18 @@ std::optional<int> handleCommandLine(int argc, const char *const argv[])
         QCommandLineParser help;
         declareOptions(help, helpAll);
         // Without an application object the parser may not know the program's name.
-        print(stdout, help.helpText().replace(QLatin1String("<executable_name>"), program));
+        printTo(stdout, help.helpText().replace(QLatin1String("<executable_name>"), program));
         return 0;
     }
     if (parser.isSet(QStringLiteral("version"))) {
-        print(stdout,
-              QStringLiteral("%1 %2\n").arg(program, QCoreApplication::applicationVersion()));
+        printTo(stdout,
+                QStringLiteral("%1 %2\n").arg(program, QCoreApplication::applicationVersion()));
         return 0;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        print(stderr,
-              QStringLiteral("%1: unexpected argument '%2'.\n")
-                  .arg(program, escapedControls(parser.positionalArguments().constFirst())));
+        printTo(stderr,
+                QStringLiteral("%1: unexpected argument '%2'.\n")
+                    .arg(program, escapedControls(parser.positionalArguments().constFirst())));
         return kUsageError;
     }
     return std::nullopt;

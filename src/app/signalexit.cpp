@@ -14,13 +14,13 @@
 namespace {
 
 constexpr int kSignals[] = {SIGTERM, SIGHUP, SIGINT};
-constexpr int kCount = int(sizeof kSignals / sizeof kSignals[0]);
+constexpr int kSignalCount = int(sizeof kSignals / sizeof kSignals[0]);
 
 // The handler only writes one byte into the pipe; everything else happens in the event loop.
 volatile sig_atomic_t g_writeEnd = -1;
 int g_readEnd = -1;
-struct sigaction g_previous[kCount];
-bool g_installed[kCount] = {};
+struct sigaction g_previous[kSignalCount];
+bool g_installed[kSignalCount] = {};
 
 void onSignal(int)
 {
@@ -51,7 +51,7 @@ SignalExit::SignalExit(QObject *parent) : QObject(parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int i = 0; i < kCount; ++i) {
+    for (int i = 0; i < kSignalCount; ++i) {
         if (::sigaction(kSignals[i], nullptr, &g_previous[i]) != 0 ||
             (!(g_previous[i].sa_flags & SA_SIGINFO) && g_previous[i].sa_handler == SIG_IGN))
             continue;
@@ -65,7 +65,7 @@ SignalExit::~SignalExit()
 #ifdef Q_OS_UNIX
     if (g_readEnd < 0)
         return;
-    for (int i = 0; i < kCount; ++i) {
+    for (int i = 0; i < kSignalCount; ++i) {
         if (g_installed[i])
             ::sigaction(kSignals[i], &g_previous[i], nullptr);
         g_installed[i] = false;

@@ -1,8 +1,8 @@
 #pragma once
 
-// src/common/: what every subsystem needs and none owns (messages, GlobVar, the operation
-// context, widget helpers). It sits below app, label, tag, settings and link, and includes none of
-// them.
+// src/common/: what every subsystem needs and none owns (messages, the operation context, the
+// file seams; widget helpers in common/ui/). It sits below app, production, label, tag, settings
+// and link, and includes none of them.
 
 #include <QString>
 

@@ -1,44 +1,34 @@
 #include "label/labeljobs.h"
 
-#include "common/globvar.h"
 #include "common/messages.h"
 #include "common/operationcontext.h"
 #include "label/labelcommands.h"
 #include "link/printercommands.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
-#include "tag/blockpage.h"
+#include "tag/blockmodel.h"
 #include "tag/tagfields.h"
-#include "tag/taginfopage.h"
+#include "tag/taginfomodel.h"
 
-#include <QPushButton>
-
-namespace {
-
-// From the first command to the last the job's button shows it is printing and PrintingFlag is
-// set; both are put back on every way out, so that the exit button never stays refused.
-class Printing
+// From the first command to the last PrintingFlag is set and the job's button shows it is
+// printing; both are put back on every way out, so that the exit button never stays refused.
+class LabelJobs::Printing
 {
 public:
-    Printing(GlobVar &globals, QPushButton *button, const QString &caption)
-        : m_globals(globals), m_button(button), m_caption(button->text())
+    Printing(LabelJobs &jobs, Label label)
+        : m_printing(jobs.m_context.link.beginPrinting()), m_jobs(jobs), m_label(label)
     {
-        m_globals.PrintingFlag = -1;
-        m_button->setText(caption);
-        m_button->repaint();
+        emit m_jobs.printingChanged(m_label, true);
     }
-    ~Printing()
-    {
-        m_button->setText(m_caption);
-        m_button->repaint();
-        m_globals.PrintingFlag = 0;
-    }
+    ~Printing() { emit m_jobs.printingChanged(m_label, false); }
 
 private:
-    GlobVar &m_globals;
-    QPushButton *m_button;
-    QString m_caption;
+    PrinterLink::Printing m_printing;  // first in, last out
+    LabelJobs &m_jobs;
+    Label m_label;
 };
+
+namespace {
 
 // What keeps texts off a label, for the operator: "il campo UID contiene caratteri di
 // controllo …", one clause per kind of fault; empty when every text can be printed.
@@ -84,16 +74,16 @@ bool refuseUnprintable(MessageSink &messages, const QStringList &names, const QS
 
 }  // namespace
 
-LabelJobs::LabelJobs(OperationContext &context, TagInfoPage &info, BlockPage &blocks)
-    : m_context(context), m_info(info), m_blocks(blocks)
+LabelJobs::LabelJobs(OperationContext &context, TagInfoModel &info, BlockModel &blocks,
+                     QObject *parent)
+    : QObject(parent), m_context(context), m_info(info), m_blocks(blocks)
 {
 }
 
 void LabelJobs::printTagInfo()
 {
-    if (m_context.globals.PrintingFlag != 0)
-        return;
-    const PrinterLink::Operation operation = m_context.link.beginOperation();
+    const PrinterLink::Operation operation =
+        m_context.link.beginOperation(PrinterLink::WhilePrinting::Silent);
     if (!operation)
         return;
 
@@ -104,7 +94,7 @@ void LabelJobs::printTagInfo()
     for (int i = 0; i < tagfields::kCount; ++i) {
         names
             << QStringLiteral("il campo %1").arg(QLatin1String(tagfields::kFields[size_t(i)].name));
-        texts << m_info.fieldText(i);
+        texts << m_info.field(i);
         anything = anything || !texts.last().isEmpty();
     }
     if (!anything) {
@@ -121,8 +111,7 @@ LabelJobs::Sent LabelJobs::sendTagInfoLabel()
 {
     using namespace labelcommands;
     PrinterLink &link = m_context.link;
-    const Printing printing(m_context.globals, m_info.cmdStampa1,
-                            QStringLiteral("Stampa in corso..."));
+    const Printing printing(*this, Label::TagInfo);
     if (!link.SendCommand(QLatin1String(printer::kLabelReset)) ||
         !link.SendCommand(QLatin1String(printer::kLabelBegin)) ||
         !link.SendCommand(
@@ -133,7 +122,7 @@ LabelJobs::Sent LabelJobs::sendTagInfoLabel()
     // Each field is read when its turn comes: the operator may edit it during an earlier pause,
     // so what was checked before the first command is checked again.
     for (int i = 0; i < tagfields::kCount; ++i) {
-        const QString text = m_info.fieldText(i);
+        const QString text = m_info.field(i);
         if (text.isEmpty())
             continue;
         const QString name =
@@ -163,15 +152,14 @@ LabelJobs::Sent LabelJobs::sendTagInfoLabel()
 
 void LabelJobs::printBlocks()
 {
-    if (m_context.globals.PrintingFlag != 0)
-        return;
-    const PrinterLink::Operation operation = m_context.link.beginOperation();
+    const PrinterLink::Operation operation =
+        m_context.link.beginOperation(PrinterLink::WhilePrinting::Silent);
     if (!operation || !m_context.query.requireQueried())
         return;
     // Half-typed hexadecimal digits are no bytes yet: nothing to print from them.
     QStringList unfinished;
     for (int row : {0, 1}) {
-        const BlockModel::Problem problem = m_blocks.rowProblem(row);
+        const BlockModel::Problem problem = m_blocks.problem(row);
         if (problem == BlockModel::Problem::OddHexDigits ||
             problem == BlockModel::Problem::NotHexDigits)
             unfinished << QString::number(row + 1);
@@ -214,7 +202,7 @@ LabelJobs::Sent LabelJobs::sendVoidLabel(const QString &uid)
 
 LabelJobs::Sent LabelJobs::sendAll(const QStringList &commands)
 {
-    const Printing printing(m_context.globals, m_blocks.cmdStampa2, QStringLiteral("STAMPA..."));
+    const Printing printing(*this, Label::Blocks);
     for (const QString &command : commands) {
         if (!m_context.link.SendCommand(command))
             return Sent::Failed;

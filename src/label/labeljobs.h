@@ -1,21 +1,27 @@
 #pragma once
 
 // src/label/: the label command language and the label jobs. Includes tag/, link/ and common/;
-// app/ builds on it.
+// production/ and app/ build on it.
 
-struct OperationContext;
-class BlockPage;
-class QPushButton;
+#include <QObject>
 #include <QStringList>
 
-class TagInfoPage;
+struct OperationContext;
+class BlockModel;
+class TagInfoModel;
 
-// The two label jobs: the tag information shown on the tag page, and the block data label with
-// rows 1 and 2 of the block grid. PrintingFlag is set while either sends.
-class LabelJobs
+// The two label jobs: the tag information as the operator left it, and the block data label
+// with rows 1 and 2 of the block grid. PrintingFlag is set while either sends.
+class LabelJobs : public QObject
 {
+    Q_OBJECT
 public:
-    LabelJobs(OperationContext &context, TagInfoPage &info, BlockPage &blocks);
+    LabelJobs(OperationContext &context, TagInfoModel &info, BlockModel &blocks,
+              QObject *parent = nullptr);
+
+    // Which of the two labels; the label "ANNULLATO" goes out as the block data label does.
+    enum class Label { TagInfo, Blocks };
+    Q_ENUM(Label)
 
     void printTagInfo();
     void printBlocks();
@@ -30,10 +36,15 @@ public:
     // A label marked "ANNULLATO" for a tag that failed, with its UID as the tag page shows it.
     Sent sendVoidLabel(const QString &uid);
 
+signals:
+    // A label's commands go out, from the first to the last: its button shows it.
+    void printingChanged(LabelJobs::Label label, bool printing);
+
 private:
+    class Printing;
     Sent sendAll(const QStringList &commands);
 
     OperationContext &m_context;
-    TagInfoPage &m_info;
-    BlockPage &m_blocks;
+    TagInfoModel &m_info;
+    BlockModel &m_blocks;
 };

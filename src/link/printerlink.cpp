@@ -173,8 +173,10 @@ void PrinterLink::endWaits(End how)
     }
 }
 
-PrinterLink::Operation PrinterLink::beginOperation()
+PrinterLink::Operation PrinterLink::beginOperation(WhilePrinting whilePrinting)
 {
+    if (m_printing && whilePrinting == WhilePrinting::Silent)
+        return {};
     if (m_operationRunning || m_abandoned) {
         if (!m_abandoned)
             emit operationRefused();
@@ -188,4 +190,16 @@ PrinterLink::Operation::~Operation()
 {
     if (m_link)
         m_link->m_operationRunning = false;
+}
+
+PrinterLink::Printing PrinterLink::beginPrinting()
+{
+    m_printing = true;
+    return Printing(this);
+}
+
+PrinterLink::Printing::~Printing()
+{
+    if (m_link)
+        m_link->m_printing = false;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-// src/link/: the serial line to the printer, the bottom subsystem. It includes only common/;
-// tag, settings, label and app build on it.
+// src/link/: the serial line to the printer, the bottom subsystem; its QSerialPort side is in
+// link/port/. It includes only common/; tag, settings, label, production and app build on it.
 
 #include "link/serialerror.h"
 
@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+#include <utility>
 #include <vector>
 
 class MessageSink;
@@ -60,7 +61,8 @@ public:
     void interruptWaits();
 
     // One printer operation at a time: the handlers that talk to the printer hold an Operation
-    // while they run. A refused begin emits operationRefused().
+    // while they run. A refused begin emits operationRefused(), except where the caller asks for
+    // silence while a label is being sent (see PrintingFlag()).
     class Operation
     {
     public:
@@ -76,8 +78,28 @@ public:
         explicit Operation(PrinterLink *link) : m_link(link) {}
         PrinterLink *m_link = nullptr;
     };
-    [[nodiscard]] Operation beginOperation();
+    enum class WhilePrinting { Note, Silent };
+    [[nodiscard]] Operation beginOperation(WhilePrinting whilePrinting = WhilePrinting::Note);
     bool operationRunning() const { return m_operationRunning; }
+
+    // PrintingFlag: a label's commands are going out, from the first to the last. The running
+    // operation holds a Printing meanwhile; the exit button, Inventory, System information and
+    // the labels are refused without a word.
+    class Printing
+    {
+    public:
+        Printing(Printing &&other) noexcept : m_link(std::exchange(other.m_link, nullptr)) {}
+        Printing &operator=(Printing &&) = delete;
+        Printing(const Printing &) = delete;
+        ~Printing();
+
+    private:
+        friend class PrinterLink;
+        explicit Printing(PrinterLink *link) : m_link(link) {}
+        PrinterLink *m_link;
+    };
+    [[nodiscard]] Printing beginPrinting();
+    bool PrintingFlag() const { return m_printing; }
 
     SerialControl &control() const { return m_control; }
 
@@ -115,6 +137,7 @@ private:
     std::vector<Wait *> m_waits;
     bool m_abandoned = false;
     bool m_operationRunning = false;
+    bool m_printing = false;
     double m_timeScale = 1.0;
     int m_losses = 0;                  // devices lost so far
     bool m_lossReportPending = false;  // the operator has not been told yet

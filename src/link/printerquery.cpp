@@ -2,15 +2,13 @@
 
 #include "common/messages.h"
 #include "link/printercommands.h"
+#include "link/printeridentity.h"
 #include "link/printerlink.h"
 #include "link/replytext.h"
 
-#include <QLineEdit>
-
-PrinterQuery::PrinterQuery(PrinterLink &link, MessageSink &messages, QLineEdit *txtModello,
-                           QLineEdit *txtRelease, QWidget *cmdInterroga)
-    : m_link(link), m_messages(messages), m_model(txtModello), m_release(txtRelease),
-      m_queryButton(cmdInterroga)
+PrinterQuery::PrinterQuery(PrinterLink &link, MessageSink &messages, PrinterIdentity &printer,
+                           QObject *parent)
+    : QObject(parent), m_link(link), m_messages(messages), m_printer(printer)
 {
 }
 
@@ -32,19 +30,19 @@ void PrinterQuery::run()
         return;
     }
 
-    const QString oldModel = m_model->text();
-    const QString oldRelease = m_release->text();
-    m_model->clear();
-    m_release->clear();
+    const QString oldModel = m_printer.model();
+    const QString oldRelease = m_printer.release();
+    m_printer.setModel({});
+    m_printer.setRelease({});
     // Whatever still arrives belongs to the model reply.
     if (!m_link.Pause(printer::kQuerySettle)) {
         if (!m_link.abandoned()) {  // the device was lost: keep what the operator had
-            m_model->setText(oldModel);
-            m_release->setText(oldRelease);
+            m_printer.setModel(oldModel);
+            m_printer.setRelease(oldRelease);
         }
         return;
     }
-    m_model->setText(queryFieldText(m_link.ReceiveBuffer));
+    m_printer.setModel(queryFieldText(m_link.ReceiveBuffer));
 
     m_link.ReceiveBuffer.clear();
     if (!m_link.SendCommand(QLatin1String(printer::kQueryRelease)) ||
@@ -54,14 +52,14 @@ void PrinterQuery::run()
         noAnswer();
         return;
     }
-    m_release->setText(queryFieldText(m_link.ReceiveBuffer));
+    m_printer.setRelease(queryFieldText(m_link.ReceiveBuffer));
 }
 
 bool PrinterQuery::requireQueried()
 {
-    if (!m_model->text().isEmpty() || !m_release->text().isEmpty())
+    if (m_printer.queried())
         return true;
     m_messages.show(QStringLiteral("Prima bisogna interrogare la stampante"), kStyleError);
-    m_queryButton->setFocus(Qt::OtherFocusReason);
+    emit queryNeeded();
     return false;
 }

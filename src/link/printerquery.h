@@ -1,29 +1,34 @@
 #pragma once
 
+#include <QObject>
+
 class MessageSink;
+class PrinterIdentity;
 class PrinterLink;
-class QLineEdit;
-class QWidget;
 
 // The printer query (model and firmware release) and the precondition it establishes for the
 // tag commands and the block data label.
-class PrinterQuery
+class PrinterQuery : public QObject
 {
+    Q_OBJECT
 public:
-    PrinterQuery(PrinterLink &link, MessageSink &messages, QLineEdit *txtModello,
-                 QLineEdit *txtRelease, QWidget *cmdInterroga);
+    PrinterQuery(PrinterLink &link, MessageSink &messages, PrinterIdentity &printer,
+                 QObject *parent = nullptr);
 
     // The click of "Interroga stampante".
     void run();
 
-    // True once the printer has answered (either field holds text). Otherwise tells the operator
-    // to query the printer first, moves the focus to the query button and returns false.
+    // True once the printer has been queried (PrinterIdentity::queried()). Otherwise tells the
+    // operator to query the printer first, emits queryNeeded() and returns false.
     bool requireQueried();
+
+signals:
+    // The operator has been told to query the printer first: the window moves the focus to the
+    // query button.
+    void queryNeeded();
 
 private:
     PrinterLink &m_link;
     MessageSink &m_messages;
-    QLineEdit *m_model;
-    QLineEdit *m_release;
-    QWidget *m_queryButton;
+    PrinterIdentity &m_printer;
 };

@@ -30,7 +30,7 @@ QString reasonFor(const QString &device, const QString &description)
     return description.startsWith(prefix) ? description.mid(prefix.size()) : description;
 }
 
-QString named(const QString &device, int port)
+QString deviceAndPort(const QString &device, int port)
 {
     return port > 0 ? QStringLiteral("%1 (Com%2)").arg(device).arg(port) : device;
 }
@@ -73,6 +73,23 @@ int PrinterSearch::portOf(const QString &device) const
     return 0;
 }
 
+PrinterSearch::Result PrinterSearch::run(const QString &typedDevice, int chosenSpeed,
+                                         const QString &lineTail)
+{
+    QStringList first;
+    for (int port = 1; port <= properties::portEntries().size(); ++port)
+        first << m_link.control().deviceName(port);
+    first << typedDevice;
+    QList<int> speeds;
+    if (chosenSpeed > 0)
+        speeds << chosenSpeed;
+    for (const QString &speed : properties::speedEntries()) {
+        if (!speeds.contains(speed.toInt()))
+            speeds << speed.toInt();
+    }
+    return run(candidates(first, m_devices.available()), speeds, lineTail);
+}
+
 PrinterSearch::Result PrinterSearch::run(const QStringList &devices, const QList<int> &speeds,
                                          const QString &lineTail)
 {
@@ -93,55 +110,67 @@ PrinterSearch::Result PrinterSearch::run(const QStringList &devices, const QList
     QHash<QString, QString> reasons;
     QSet<QString> probed;
     for (int speed : speeds) {
-        const QString settings = QString::number(speed) + lineTail;
-        const QStringList round = silent;
-        for (int i = 0; i < round.size(); ++i) {
-            const QString &device = round[i];
-            emit probing(device, speed, i + 1, int(round.size()));
-            probed.insert(device);
-            const bool openLine = comm.portOpen() && sameDevice(comm.currentDevice(), device);
-            const Probe probe = openLine ? probeOpenLine(settings) : probeOwnLine(device, settings);
-            switch (probe.outcome) {
-            case Outcome::Answered:
-                result.answers.append({device, portOf(device), speed, probe.text, openLine});
-                silent.removeOne(device);
-                break;
-            case Outcome::Silent: break;
-            case Outcome::Invalid:  // perhaps a printer at another speed: asked again
-                reasons.insert(device, probe.text);
-                break;
-            case Outcome::Failed:
-                reasons.insert(device, reasonFor(device, probe.text));
-                silent.removeOne(device);
-                break;
-            case Outcome::Cancelled:
-                reasons.insert(device, QStringLiteral("prova interrotta"));
-                result.cancelled = true;
-                break;
-            case Outcome::Ended: result.ended = true; break;
-            }
-            if (result.cancelled || result.ended)
-                break;
-        }
-        if (!result.answers.isEmpty() || result.cancelled || result.ended)
+        if (!probeRound(speed, lineTail, &silent, &reasons, &probed, &result) ||
+            !result.answers.isEmpty())
             break;
     }
     // The open line goes back to what it was using, also when the device was lost during its
     // probe (the settings are then kept for the next opening); nothing is applied before OK.
     if (comm.settings() != inUse)
         comm.setSettings(inUse);
+    listOthers(devices, probed, reasons, &result);
+    return result;
+}
 
+bool PrinterSearch::probeRound(int speed, const QString &lineTail, QStringList *silent,
+                               QHash<QString, QString> *reasons, QSet<QString> *probed,
+                               Result *result)
+{
+    SerialControl &comm = m_link.control();
+    const QStringList round = *silent;
+    const QString settings = QString::number(speed) + lineTail;
+    for (int i = 0; i < round.size(); ++i) {
+        const QString &device = round[i];
+        emit probing(device, speed, i + 1, int(round.size()));
+        probed->insert(device);
+        const bool openLine = comm.portOpen() && sameDevice(comm.currentDevice(), device);
+        const Probe probe = openLine ? probeOpenLine(settings) : probeOwnLine(device, settings);
+        switch (probe.outcome) {
+        case Outcome::Answered:
+            result->answers.append({device, portOf(device), speed, probe.text, openLine});
+            silent->removeOne(device);
+            break;
+        case Outcome::Silent: break;
+        case Outcome::Invalid:  // perhaps a printer at another speed: asked again
+            reasons->insert(device, probe.text);
+            break;
+        case Outcome::Failed:
+            reasons->insert(device, reasonFor(device, probe.text));
+            silent->removeOne(device);
+            break;
+        case Outcome::Cancelled:
+            reasons->insert(device, QStringLiteral("prova interrotta"));
+            result->cancelled = true;
+            return false;
+        case Outcome::Ended: result->ended = true; return false;
+        }
+    }
+    return true;
+}
+
+void PrinterSearch::listOthers(const QStringList &devices, const QSet<QString> &probed,
+                               const QHash<QString, QString> &reasons, Result *result) const
+{
     for (const QString &device : devices) {
-        const bool answered = std::any_of(result.answers.begin(), result.answers.end(),
+        const bool answered = std::any_of(result->answers.begin(), result->answers.end(),
                                           [&](const Answer &a) { return a.device == device; });
         if (answered)
             continue;
         const QString outcome = !probed.contains(device)   ? QStringLiteral("non provato")
                                 : reasons.contains(device) ? reasons.value(device)
                                                            : QStringLiteral("nessuna risposta");
-        result.others.append({device, portOf(device), outcome});
+        result->others.append({device, portOf(device), outcome});
     }
-    return result;
 }
 
 PrinterSearch::Probe PrinterSearch::probeOpenLine(const QString &settings)
@@ -223,7 +252,7 @@ QString PrinterSearch::Result::text() const
                                       : QStringLiteral("Stampanti trovate:"));
         for (const Answer &a : answers)
             lines << QStringLiteral("%1 a %2 baud: «%3»")
-                         .arg(named(a.device, a.port))
+                         .arg(deviceAndPort(a.device, a.port))
                          .arg(a.speed)
                          .arg(a.model);
         if (!others.isEmpty())
@@ -236,7 +265,7 @@ QString PrinterSearch::Result::text() const
                                 "Dispositivi provati:");
     }
     for (const Tried &t : others)
-        lines << QStringLiteral("%1: %2").arg(named(t.device, t.port), t.outcome);
+        lines << QStringLiteral("%1: %2").arg(deviceAndPort(t.device, t.port), t.outcome);
     if (others.isEmpty() && answers.isEmpty())
         lines << QStringLiteral("nessun dispositivo");
     return lines.join(QLatin1Char('\n'));

@@ -2,8 +2,10 @@
 
 #include "link/serialdevices.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -56,6 +58,9 @@ public:
     // Probes `devices` in their order, at each of `speeds` in turn; the line settings are the
     // speed followed by `lineTail` (",N,8,1"). The open line gets its own settings back after.
     Result run(const QStringList &devices, const QList<int> &speeds, const QString &lineTail);
+    // "Cerca stampante": the devices of the port numbers, then `typedDevice`, then those the
+    // system reports, each once; `chosenSpeed` first (0: none chosen), then the list's others.
+    Result run(const QString &typedDevice, int chosenSpeed, const QString &lineTail);
     // Stops the search at once; run() returns what was found so far.
     void cancel();
 
@@ -75,6 +80,13 @@ private:
         Outcome outcome;
         QString text;  // the model, or the reason
     };
+    // One speed: each device still `silent` probed, the answers and reasons collected; those
+    // still in the search stay in `silent`. False once the search is over (cancelled, ending).
+    bool probeRound(int speed, const QString &lineTail, QStringList *silent,
+                    QHash<QString, QString> *reasons, QSet<QString> *probed, Result *result);
+    // Every device not among the answers, with why.
+    void listOthers(const QStringList &devices, const QSet<QString> &probed,
+                    const QHash<QString, QString> &reasons, Result *result) const;
     Probe probeOpenLine(const QString &settings);
     Probe probeOwnLine(const QString &device, const QString &settings);
     // The model query on `link` and its answer; `notSent` and `lost` say why it failed.

@@ -1,7 +1,7 @@
 #pragma once
 
-// src/settings/: the stored settings and the serial settings dialog. Includes link/ and common/;
-// app/ builds on it.
+// src/settings/: the stored settings, the printer search and the serial settings dialog
+// (settings/ui/). Includes link/ and common/; app/ builds on it.
 
 #include "settings/settingsstore.h"
 

@@ -30,7 +30,7 @@ struct Parsed
     QByteArray value;
 };
 
-Parsed parse(const QByteArray &line)
+Parsed parseSettingsLine(const QByteArray &line)
 {
     const QByteArray text = trimmedBlanks(line);
     if (text.isEmpty() || text.startsWith(';') || text.startsWith('#'))
@@ -80,7 +80,7 @@ SettingsFile::SettingsFile(const QByteArray &bytes)
 int SettingsFile::firstUnreadableLine() const
 {
     for (int i = 0; i < m_lines.size(); ++i) {
-        if (parse(m_lines[i].text).kind == Parsed::Unreadable)
+        if (parseSettingsLine(m_lines[i].text).kind == Parsed::Unreadable)
             return i + 1;
     }
     return 0;
@@ -98,7 +98,7 @@ std::optional<QByteArray> SettingsFile::value(QStringView group, QStringView key
     std::optional<QByteArray> found;
     bool inGroup = false;
     for (const Line &line : m_lines) {
-        const Parsed p = parse(line.text);
+        const Parsed p = parseSettingsLine(line.text);
         if (p.kind == Parsed::Group)
             inGroup = sameName(p.name, group);
         else if (p.kind == Parsed::KeyValue && inGroup && sameName(p.name, key))
@@ -116,7 +116,7 @@ bool SettingsFile::setValue(QStringView group, QStringView key, const QByteArray
     int lastOfGroup = -1;  // the group's last key, or its header when it has none
     bool inGroup = false;
     for (int i = 0; i < m_lines.size(); ++i) {
-        const Parsed p = parse(m_lines[i].text);
+        const Parsed p = parseSettingsLine(m_lines[i].text);
         if (p.kind == Parsed::Group) {
             inGroup = sameName(p.name, group);
             if (inGroup)
@@ -129,7 +129,7 @@ bool SettingsFile::setValue(QStringView group, QStringView key, const QByteArray
     }
 
     if (keyLine >= 0) {
-        m_lines[keyLine].text = parse(m_lines[keyLine].text).name + '=' + value;
+        m_lines[keyLine].text = parseSettingsLine(m_lines[keyLine].text).name + '=' + value;
         return true;
     }
     const QByteArray newLine = key.toUtf8() + '=' + value;

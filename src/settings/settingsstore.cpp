@@ -20,14 +20,14 @@ QString portKey(int port)
 }
 
 // A settings file is a few lines; anything near this size is not one.
-constexpr qint64 kLargest = 1 << 20;
+constexpr qint64 kLargestSettingsFile = 1 << 20;
 
 // The file as it is now into `out` (empty when there is none): AccessError when it cannot be read
 // (`why` says what was found), FormatError when it has a line the program cannot read.
-QSettings::Status load(const QString &fileName, SettingsFile *out, QString *why)
+QSettings::Status loadSettingsFile(const QString &fileName, SettingsFile *out, QString *why)
 {
     QByteArray bytes;
-    switch (safefile::readFile(fileName, kLargest, &bytes, why)) {
+    switch (safefile::readFile(fileName, kLargestSettingsFile, &bytes, why)) {
     case safefile::Read::Missing: return QSettings::NoError;
     case safefile::Read::Failed: return QSettings::AccessError;
     case safefile::Read::Ok: break;
@@ -45,7 +45,7 @@ SettingsStore::SettingsStore()
     // FIFO.
     m_fileName = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                  QLatin1Char('/') + applicationTitle() + QStringLiteral(".conf");
-    m_status = load(m_fileName, &m_file, &m_readError);
+    m_status = loadSettingsFile(m_fileName, &m_file, &m_readError);
 }
 
 QString SettingsStore::firstUnreadableLine() const
@@ -79,7 +79,7 @@ bool SettingsStore::write(const QList<std::pair<QString, QString>> &values, cons
     // The file as it is now, with whatever the operator has edited since the start. One with a
     // line the program cannot read stays untouched for the rest of the run.
     SettingsFile file;
-    m_writeStatus = load(m_fileName, &file, &m_writeError);
+    m_writeStatus = loadSettingsFile(m_fileName, &file, &m_writeError);
     if (m_writeStatus == QSettings::FormatError)
         m_status = QSettings::FormatError;
     if (m_writeStatus != QSettings::NoError)

@@ -5,8 +5,8 @@
 #include "common/messages.h"
 #include "common/safefile.h"
 #include "tag/blockdump.h"
-#include "tag/blockpage.h"
-#include "tag/taginfopage.h"
+#include "tag/blockmodel.h"
+#include "tag/taginfomodel.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -17,7 +17,7 @@ QStringList BlockFiles::filters()
             QStringLiteral("Tutti i file (*)")};
 }
 
-BlockFiles::BlockFiles(BlockPage &blocks, TagInfoPage &info, MessageSink &messages,
+BlockFiles::BlockFiles(BlockModel &blocks, TagInfoModel &info, MessageSink &messages,
                        FileChooser &chooser)
     : m_blocks(blocks), m_info(info), m_messages(messages), m_chooser(&chooser)
 {
@@ -32,7 +32,7 @@ void BlockFiles::refuse(const QString &what, const QString &path, const QString 
 
 void BlockFiles::save()
 {
-    const QList<int> unfinished = m_blocks.model().rowsWithProblems();
+    const QList<int> unfinished = m_blocks.rowsWithProblems();
     if (!unfinished.isEmpty()) {
         m_messages.show(QStringLiteral("ATTENZIONE! I blocchi non sono stati salvati: %1.")
                             .arg(m_blocks.describeProblems(unfinished).join(QLatin1String("; "))),
@@ -46,15 +46,15 @@ void BlockFiles::save()
     const QString what = QStringLiteral("Il file non è stato salvato:");
 
     blockdump::Blocks blocks;
-    for (int i = 0; i < BlockPage::kRows; ++i) {
-        if (!m_blocks.rowBytes(i).isEmpty())
-            blocks[size_t(i)] = m_blocks.rowBytes(i);
+    for (int i = 0; i < BlockModel::kRows; ++i) {
+        if (!m_blocks.bytes(i).isEmpty())
+            blocks[size_t(i)] = m_blocks.bytes(i);
     }
     QByteArray content;
     switch (blockdump::kindOf(path)) {
     case blockdump::Kind::Bin: content = blockdump::toBin(blocks); break;
     case blockdump::Kind::Json:
-        content = blockdump::toJson(blocks, QDateTime::currentDateTime(), m_info.uidBytes());
+        content = blockdump::toJson(blocks, QDateTime::currentDateTime(), m_info.uid());
         break;
     case blockdump::Kind::Unknown:
         refuse(what, path, QStringLiteral("il nome deve finire in .bin (dump binario) o .json"));
@@ -95,10 +95,10 @@ void BlockFiles::load()
         refuse(what, path, why);
         return;
     }
-    for (int i = 0; i < BlockPage::kRows; ++i) {
+    for (int i = 0; i < BlockModel::kRows; ++i) {
         const auto &block = blocks[size_t(i)];
-        m_blocks.setRowBytes(i, block.value_or(QByteArray()));
-        m_blocks.setRowSelected(i, block.has_value());
+        m_blocks.setBytes(i, block.value_or(QByteArray()));
+        m_blocks.setSelected(i, block.has_value());
     }
     m_blocks.setFailedRows({});
 }

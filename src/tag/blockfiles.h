@@ -3,17 +3,17 @@
 #include <QString>
 #include <QStringList>
 
-class BlockPage;
+class BlockModel;
 class FileChooser;
 class MessageSink;
-class TagInfoPage;
+class TagInfoModel;
 
 // "Salva..." and "Carica...": the block grid to and from a file (see blockdump.h for the two
-// forms). Nothing is sent to the tag.
+// forms), with the UID of the tag last read. Nothing is sent to the tag.
 class BlockFiles
 {
 public:
-    BlockFiles(BlockPage &blocks, TagInfoPage &info, MessageSink &messages, FileChooser &chooser);
+    BlockFiles(BlockModel &blocks, TagInfoModel &info, MessageSink &messages, FileChooser &chooser);
 
     void setChooser(FileChooser &chooser) { m_chooser = &chooser; }
     // The file types the dialogs offer.
@@ -25,8 +25,8 @@ public:
 private:
     void refuse(const QString &what, const QString &path, const QString &why);
 
-    BlockPage &m_blocks;
-    TagInfoPage &m_info;
+    BlockModel &m_blocks;
+    TagInfoModel &m_info;
     MessageSink &m_messages;
     FileChooser *m_chooser;
 };

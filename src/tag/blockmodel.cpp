@@ -3,11 +3,16 @@
 #include "link/replytext.h"
 #include "tag/blockdata.h"
 
+#include <utility>
+
 BlockModel::BlockModel(QObject *parent) : QObject(parent) {}
 
 void BlockModel::setBytes(int row, const QByteArray &bytes)
 {
-    m_rows[size_t(row)] = {bytes, Problem::None};
+    Row &r = m_rows[size_t(row)];
+    r.bytes = bytes;
+    r.problem = Problem::None;
+    r.text.clear();
     emit rowChanged(row);
 }
 
@@ -49,17 +54,22 @@ QString BlockModel::text(int row) const
 void BlockModel::edit(int row, const QString &text)
 {
     Row &r = m_rows[size_t(row)];
+    r.text = text;
     if (m_mode == Mode::Characters) {
         if (!isSingleByte(text)) {
             r.problem = Problem::NotSingleByte;
             return;
         }
-        r = {text.toLatin1(), Problem::None};
+        r.bytes = text.toLatin1();
+        r.problem = Problem::None;
         return;
     }
     QByteArray bytes;
     switch (blockdata::fromHex(text, &bytes)) {
-    case blockdata::HexError::None: r = {bytes, Problem::None}; break;
+    case blockdata::HexError::None:
+        r.bytes = bytes;
+        r.problem = Problem::None;
+        break;
     case blockdata::HexError::OddDigits: r.problem = Problem::OddHexDigits; break;
     case blockdata::HexError::NotHex: r.problem = Problem::NotHexDigits; break;
     }
@@ -68,4 +78,83 @@ void BlockModel::edit(int row, const QString &text)
 int BlockModel::maxLength() const
 {
     return m_mode == Mode::Hex ? 2 * printer::kBlockSize : printer::kBlockSize;
+}
+
+QString BlockModel::rowText(int row) const
+{
+    const Row &r = m_rows[size_t(row)];
+    return r.problem == Problem::NotSingleByte ? r.text : QString::fromLatin1(r.bytes);
+}
+
+QStringList BlockModel::describeProblems(const QList<int> &rows) const
+{
+    QList<int> notSingleByte, oddDigits, notHex, lineBreaks;
+    for (int i : rows) {
+        switch (problem(i)) {
+        case Problem::NotSingleByte: notSingleByte << i; break;
+        case Problem::OddHexDigits: oddDigits << i; break;
+        case Problem::NotHexDigits: notHex << i; break;
+        case Problem::None:
+            if (!blockdata::travelsInCommand(bytes(i)))
+                lineBreaks << i;
+            break;
+        }
+    }
+    const auto rowsText = [](const QList<int> &list, const char *one, const char *many) {
+        return list.size() == 1 ? QStringLiteral("il blocco %1 %2")
+                                      .arg(blockdata::rowList(list), QLatin1String(one))
+                                : QStringLiteral("i blocchi %1 %2")
+                                      .arg(blockdata::rowList(list), QLatin1String(many));
+    };
+    QStringList reasons;
+    if (!notSingleByte.isEmpty())
+        reasons << rowsText(notSingleByte,
+                            "contiene caratteri che non si possono scrivere come byte singoli",
+                            "contengono caratteri che non si possono scrivere come byte singoli");
+    if (!oddDigits.isEmpty())
+        reasons << rowsText(oddDigits, "ha un numero dispari di cifre esadecimali",
+                            "hanno un numero dispari di cifre esadecimali");
+    if (!notHex.isEmpty())
+        reasons << rowsText(notHex, "contiene caratteri che non sono cifre esadecimali",
+                            "contengono caratteri che non sono cifre esadecimali");
+    if (!lineBreaks.isEmpty())
+        reasons << blockdata::lineBreakRefusal(lineBreaks);
+    return reasons;
+}
+
+void BlockModel::setSelected(int row, bool selected)
+{
+    bool &s = m_rows[size_t(row)].selected;
+    if (s == selected)
+        return;
+    s = selected;
+    emit selectionChanged(row);
+}
+
+QList<int> BlockModel::selectedRows() const
+{
+    QList<int> rows;
+    for (int row = 0; row < kRows; ++row) {
+        if (selected(row))
+            rows << row;
+    }
+    return rows;
+}
+
+void BlockModel::setWorkingRow(int row)
+{
+    const int previous = std::exchange(m_workingRow, row);
+    if (previous == row)
+        return;
+    if (previous >= 0)
+        emit marksChanged(previous);
+    if (row >= 0)
+        emit marksChanged(row);
+}
+
+void BlockModel::setFailedRows(const QList<int> &rows)
+{
+    const QList<int> previous = std::exchange(m_failedRows, rows);
+    for (int row : previous + rows)
+        emit marksChanged(row);
 }

@@ -6,12 +6,14 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
-// The data behind the 28 block fields, held as bytes. A field shows one representation of its
-// row's bytes, characters or hexadecimal digits, and an operator's edit of the field comes back
-// here through edit(). Reads, loads and "Cancella campi" set bytes; the fields follow.
+// The block grid: the data behind the 28 block fields, held as bytes, and each row's selection
+// and marks. A field shows one representation of its row's bytes, characters or hexadecimal
+// digits, and an operator's edit of the field comes back here through edit(). Reads, loads and
+// "Cancella campi" set bytes; the fields follow.
 class BlockModel : public QObject
 {
     Q_OBJECT
@@ -49,17 +51,44 @@ public:
     // The longest text a field takes in the current mode.
     int maxLength() const;
 
+    // The row's bytes as characters, one a byte, as labels print them; a row whose text has
+    // characters without a single-byte code gives that text, which says what it is.
+    QString rowText(int row) const;
+    // Why each of these rows cannot be written: one sentence per kind of problem, naming the rows
+    // ("i blocchi 3, 7 hanno un numero dispari di cifre esadecimali"); empty when all can.
+    QStringList describeProblems(const QList<int> &rows) const;
+
+    // The rows ticked: those "LEGGI" and "SCRIVI" work on, each looked at when the operation
+    // reaches it, so the grid stays live meanwhile.
+    bool selected(int row) const { return m_rows[size_t(row)].selected; }
+    void setSelected(int row, bool selected);
+    QList<int> selectedRows() const;
+
+    // The row a read or write is working on (-1: none).
+    int workingRow() const { return m_workingRow; }
+    void setWorkingRow(int row);
+    // The rows whose verification failed, until the next read, write or "Cancella campi".
+    const QList<int> &failedRows() const { return m_failedRows; }
+    void setFailedRows(const QList<int> &rows);
+
 signals:
     // The row's bytes were set from outside the field: it must show text(row).
     void rowChanged(int row);
     void modeChanged(BlockModel::Mode mode);
+    void selectionChanged(int row);
+    // The row became or stopped being the working row, or a failed one.
+    void marksChanged(int row);
 
 private:
     struct Row
     {
         QByteArray bytes;
         Problem problem = Problem::None;
+        QString text;  // as edited, while it is not bytes
+        bool selected = false;
     };
     std::array<Row, kRows> m_rows;
     Mode m_mode = Mode::Characters;
+    int m_workingRow = -1;
+    QList<int> m_failedRows;
 };

@@ -20,22 +20,9 @@ QString byteList(QStringView chars)
     return out;
 }
 
-QByteArray parseByteList(QStringView text)
-{
-    QByteArray bytes;
-    for (QStringView number : text.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        bool ok = false;
-        const uint value = number.toUInt(&ok);
-        if (!ok || value > 255 || !number.front().isDigit())
-            return {};
-        bytes += char(value);
-    }
-    return bytes;
-}
-
 namespace {
 
-quint8 byteAt(const QString &reply, int index)
+quint8 replyByte(const QString &reply, int index)
 {
     return quint8(reply.at(index).unicode());
 }
@@ -56,11 +43,12 @@ TagInfo decodeInventory(const QString &reply)
     t.trType = decimalByte(reply.at(2));
     t.dsfid = decimalByte(reply.at(3));
     t.uid = byteList(QStringView(reply).mid(4, 8));
+    t.uidBytes = reply.mid(4, 8).toLatin1();
     t.memSize = t.afi = t.icRef = QLatin1String(kPlaceholder);
     t.command = QStringLiteral("INVENTORY");
-    t.dataSetsTip = tagdetails::hexByte(byteAt(reply, 1));
-    t.trTypeTip = tagdetails::hexByte(byteAt(reply, 2));
-    t.dsfidTip = tagdetails::hexByte(byteAt(reply, 3));
+    t.dataSetsTip = tagdetails::hexByte(replyByte(reply, 1));
+    t.trTypeTip = tagdetails::hexByte(replyByte(reply, 2));
+    t.dsfidTip = tagdetails::hexByte(replyByte(reply, 3));
     t.uidTip = uidTip(reply, 4);
     return t;
 }
@@ -70,16 +58,17 @@ TagInfo decodeSystemInformation(const QString &reply)
     TagInfo t;
     t.dsfid = decimalByte(reply.at(1));
     t.uid = byteList(QStringView(reply).mid(2, 8));
+    t.uidBytes = reply.mid(2, 8).toLatin1();
     t.afi = decimalByte(reply.at(10));
     t.memSize = decimalByte(reply.at(11)) + QLatin1Char(' ') + decimalByte(reply.at(12));
     t.icRef = decimalByte(reply.at(13));
     t.dataSets = t.trType = QLatin1String(kPlaceholder);
     t.command = QStringLiteral("GET SYSTEM INFORMATION");
-    t.dsfidTip = tagdetails::hexByte(byteAt(reply, 1));
+    t.dsfidTip = tagdetails::hexByte(replyByte(reply, 1));
     t.uidTip = uidTip(reply, 2);
-    t.afiTip = tagdetails::hexByte(byteAt(reply, 10));
-    t.memSizeTip = tagdetails::memorySize(byteAt(reply, 11), byteAt(reply, 12));
-    t.icRefTip = tagdetails::hexByte(byteAt(reply, 13));
+    t.afiTip = tagdetails::hexByte(replyByte(reply, 10));
+    t.memSizeTip = tagdetails::memorySize(replyByte(reply, 11), replyByte(reply, 12));
+    t.icRefTip = tagdetails::hexByte(replyByte(reply, 13));
     return t;
 }
 

@@ -12,9 +12,6 @@ namespace tagcodec {
 QString decimalByte(QChar c);
 // Each character's decimal form followed by two blanks: codes 1, 2, 3 give " 1   2   3  ".
 QString byteList(QStringView chars);
-// The bytes of a byte list as byteList() writes it (decimal numbers 0 to 255 between blanks);
-// empty when the text is anything else, a placeholder included.
-QByteArray parseByteList(QStringView text);
 // " **": the field is not delivered by the last command.
 inline constexpr char kPlaceholder[] = " **";
 
@@ -24,6 +21,7 @@ struct TagInfo
 {
     QString dataSets, trType, dsfid, uid, afi, memSize, icRef;
     QString command;
+    QByteArray uidBytes;  // as the reply gives them, most significant first
     QString dataSetsTip, trTypeTip, dsfidTip, uidTip, afiTip, memSizeTip, icRefTip;
 };
 // `reply` must hold exactly the expected number of characters (14 and 16).

@@ -15,6 +15,9 @@ struct Field
     const char *printCaption;  // as the tag information label prints it, "DSF ID:"
 };
 
+// Their positions in kFields.
+enum Index { kDataSets, kDsfid, kMemSize, kTrType, kAfi, kIcRef, kUid };
+
 inline constexpr int kCount = 7;
 inline constexpr std::array<Field, kCount> kFields = {{
     {"txtDataSets", "Label1", "DATA-SETS", "DATA-SETS", "DATA-SETS:"},

@@ -1,6 +1,5 @@
 #include "tag/tagoperations.h"
 
-#include "common/globvar.h"
 #include "common/messages.h"
 #include "common/operationcontext.h"
 #include "link/printercommands.h"
@@ -8,59 +7,49 @@
 #include "link/printerquery.h"
 #include "link/replytext.h"
 #include "tag/blockdata.h"
-#include "tag/blockpage.h"
+#include "tag/blockmodel.h"
 #include "tag/tagcodec.h"
-#include "tag/taginfopage.h"
-
-#include <QGuiApplication>
-#include <QPushButton>
+#include "tag/taginfomodel.h"
 
 namespace {
 
-// The block loops take seconds: a busy cursor and the row being worked on tell the operator that
-// work is under way. The cursor steps aside while a message waits for the operator.
-class BlockLoopProgress
-{
-public:
-    BlockLoopProgress(OperationContext &context, BlockPage &blocks, QString verb)
-        : m_context(context), m_blocks(blocks), m_verb(std::move(verb))
-    {
-        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    }
-    ~BlockLoopProgress()
-    {
-        m_blocks.setWorkingRow(-1);
-        m_context.note(QString());
-        QGuiApplication::restoreOverrideCursor();
-    }
-    void row(int i)
-    {
-        m_blocks.setWorkingRow(i);
-        m_context.note(QStringLiteral("%1 blocco %2...").arg(m_verb).arg(i + 1));
-    }
-    void message(const QString &text, MessageStyle style)
-    {
-        QGuiApplication::restoreOverrideCursor();
-        m_context.messages.show(text, style);
-        QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    }
-
-private:
-    OperationContext &m_context;
-    BlockPage &m_blocks;
-    QString m_verb;
-};
-
 // The four data bytes of a read reply.
-QByteArray replyBlock(const QString &reply)
+QByteArray replyBlockBytes(const QString &reply)
 {
     return tagcodec::blockReplyData(reply).toLatin1();
 }
 
 }  // namespace
 
-TagOperations::TagOperations(OperationContext &context, TagInfoPage &info, BlockPage &blocks)
-    : m_context(context), m_info(info), m_blocks(blocks)
+// The block loops take seconds: the window shows it is busy and marks the row being worked on.
+class TagOperations::LoopProgress
+{
+public:
+    LoopProgress(TagOperations &operations, QString verb)
+        : m_operations(operations), m_verb(std::move(verb))
+    {
+        emit m_operations.busyChanged(true);
+    }
+    ~LoopProgress()
+    {
+        m_operations.m_blocks.setWorkingRow(-1);
+        emit m_operations.note(QString());
+        emit m_operations.busyChanged(false);
+    }
+    void row(int i)
+    {
+        m_operations.m_blocks.setWorkingRow(i);
+        emit m_operations.note(QStringLiteral("%1 blocco %2...").arg(m_verb).arg(i + 1));
+    }
+
+private:
+    TagOperations &m_operations;
+    QString m_verb;
+};
+
+TagOperations::TagOperations(OperationContext &context, TagInfoModel &info, BlockModel &blocks,
+                             QObject *parent)
+    : QObject(parent), m_context(context), m_info(info), m_blocks(blocks)
 {
 }
 
@@ -76,9 +65,8 @@ void TagOperations::systemInformation()
 
 void TagOperations::readTagInfo(const char *request, int length, bool inventory)
 {
-    if (m_context.globals.PrintingFlag != 0)
-        return;
-    const PrinterLink::Operation operation = m_context.link.beginOperation();
+    const PrinterLink::Operation operation =
+        m_context.link.beginOperation(PrinterLink::WhilePrinting::Silent);
     if (!operation || !m_context.query.requireQueried())
         return;
     bool answered = false;
@@ -101,8 +89,8 @@ bool TagOperations::requestTagInfo(const char *request, int length, bool invento
     if (link.ReceiveBuffer.size() != length)
         return true;
     *answered = true;
-    m_info.showTagInfo(inventory ? tagcodec::decodeInventory(link.ReceiveBuffer)
-                                 : tagcodec::decodeSystemInformation(link.ReceiveBuffer));
+    m_info.show(inventory ? tagcodec::decodeInventory(link.ReceiveBuffer)
+                          : tagcodec::decodeSystemInformation(link.ReceiveBuffer));
     return true;
 }
 
@@ -130,11 +118,11 @@ public:
     explicit StopScope(TagOperations &operations) : m_operations(operations)
     {
         m_operations.m_stopRequested = false;
-        m_operations.m_blocks.cmdStop->setEnabled(true);
+        emit m_operations.stoppableChanged(true);
     }
     ~StopScope()
     {
-        m_operations.m_blocks.cmdStop->setEnabled(false);
+        emit m_operations.stoppableChanged(false);
         m_operations.m_stopRequested = false;
     }
 
@@ -156,18 +144,18 @@ void TagOperations::readBlocks()
     PrinterLink &link = m_context.link;
     m_blocks.setFailedRows({});
     const StopScope stoppable(*this);
-    BlockLoopProgress progress(m_context, m_blocks, QStringLiteral("Lettura del"));
+    LoopProgress progress(*this, QStringLiteral("Lettura del"));
     if (!link.SendCommand(QLatin1String(printer::kRfPreamble)) ||
         !link.Pause(printer::kRfPreamblePause))
         return;
     if (m_stopRequested) {
-        progress.message(QStringLiteral("Lettura interrotta prima del primo blocco"),
-                         kStyleInformation);
+        m_context.messages.show(QStringLiteral("Lettura interrotta prima del primo blocco"),
+                                kStyleInformation);
         return;
     }
     // Each row's selection is read when the loop reaches it: the grid stays live meanwhile.
-    for (int i = 0; i < BlockPage::kRows; ++i) {
-        if (!m_blocks.rowSelected(i))
+    for (int i = 0; i < BlockModel::kRows; ++i) {
+        if (!m_blocks.selected(i))
             continue;
         progress.row(i);
         switch (readBlock(i)) {
@@ -175,21 +163,22 @@ void TagOperations::readBlocks()
         case BlockReply::Read: {
             // Characters show the block as always, blanks around removed; hexadecimal shows the
             // four bytes as the tag holds them.
-            const QByteArray block = replyBlock(link.ReceiveBuffer);
-            m_blocks.setRowBytes(i, m_blocks.model().mode() == BlockModel::Mode::Hex
-                                        ? block
-                                        : blockdata::trimmed(block));
+            const QByteArray block = replyBlockBytes(link.ReceiveBuffer);
+            m_blocks.setBytes(
+                i, m_blocks.mode() == BlockModel::Mode::Hex ? block : blockdata::trimmed(block));
             break;
         }
         case BlockReply::NotRead: break;
         case BlockReply::Missing:
-            progress.message(QStringLiteral("ATTENZIONE! Blocco n. %1 non letto.").arg(i + 1),
-                             kStyleErrorInformation);
+            m_context.messages.show(
+                QStringLiteral("ATTENZIONE! Blocco n. %1 non letto.").arg(i + 1),
+                kStyleErrorInformation);
             break;
         }
         if (m_stopRequested && anySelectedAfter(i)) {
-            progress.message(QStringLiteral("Lettura interrotta dopo il blocco %1").arg(i + 1),
-                             kStyleInformation);
+            m_context.messages.show(
+                QStringLiteral("Lettura interrotta dopo il blocco %1").arg(i + 1),
+                kStyleInformation);
             return;
         }
     }
@@ -197,19 +186,18 @@ void TagOperations::readBlocks()
 
 bool TagOperations::anySelectedAfter(int row) const
 {
-    for (int i = row + 1; i < BlockPage::kRows; ++i) {
-        if (m_blocks.rowSelected(i))
+    for (int i = row + 1; i < BlockModel::kRows; ++i) {
+        if (m_blocks.selected(i))
             return true;
     }
     return false;
 }
 
-void TagOperations::writeBlocks()
+void TagOperations::writeBlocks(bool verify)
 {
     const PrinterLink::Operation operation = m_context.link.beginOperation();
     if (!operation || !m_context.query.requireQueried() || !checkWritable())
         return;
-    const bool verify = m_blocks.verifyAfterWrite();
     m_blocks.setFailedRows({});
     const StopScope stoppable(*this);
     QList<RowBytes> written;
@@ -245,29 +233,30 @@ void TagOperations::reportModeRefused(const QList<int> &rows)
 
 bool TagOperations::writeSelected(QList<RowBytes> *written)
 {
-    BlockLoopProgress progress(m_context, m_blocks, QStringLiteral("Scrittura del"));
+    LoopProgress progress(*this, QStringLiteral("Scrittura del"));
     // Each row's selection and bytes are read when the loop reaches it, as the operator sees the
     // grid then; a row changed meanwhile into something that cannot be written ends the write
     // there, rather than have its earlier bytes written.
-    for (int i = 0; i < BlockPage::kRows; ++i) {
-        if (!m_blocks.rowSelected(i))
+    for (int i = 0; i < BlockModel::kRows; ++i) {
+        if (!m_blocks.selected(i))
             continue;
         if (const QStringList problems = m_blocks.describeProblems({i}); !problems.isEmpty()) {
-            progress.message(QStringLiteral("ATTENZIONE! Scrittura interrotta: %1. I blocchi "
-                                            "precedenti sono stati scritti, questo e i seguenti "
-                                            "no.")
-                                 .arg(problems.join(QLatin1String("; "))),
-                             kStyleError);
+            m_context.messages.show(QStringLiteral("ATTENZIONE! Scrittura interrotta: %1. I "
+                                                   "blocchi precedenti sono stati scritti, "
+                                                   "questo e i seguenti no.")
+                                        .arg(problems.join(QLatin1String("; "))),
+                                    kStyleError);
             return false;
         }
         progress.row(i);
-        const RowBytes block{i, blockdata::padded(m_blocks.rowBytes(i))};
+        const RowBytes block{i, blockdata::padded(m_blocks.bytes(i))};
         if (!writeBlock(block))
             return false;
         written->append(block);
         if (m_stopRequested && anySelectedAfter(i)) {
-            progress.message(QStringLiteral("Scrittura interrotta dopo il blocco %1").arg(i + 1),
-                             kStyleInformation);
+            m_context.messages.show(
+                QStringLiteral("Scrittura interrotta dopo il blocco %1").arg(i + 1),
+                kStyleInformation);
             return false;
         }
     }
@@ -312,7 +301,7 @@ TagOperations::Outcome TagOperations::verifyRows(const QList<RowBytes> &written,
         const BlockReply reply = readBlock(w.row);
         if (reply == BlockReply::Stopped)
             return Outcome::Ended;
-        if (reply != BlockReply::Read || replyBlock(link.ReceiveBuffer) != w.bytes)
+        if (reply != BlockReply::Read || replyBlockBytes(link.ReceiveBuffer) != w.bytes)
             *failed << w.row;
         if (reply == BlockReply::Missing && missing)
             *missing << w.row;
@@ -327,7 +316,7 @@ void TagOperations::verifyWritten(const QList<RowBytes> &written)
     // Read back every row written, as LEGGI reads, and compare the four bytes with those sent.
     QList<int> failed;
     {
-        BlockLoopProgress progress(m_context, m_blocks, QStringLiteral("Verifica del"));
+        LoopProgress progress(*this, QStringLiteral("Verifica del"));
         int last = -1;
         switch (verifyRows(written, &failed, nullptr, [&](int row) {
             progress.row(row);
@@ -336,8 +325,9 @@ void TagOperations::verifyWritten(const QList<RowBytes> &written)
         case Outcome::Ended: return;
         case Outcome::Stopped:
             m_blocks.setFailedRows(failed);
-            progress.message(QStringLiteral("Verifica interrotta dopo il blocco %1").arg(last + 1),
-                             kStyleInformation);
+            m_context.messages.show(
+                QStringLiteral("Verifica interrotta dopo il blocco %1").arg(last + 1),
+                kStyleInformation);
             return;
         case Outcome::Done: break;
         }

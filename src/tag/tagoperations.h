@@ -1,32 +1,35 @@
 #pragma once
 
-// src/tag/: the tag pages and the tag operations. Includes link/ and common/; label/ and app/
-// build on it.
+// src/tag/: the tag's models, the tag operations and the tag pages (tag/ui/). Includes link/ and
+// common/; label/, production/ and app/ build on it.
 
 #include "tag/blockdata.h"
 
 #include <QByteArray>
 #include <QList>
+#include <QObject>
 #include <QString>
-#include <QStringList>
 
 #include <functional>
 
 struct OperationContext;
-class BlockPage;
-class TagInfoPage;
+class BlockModel;
+class TagInfoModel;
 
-// The four tag operations: Inventory and System information fill the tag page; Block read and
-// Block write move the selected rows of the block grid from and to the tag.
-class TagOperations
+// The four tag operations: Inventory and System information fill the tag information; Block
+// read and Block write move the selected rows of the block grid from and to the tag.
+class TagOperations : public QObject
 {
+    Q_OBJECT
 public:
-    TagOperations(OperationContext &context, TagInfoPage &info, BlockPage &blocks);
+    TagOperations(OperationContext &context, TagInfoModel &info, BlockModel &blocks,
+                  QObject *parent = nullptr);
 
     void inventory();
     void systemInformation();
     void readBlocks();
-    void writeBlocks();
+    // With `verify`, the rows written are read back and compared ("Verifica dopo scrittura").
+    void writeBlocks(bool verify);
     // "Interrompi": the running block read or write ends after the block in progress.
     void requestStop();
     // "Esadecimale" could not switch because of these rows: tell the operator why.
@@ -36,8 +39,8 @@ public:
     // itself and checks nothing more. Each sends exactly what the operation sends. False (or
     // Ended) when the line failed or the program is ending: the caller stops at once.
 
-    // Inventory: on an answer the page shows the tag, as after "Inventory"; `answered` says
-    // whether a tag answered.
+    // Inventory: on an answer the tag information shows the tag, as after "Inventory";
+    // `answered` says whether a tag answered.
     bool inventoryOnce(bool *answered);
     // The write of these blocks, four bytes each, as "SCRIVI" writes them. `sent` counts the
     // blocks whose command went out, in order: those the tag may hold when the line fails.
@@ -48,6 +51,14 @@ public:
     enum class Outcome { Done, Stopped, Ended };
     Outcome verifyRows(const QList<RowBytes> &written, QList<int> *failed, QList<int> *missing,
                        const std::function<void(int)> &onRow = {});
+
+signals:
+    // A block loop is under way (seconds of it): the window shows that it is busy.
+    void busyChanged(bool busy);
+    // "Interrompi" can stop what runs now.
+    void stoppableChanged(bool stoppable);
+    // A passing note for the operator ("Lettura del blocco 3..."); an empty text clears it.
+    void note(const QString &text);
 
 private:
     // The RF preamble, the request, and a wait for exactly `length` characters.
@@ -67,9 +78,10 @@ private:
     bool anySelectedAfter(int row) const;
 
     class StopScope;
+    class LoopProgress;
 
     OperationContext &m_context;
-    TagInfoPage &m_info;
-    BlockPage &m_blocks;
+    TagInfoModel &m_info;
+    BlockModel &m_blocks;
     bool m_stopRequested = false;
 };

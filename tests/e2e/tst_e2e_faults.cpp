@@ -1,7 +1,4 @@
 #include "ptyrig.h"
-#include "settings/frmproperties.h"
-#include "tag/blockpage.h"
-#include "tag/taginfopage.h"
 #include "testmain.h"
 
 #include <QCheckBox>
@@ -54,7 +51,7 @@ private:
         QTRY_COMPARE(r.messages.shown.size(), 1);
         QVERIFY2(r.messages.shown[0].text.startsWith(kLost), qPrintable(r.messages.shown[0].text));
         QVERIFY(!r.comm->portOpen());
-        QCOMPARE(r.window->globals.PrintingFlag, 0);
+        QVERIFY(!r.window->link().PrintingFlag());
         QCOMPARE(r.window->tagPage->cmdStampa1->text(), QStringLiteral("Stampa"));
         QVERIFY2(idleCpuMs() < 150, "the program keeps working after the device is gone");
         QCOMPARE(r.messages.shown.size(), 1);
@@ -92,7 +89,7 @@ private Q_SLOTS:
     {
         PtyRig r;
         QVERIFY(r.startQueried(true));
-        TagInfoPage &page = *r.window->tagPage;
+        TagPage &page = *r.window->tagPage;
         page.cmdSysInfo->click();
         const QString uid = page.txtUId->text();
         r.printer.model().tag.present = false;
@@ -108,7 +105,7 @@ private Q_SLOTS:
     {
         PtyRig r;
         QVERIFY(r.startQueried(true));
-        BlockPage &page = *r.window->blockPage;
+        BlocksPage &page = *r.window->blockPage;
         for (QLineEdit *t : page.txtBlocks)
             t->setText("old");
         page.cmdSelAll->click();
@@ -130,7 +127,7 @@ private Q_SLOTS:
     {
         PtyRig r;
         QVERIFY(r.startQueried(true));
-        BlockPage &page = *r.window->blockPage;
+        BlocksPage &page = *r.window->blockPage;
         for (int i = 0; i < 28; ++i)
             page.txtBlocks[i]->setText(QStringLiteral("w%1").arg(i));
         page.cmdSelAll->click();
@@ -150,7 +147,7 @@ private Q_SLOTS:
     {
         PtyRig r;
         QVERIFY(r.startQueried(true));
-        TagInfoPage &page = *r.window->tagPage;
+        TagPage &page = *r.window->tagPage;
         page.cmdSysInfo->click();
         r.closePrinterOn([](const QByteArray &c) { return c.startsWith("?52&"); });
         page.cmdStampa1->click();
@@ -280,9 +277,9 @@ private Q_SLOTS:
     {
         PtyRig r;
         QVERIFY(r.startQueried());
-        frmMain &w = *r.window;
-        BlockPage &blocks = *w.blockPage;
-        TagInfoPage &tag = *w.tagPage;
+        MainWindowPage &w = *r.window;
+        BlocksPage &blocks = *w.blockPage;
+        TagPage &tag = *w.tagPage;
         for (int i = 0; i < 28; i += 3)
             blocks.chkBlocks[i]->setChecked(true);
         const QList<QAbstractButton *> buttons = {
@@ -331,7 +328,7 @@ private Q_SLOTS:
         QCOMPARE(clicks, 200);
         QVERIFY2(deepest <= 1, qPrintable(QString::number(deepest)));
         QVERIFY2(refused > 50, qPrintable(QString::number(refused)));
-        QCOMPARE(w.globals.PrintingFlag, 0);
+        QVERIFY(!w.link().PrintingFlag());
         QVERIFY(r.comm->portOpen());
         for (const RecordingMessages::Message &m : r.messages.shown)  // only what operations say
             QVERIFY2(!m.text.contains("Errore"), qPrintable(m.text));

@@ -1,7 +1,4 @@
 #include "ptyrig.h"
-#include "settings/frmproperties.h"
-#include "tag/blockpage.h"
-#include "tag/taginfopage.h"
 #include "testmain.h"
 
 #include <QCheckBox>
@@ -100,7 +97,7 @@ private Q_SLOTS:
         PtyRig r;
         QVERIFY(r.startQueried());
         r.printer.model().tag.memory.replace(0, 8, "A\r\n?14&1");
-        BlockPage &blocks = *r.window->blockPage;
+        BlocksPage &blocks = *r.window->blockPage;
         blocks.chkBlocks[0]->setChecked(true);
         blocks.chkBlocks[1]->setChecked(true);
         blocks.cmdReadBlocks->click();

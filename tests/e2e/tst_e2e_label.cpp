@@ -1,6 +1,4 @@
 #include "ptyrig.h"
-#include "tag/blockpage.h"
-#include "tag/taginfopage.h"
 #include "testmain.h"
 
 #include <QLabel>
@@ -26,7 +24,7 @@ private Q_SLOTS:
                                        "\" 224   4   1   80   42   60   123   18  \""));
         QVERIFY(t.last().startsWith("?81&0"));
 
-        BlockPage &blocks = *r.window->blockPage;
+        BlocksPage &blocks = *r.window->blockPage;
         blocks.txtBlocks[0]->setText("AB");
         blocks.txtBlocks[1]->setText("CD;,");
         r.printer.model().commands.clear();

@@ -1,7 +1,5 @@
-#include "label/frmproduction.h"
 #include "ptyrig.h"
 #include "scriptedchooser.h"
-#include "tag/blockpage.h"
 #include "testmain.h"
 
 #include <QCheckBox>
@@ -22,18 +20,18 @@ private:
     QTemporaryDir m_dir;
     ScriptedChooser m_chooser;
 
-    frmProduction *open(PtyRig &r)
+    ProductionPage *open(PtyRig &r)
     {
         r.window->setFileChooser(m_chooser);
         m_chooser.answer = m_dir.filePath(QTest::currentTestFunction() + QStringLiteral(".csv"));
         PrinterModel &printer = r.printer.model();
         printer.roll.enabled = true;
         printer.loadRollTag(1);
-        BlockPage &page = *r.window->blockPage;
+        BlocksPage &page = *r.window->blockPage;
         page.setRowBytes(2, "DATA");
         page.chkBlocks[2]->setChecked(true);
         page.cmdProduction->click();
-        frmProduction *dialog = r.window->production();
+        ProductionPage *dialog = r.window->production();
         dialog->fraSerial->setChecked(true);
         dialog->cboSerialWidth->setCurrentIndex(1);  // rows 1 and 2: "00000001"...
         dialog->cboLabel->setCurrentIndex(2);        // the block data label
@@ -53,7 +51,7 @@ private Q_SLOTS:
     {
         PtyRig r;
         QVERIFY(r.startQueried());
-        frmProduction *dialog = open(r);
+        ProductionPage *dialog = open(r);
         PrinterModel &printer = r.printer.model();
         printer.roll.badTags = {4, 8};
         dialog->spnCount->setValue(5);
@@ -102,7 +100,7 @@ private Q_SLOTS:
     {
         PtyRig r;
         QVERIFY(r.startQueried());
-        frmProduction *dialog = open(r);
+        ProductionPage *dialog = open(r);
         PrinterModel &printer = r.printer.model();
         dialog->spnCount->setValue(3);
         printer.onCommand = [&](const QByteArray &command) {
@@ -133,7 +131,7 @@ private Q_SLOTS:
     {
         PtyRig r;
         QVERIFY(r.startQueried());
-        frmProduction *dialog = open(r);
+        ProductionPage *dialog = open(r);
         PrinterModel &printer = r.printer.model();
         printer.roll.stuck = true;
         dialog->spnCount->setValue(3);

@@ -1,6 +1,5 @@
-#include "app/startup.h"
+#include "app/ui/startup.h"
 #include "ptyrig.h"
-#include "settings/frmproperties.h"
 #include "testmain.h"
 
 #include <QApplication>
@@ -153,7 +152,7 @@ private Q_SLOTS:
         r.comm.reset();
         r.store = std::make_unique<SettingsStore>();
         r.comm = std::make_unique<QSerialPortControl>(r.store->portResolver());
-        r.window = std::make_unique<frmMain>(*r.comm, *r.store, r.messages);
+        r.window = std::make_unique<MainWindowPage>(*r.comm, *r.store, r.messages);
         QVERIFY(r.window->load());
         QCOMPARE(r.comm->currentDevice(), second.path());
         queryPrinter(r);
@@ -312,13 +311,15 @@ private Q_SLOTS:
                 }
             } else if (auto *dialog = qobject_cast<frmProperties *>(modal)) {
                 seen << dialog->windowTitle();
-                dialog->cboDevice->lineEdit()->setText(printer.path());
-                dialog->cmdOK->click();
+                const PropertiesPage page(dialog);
+                page.cboDevice->lineEdit()->setText(printer.path());
+                page.cmdOK->click();
             } else if (!modal) {
                 for (QWidget *w : QApplication::topLevelWidgets()) {
-                    auto *window = qobject_cast<frmMain *>(w);
-                    if (!window || !window->isVisible())
+                    auto *program = qobject_cast<frmMain *>(w);
+                    if (!program || !program->isVisible())
                         continue;
+                    const auto window = std::make_unique<MainWindowPage>(*program);
                     if (window->txtModello->text().isEmpty()) {
                         if (seen.last() != window->Panels[1]->toolTip())
                             seen << window->Panels[1]->toolTip();

@@ -1,4 +1,4 @@
-#include "app/startup.h"
+#include "app/ui/startup.h"
 #include "ptyprinter.h"
 #include "testmain.h"
 

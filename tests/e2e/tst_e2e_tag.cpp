@@ -1,6 +1,4 @@
 #include "ptyrig.h"
-#include "tag/blockpage.h"
-#include "tag/taginfopage.h"
 #include "testmain.h"
 
 #include <QCheckBox>
@@ -15,7 +13,7 @@ private Q_SLOTS:
     {
         PtyRig r;
         QVERIFY(r.startQueried());
-        TagInfoPage &page = *r.window->tagPage;
+        TagPage &page = *r.window->tagPage;
         page.cmdInventory->click();
         QCOMPARE(page.lblComando->text(), QStringLiteral("INVENTORY"));
         QCOMPARE(page.txtUId->text(), QStringLiteral(" 224   4   1   80   42   60   123   18  "));
@@ -45,7 +43,7 @@ private Q_SLOTS:
     {
         PtyRig r;
         QVERIFY(r.startQueried());
-        BlockPage &page = *r.window->blockPage;
+        BlocksPage &page = *r.window->blockPage;
         QStringList written;
         for (int i = 0; i < 28; ++i) {
             QString text;
@@ -80,7 +78,7 @@ private Q_SLOTS:
         PtyRig r;
         QVERIFY(r.startQueried());
         r.printer.model().behaviour.ignoredWrites = {2};
-        BlockPage &page = *r.window->blockPage;
+        BlocksPage &page = *r.window->blockPage;
         page.chkVerify->setChecked(true);
         for (int row : {0, 1, 2}) {
             page.chkBlocks[row]->setChecked(true);
@@ -101,7 +99,7 @@ private Q_SLOTS:
     {
         PtyRig r;
         QVERIFY(r.startQueried());
-        BlockPage &page = *r.window->blockPage;
+        BlocksPage &page = *r.window->blockPage;
         page.chkHex->setChecked(true);
         page.txtBlocks[0]->setText("00FF7F41");
         page.txtBlocks[1]->setText("0102");

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/frmmain.h"
 #include "fakeserialcontrol.h"
 #include "fakeserialdevices.h"
+#include "pages.h"
 #include "recordingmessages.h"
 #include "settings/settingsstore.h"
 #include "testsettings.h"
@@ -19,7 +19,7 @@ struct Harness
     FakeSerialDevices devices;  // none reported
     RecordingMessages messages;
     SettingsStore store;
-    frmMain window{comm, store, messages};
+    MainWindowPage window{comm, store, messages};
     int ended = 0;
 
     explicit Harness(const QByteArray &file = {}) : settings(file)
@@ -35,7 +35,7 @@ struct Harness
         if (!window.load())
             return false;
         window.show();
-        return QTest::qWaitForWindowExposed(&window);
+        return QTest::qWaitForWindowExposed(window.widget());
     }
 
     // Runs `action` after `ms` milliseconds, from inside whatever wait is running then: a wait
@@ -44,6 +44,6 @@ struct Harness
     template <typename F>
     void after(int ms, F action)
     {
-        comm.after(ms, &window, action);
+        comm.after(ms, window.widget(), action);
     }
 };

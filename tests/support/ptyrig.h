@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/frmmain.h"
-#include "link/qserialportcontrol.h"
-#include "link/serialdevices.h"
+#include "link/port/qserialportcontrol.h"
+#include "link/port/systemserialdevices.h"
+#include "pages.h"
 #include "ptyprinter.h"
 #include "recordingmessages.h"
 #include "settings/settingsstore.h"
@@ -35,7 +35,7 @@ struct PtyRig
     RecordingMessages messages;
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<QSerialPortControl> comm;
-    std::unique_ptr<frmMain> window;
+    std::unique_ptr<MainWindowPage> window;
     int ended = 0;
 
     // Com1 is `device`, the simulator's pseudo-terminal unless given; `properties` are the
@@ -60,7 +60,7 @@ struct PtyRig
         comm.reset();
         store = std::make_unique<SettingsStore>();
         comm = std::make_unique<QSerialPortControl>(store->portResolver());
-        window = std::make_unique<frmMain>(*comm, *store, messages);
+        window = std::make_unique<MainWindowPage>(*comm, *store, messages);
         window->setEndProgram([this] { ++ended; });
         window->setSerialDevices(devices);
         if (!window->load())
@@ -68,7 +68,7 @@ struct PtyRig
         window->show();
         // Painted before the test's first wait, so that slow machines (or valgrind) spend the
         // first paint outside it.
-        return QTest::qWaitForWindowExposed(window.get());
+        return QTest::qWaitForWindowExposed(window->widget());
     }
 
     // start(), then the printer query. With `linked`, Com1 is a symbolic link to the

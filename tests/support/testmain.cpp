@@ -1,6 +1,11 @@
 #include "testmain.h"
 
+// The unit tests link no widgets, and run without them.
+#ifdef QT_WIDGETS_LIB
 #include <QApplication>
+#else
+#include <QCoreApplication>
+#endif
 #include <QFileInfo>
 
 #include <cstdio>
@@ -58,7 +63,11 @@ int main(int argc, char *argv[])
     for (int i = 1; i + 1 < argc; ++i)
         argv[i] = argv[i + 1];
     argv[--argc] = nullptr;
+#ifdef QT_WIDGETS_LIB
     QApplication app(argc, argv);
     app.setAttribute(Qt::AA_Use96Dpi, true);
+#else
+    QCoreApplication app(argc, argv);
+#endif
     return test->second(argc, argv);
 }

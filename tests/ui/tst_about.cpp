@@ -39,24 +39,25 @@ private Q_SLOTS:
         QVERIFY(h.window.mnuInfo->isEnabled());
         frmSplash *about = openAbout(h);
         QVERIFY(about);
+        const AboutPage view(about);
         QVERIFY(about->isVisible());
         QVERIFY(!about->isModal());
         QCOMPARE(about->windowTitle(), QString());
-        QCOMPARE(about->lblCompanyProduct->text(), QStringLiteral("Belmuth s.p.a."));
-        QCOMPARE(about->lblProductName->text(), QStringLiteral("V4400 TAG RF"));
-        QCOMPARE(about->Label1->text(),
+        QCOMPARE(view.lblCompanyProduct->text(), QStringLiteral("Belmuth s.p.a."));
+        QCOMPARE(view.lblProductName->text(), QStringLiteral("V4400 TAG RF"));
+        QCOMPARE(view.Label1->text(),
                  QStringLiteral("Software per la lettura, la scrittura e la verifica di TAG "
                                 "ISO15693"));
-        QCOMPARE(about->lblVersion->text(), QStringLiteral("Versione 1.0.0"));
-        QCOMPARE(about->lblVersion->text(), QStringLiteral("Versione " V4400_VERSION));
-        QCOMPARE(about->Label2->text(), QStringLiteral("Per le piattaforme:"));
-        QCOMPARE(about->lblPlatform->text(), QStringLiteral("Win XP - Win2000 - Win 98 - Win ME"));
-        QCOMPARE(about->imgLogo->pixmap().size(), QSize(83, 71));
+        QCOMPARE(view.lblVersion->text(), QStringLiteral("Versione 1.0.0"));
+        QCOMPARE(view.lblVersion->text(), QStringLiteral("Versione " V4400_VERSION));
+        QCOMPARE(view.Label2->text(), QStringLiteral("Per le piattaforme:"));
+        QCOMPARE(view.lblPlatform->text(), QStringLiteral("Win XP - Win2000 - Win 98 - Win ME"));
+        QCOMPARE(view.imgLogo->pixmap().size(), QSize(83, 71));
 
         const std::tuple<QLabel *, qreal, bool> fonts[] = {
-            {about->lblCompanyProduct, 18, true}, {about->lblProductName, 30, true},
-            {about->Label1, 12, false},           {about->lblVersion, 12, true},
-            {about->Label2, 11.25, false},        {about->lblPlatform, 11.25, true}};
+            {view.lblCompanyProduct, 18, true}, {view.lblProductName, 30, true},
+            {view.Label1, 12, false},           {view.lblVersion, 12, true},
+            {view.Label2, 11.25, false},        {view.lblPlatform, 11.25, true}};
         for (const auto &[label, points, bold] : fonts) {
             QCOMPARE(label->font().family(), QStringLiteral("Arial"));
             QCOMPARE(label->font().pointSizeF(), points);
@@ -78,15 +79,17 @@ private Q_SLOTS:
         Harness h;
         QVERIFY(h.start());
         QPointer<frmSplash> first = openAbout(h);
-        first->lblVersion->setText("marked");
+        const AboutPage firstView(first);
+        firstView.lblVersion->setText("marked");
         QCOMPARE(openAbout(h), first.data());
         QCOMPARE(h.window.findChildren<frmSplash *>().size(), 1);
-        QCOMPARE(first->lblVersion->text(), QStringLiteral("marked"));  // not loaded again
+        QCOMPARE(firstView.lblVersion->text(), QStringLiteral("marked"));  // not loaded again
 
         first->close();
         QTRY_VERIFY(!first);
         frmSplash *second = openAbout(h);
-        QCOMPARE(second->lblVersion->text(), QStringLiteral("Versione 1.0.0"));
+        const AboutPage secondView(second);
+        QCOMPARE(secondView.lblVersion->text(), QStringLiteral("Versione 1.0.0"));
     }
 
     void keys_data()
@@ -117,17 +120,18 @@ private Q_SLOTS:
         Harness h;
         QVERIFY(h.start());
         frmSplash *about = openAbout(h);
+        const AboutPage view(about);
         for (QWidget *w : std::initializer_list<QWidget *>{
-                 about->imgLogo, about->lblCompanyProduct, about->lblProductName, about->Label1,
-                 about->lblVersion, about->Label2, about->lblPlatform}) {
+                 view.imgLogo, view.lblCompanyProduct, view.lblProductName, view.Label1,
+                 view.lblVersion, view.Label2, view.lblPlatform}) {
             QTest::mouseClick(w, Qt::LeftButton);
             QVERIFY2(about->isVisible(), qPrintable(w->objectName()));
         }
-        QTest::mouseClick(about->Frame1, Qt::RightButton, {}, bareFramePoint(about->Frame1));
+        QTest::mouseClick(view.Frame1, Qt::RightButton, {}, bareFramePoint(view.Frame1));
         QVERIFY(about->isVisible());
-        const QPoint bare = bareFramePoint(about->Frame1);
+        const QPoint bare = bareFramePoint(view.Frame1);
         QVERIFY(bare.x() >= 0);
-        QTest::mouseClick(about->Frame1, Qt::LeftButton, {}, bare);
+        QTest::mouseClick(view.Frame1, Qt::LeftButton, {}, bare);
         QVERIFY(!about->isVisible());
     }
 
@@ -146,11 +150,12 @@ private Q_SLOTS:
         QVERIFY(h.start());
         h.window.setAboutCloseAfter(50ms);
         QPointer<frmSplash> about = openAbout(h);
+        const AboutPage view(about);
         h.window.hide();
         if (how == 0)
             QTest::keyClick(about, Qt::Key_X);
         else if (how == 1)
-            QTest::mouseClick(about->Frame1, Qt::LeftButton, {}, bareFramePoint(about->Frame1));
+            QTest::mouseClick(view.Frame1, Qt::LeftButton, {}, bareFramePoint(view.Frame1));
         QTRY_VERIFY(!about);
         QVERIFY(h.window.isVisible());
         QCOMPARE(h.ended, 0);
@@ -173,7 +178,7 @@ private Q_SLOTS:
 
         QTest::qWait(300);
         h.window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&h.window));
+        QVERIFY(QTest::qWaitForWindowActive(h.window.widget()));
         QVERIFY(about);
         about->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(about));

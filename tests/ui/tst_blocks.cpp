@@ -1,46 +1,28 @@
 #include "harness.h"
-#include "tag/blockpage.h"
+#include "scriptedchooser.h"
 #include "testmain.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-
-QByteArray blockReply(const QByteArray &data, char status = 0)
-{
-    return QByteArray("\0\0\0", 3) + status + data + "cc";
-}
-
-}  // namespace
-
+// The block page as a view of the block grid: its rows, its own buttons, the marks of a failed
+// verification, and the buttons that reach the block operations.
 class tst_Blocks : public QObject
 {
     Q_OBJECT
-private:
-    static void start(Harness &h)
-    {
-        QVERIFY(h.start());
-        h.window.txtModello->setText(" VIREO 4400");
-    }
-    static void select(BlockPage &page, std::initializer_list<int> rows)
-    {
-        for (int row : rows)  // as the operator counts them
-            page.chkBlocks[row - 1]->setChecked(true);
-    }
-
 private Q_SLOTS:
     void grid()
     {
         Harness h;
-        start(h);
-        BlockPage &page = *h.window.blockPage;
+        QVERIFY(h.start());
+        BlocksPage &page = *h.window.blockPage;
         QCOMPARE(page.chkBlocks[0]->text(), QStringLiteral("Blocco 1"));
         QCOMPARE(page.chkBlocks[27]->text(), QStringLiteral("Blocco 28"));
-        QCOMPARE(page.findChildren<QCheckBox *>("chkBlocks").size(), 28);
+        QCOMPARE(page.widget->findChildren<QCheckBox *>("chkBlocks").size(), 28);
         QCOMPARE(page.cmdClearFlds->toolTip(),
                  QStringLiteral("Cancella i campi dati di tutti i blocchi (solo a video)"));
 
@@ -65,159 +47,117 @@ private Q_SLOTS:
         page.cmdUnselAll->click();
         for (QCheckBox *c : page.chkBlocks)
             QVERIFY(!c->isChecked());
-
-        // With nothing selected a read sends only the preamble, a write nothing at all.
-        page.cmdReadBlocks->click();
-        page.cmdWriteBlocks->click();
-        QCOMPARE(h.comm.commands(), QStringList{"?R1&2,1"});
-        QVERIFY(h.messages.shown.isEmpty());
-    }
-
-    void readSelectedRows()
-    {
-        Harness h;
-        start(h);
-        BlockPage &page = *h.window.blockPage;
-        h.comm.script = [](const QByteArray &command) -> QList<Emission> {
-            if (command == "?R2&23,0,1")
-                return {{5, blockReply("AB  ")}};
-            if (command == "?R2&23,2,1")
-                return {{5, blockReply("  CD")}};
-            if (command == "?R2&23,3,1")
-                return {{5, blockReply("EFGH", 0x0F)}};  // not read: skipped silently
-            if (command == "?R2&23,4,1")
-                return {};  // no answer
-            if (command == "?R2&23,5,1")
-                return {{5, blockReply("IJK")}};  // nine characters
-            if (command == "?R2&23,6,1")
-                return {};  // answers once the read is over, below
-            if (command == "?R2&23,7,1")
-                return {{5, blockReply("MNOP")}};
-            return {};
-        };
-        page.txtBlocks[3]->setText("old4");
-        page.txtBlocks[4]->setText("old5");
-        page.txtBlocks[6]->setText("old7");
-        select(page, {1, 3, 4, 5, 6, 7, 8});
-        page.cmdReadBlocks->click();
-        QCOMPARE(h.comm.commands(),
-                 (QStringList{"?R1&2,1", "?R2&23,0,1", "?R2&23,2,1", "?R2&23,3,1", "?R2&23,4,1",
-                              "?R2&23,5,1", "?R2&23,6,1", "?R2&23,7,1"}));
-        QCOMPARE(page.txtBlocks[0]->text(), QStringLiteral("AB"));
-        QCOMPARE(page.txtBlocks[2]->text(), QStringLiteral("CD"));
-        QCOMPARE(page.txtBlocks[3]->text(), QStringLiteral("old4"));
-        QCOMPARE(page.txtBlocks[4]->text(), QStringLiteral("old5"));
-        QCOMPARE(page.txtBlocks[7]->text(), QStringLiteral("MNOP"));
-        QCOMPARE(h.messages.texts(), (QStringList{"ATTENZIONE! Blocco n. 5 non letto.",
-                                                  "ATTENZIONE! Blocco n. 6 non letto.",
-                                                  "ATTENZIONE! Blocco n. 7 non letto."}));
-        QCOMPARE(h.messages.shown[0].style, int(kStyleErrorInformation));
-        // Paced: the preamble pause, then 0.2 s for each row.
-        QVERIFY(h.comm.writeTimesMs[1] - h.comm.writeTimesMs[0] >= 500);
-        for (int i = 2; i < h.comm.writeTimesMs.size(); ++i)
-            QVERIFY(h.comm.writeTimesMs[i] - h.comm.writeTimesMs[i - 1] >= 200);
-        QCOMPARE(page.workingRow(), -1);
-
-        // Row 7's answer comes after its pause and the next row's: it changes nothing.
-        h.comm.deliver(blockReply("LATE"));
-        QCOMPARE(page.txtBlocks[6]->text(), QStringLiteral("old7"));
-        QCOMPARE(page.txtBlocks[7]->text(), QStringLiteral("MNOP"));
-        QCOMPARE(h.messages.shown.size(), 3);
-    }
-
-    // The grid stays live during a read; the loop sees the new selection for rows not reached.
-    void gridChangesDuringARead()
-    {
-        Harness h;
-        start(h);
-        BlockPage &page = *h.window.blockPage;
-        select(page, {1, 2, 3});
-        h.comm.onWrite = [&](const QByteArray &bytes) {
-            if (bytes != "?R2&23,0,1\r\n")
-                return;
-            h.after(0, [&] {  // while row 1 is being read
-                QCOMPARE(page.workingRow(), 0);
-                page.chkBlocks[1]->setChecked(false);
-                page.chkBlocks[4]->setChecked(true);
-                page.cmdReadBlocks->click();  // a second read does not start
-            });
-        };
-        page.cmdReadBlocks->click();
-        QCOMPARE(h.comm.commands(),
-                 (QStringList{"?R1&2,1", "?R2&23,0,1", "?R2&23,2,1", "?R2&23,4,1"}));
-        QCOMPARE(page.txtBlocks[4]->text(), QStringLiteral("B005"));
-    }
-
-    void writeSelectedRows()
-    {
-        Harness h;
-        start(h);
-        BlockPage &page = *h.window.blockPage;
-        page.txtBlocks[0]->clear();
-        page.txtBlocks[1]->setText("AB");
-        page.txtBlocks[2]->setText("ABC");  // not selected
-        page.txtBlocks[27]->setText("1234");
-        page.txtBlocks[6]->setText(QString::fromUtf8("è ù"));
-        select(page, {1, 2, 7, 28});
-        page.cmdWriteBlocks->click();
-        QCOMPARE(h.comm.writes,
-                 (QList<QByteArray>{"?R2&24,0,1,    \r\n", "?R2&24,1,1,  AB\r\n",
-                                    "?R2&24,6,1, \xE8 \xF9\r\n", "?R2&24,27,1,1234\r\n"}));
-        for (int i = 1; i < h.comm.writeTimesMs.size(); ++i)
-            QVERIFY(h.comm.writeTimesMs[i] - h.comm.writeTimesMs[i - 1] >= 100);
-        QCOMPARE(h.messages.texts(), QStringList{"Scrittura terminata"});
-        QCOMPARE(h.messages.shown[0].style, int(kStyleInformation));
-        // The tag holds what was written; read back, blanks move to the left on the next write.
-        QCOMPARE(h.comm.model().tag.memory.mid(4, 4), QByteArray("  AB"));
-        page.cmdReadBlocks->click();
-        QCOMPARE(page.txtBlocks[1]->text(), QStringLiteral("AB"));
-        QCOMPARE(page.txtBlocks[0]->text(), QString());
-    }
-
-    void writeRefusesCharactersWithoutASingleByteCode()
-    {
-        Harness h;
-        start(h);
-        BlockPage &page = *h.window.blockPage;
-        page.txtBlocks[2]->setText(QString::fromUtf8("1€"));
-        page.txtBlocks[6]->setText(QString::fromUtf8("ĀB"));
-        page.txtBlocks[9]->setText(QString::fromUtf8("Ω"));  // not selected: not a concern
-        select(page, {1, 3, 7});
-        page.cmdWriteBlocks->click();
+        QVERIFY(page.selectedRows().isEmpty());
         QVERIFY(h.comm.writes.isEmpty());
-        QCOMPARE(h.messages.shown.size(), 1);
-        QVERIFY2(h.messages.shown[0].text.startsWith("ATTENZIONE!") &&
-                     h.messages.shown[0].text.contains("i blocchi 3, 7 contengono"),
-                 qPrintable(h.messages.shown[0].text));
-        QCOMPARE(page.txtBlocks[2]->text(), QString::fromUtf8("1€"));
     }
 
-    void preconditionAndSendFailure()
+    // "Esadecimale" shows the same bytes as digits and takes digits only, in either case; half-
+    // typed rows keep the view as it is, and say why.
+    void hexView()
     {
         Harness h;
         QVERIFY(h.start());
-        BlockPage &page = *h.window.blockPage;
-        select(page, {1, 2});
-        page.cmdReadBlocks->click();
-        page.cmdWriteBlocks->click();
-        QCOMPARE(h.messages.texts(), QStringList(2, "Prima bisogna interrogare la stampante"));
-        QVERIFY(h.comm.writes.isEmpty());
+        h.window.TabStrip->setCurrentIndex(1);
+        BlocksPage &page = *h.window.blockPage;
+        page.txtBlocks[0]->setText("B001");
+        page.chkHex->setChecked(true);
+        QCOMPARE(page.txtBlocks[0]->text(), QStringLiteral("42303031"));
+        QCOMPARE(page.txtBlocks[0]->maxLength(), 8);
+        page.txtBlocks[4]->setFocus();
+        QTest::keyClicks(page.txtBlocks[4], "7fzg01");
+        QCOMPARE(page.txtBlocks[4]->text(), QStringLiteral("7f01"));
+        QCOMPARE(page.rowBytes(4), QByteArray("\x7F\x01", 2));
+        page.chkHex->setChecked(false);
+        QCOMPARE(page.txtBlocks[0]->text(), QStringLiteral("B001"));
+        QCOMPARE(page.txtBlocks[0]->maxLength(), 4);
 
-        // The line fails after the first row: one message, that row keeps its new text, the
-        // next its old one.
-        h.window.txtRelease->setText(" R");
-        h.messages.shown.clear();
-        page.txtBlocks[1]->setText("old");
+        page.chkHex->setChecked(true);
+        page.txtBlocks[2]->setText("414");
+        page.chkHex->setChecked(false);
+        QVERIFY(page.chkHex->isChecked());
+        QCOMPARE(page.txtBlocks[2]->text(), QStringLiteral("414"));
+        QCOMPARE(h.messages.texts(),
+                 QStringList{"ATTENZIONE! La vista dei blocchi non è cambiata: il blocco 3 ha un "
+                             "numero dispari di cifre esadecimali."});
+    }
+
+    // "Salva..." and "Carica..." put the grid in a file and back, through the file chooser.
+    void fileButtons()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        ScriptedChooser chooser;
+        h.window.setFileChooser(chooser);
+        QTemporaryDir dir;
+        chooser.answer = dir.filePath("copia.bin");
+        BlocksPage &page = *h.window.blockPage;
+        page.txtBlocks[0]->setText("B001");
+        page.cmdSaveBlocks->click();
+        page.cmdClearFlds->click();
+        page.cmdLoadBlocks->click();
+        QCOMPARE(page.txtBlocks[0]->text(), QStringLiteral("B001"));
+        QCOMPARE(page.txtBlocks[1]->text(), QStringLiteral("    "));
+        QVERIFY(page.chkBlocks[27]->isChecked());
+        QVERIFY(h.messages.shown.isEmpty());
+    }
+
+    // "Interrompi" is live only while a block loop runs, and stops it.
+    void stopButton()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        h.window.txtModello->setText(" VIREO 4400");
+        h.window.link().setTimeScale(0.2);
+        BlocksPage &page = *h.window.blockPage;
+        QVERIFY(!page.cmdStop->isEnabled());
+        page.cmdSelAll->click();
+        QList<bool> live;
         h.comm.onWrite = [&](const QByteArray &bytes) {
-            if (bytes == "?R2&23,0,1\r\n")
-                h.comm.writeError = {SerialError::WriteFailed,
-                                     "/dev/fake0: scrittura non riuscita"};
+            live << page.cmdStop->isEnabled();
+            if (bytes.startsWith("?R2&23,1,"))
+                page.cmdStop->click();
         };
         page.cmdReadBlocks->click();
-        QCOMPARE(h.messages.shown.size(), 1);
-        QVERIFY(h.messages.shown[0].text.contains("scrittura non riuscita"));
-        QCOMPARE(page.txtBlocks[0]->text(), QStringLiteral("B001"));
-        QCOMPARE(page.txtBlocks[1]->text(), QStringLiteral("old"));
+        QCOMPARE(live, QList<bool>(3, true));
+        QVERIFY(!page.cmdStop->isEnabled());
+        QCOMPARE(h.messages.texts(), QStringList{"Lettura interrotta dopo il blocco 2"});
+    }
+
+    // "LEGGI" and "SCRIVI" work on the rows ticked and the texts typed, "Verifica dopo
+    // scrittura" (off at first) reads them back, and the rows that failed are marked for eye
+    // and ear until "Cancella campi".
+    void writeVerifyAndMarks()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        h.window.txtModello->setText(" VIREO 4400");
+        h.comm.model().behaviour.ignoredWrites = {1};
+        BlocksPage &page = *h.window.blockPage;
+        QVERIFY(!page.chkVerify->isChecked());
+        QCOMPARE(page.chkVerify->text(), QStringLiteral("Verifica dopo scrittura"));
+        for (int row : {0, 1}) {
+            page.chkBlocks[row]->setChecked(true);
+            page.txtBlocks[row]->setText(QStringLiteral("W%1").arg(row));
+        }
+        page.chkVerify->setChecked(true);
+        page.cmdWriteBlocks->click();
+        QCOMPARE(h.comm.commands(), (QStringList{"?R2&24,0,1,  W0", "?R2&24,1,1,  W1", "?R1&2,1",
+                                                 "?R2&23,0,1", "?R2&23,1,1"}));
+        QCOMPARE(h.messages.texts(), QStringList{"ATTENZIONE! Verifica fallita per i blocchi: 2"});
+        const QColor normal = page.txtBlocks[0]->palette().color(QPalette::Base);
+        QVERIFY(page.txtBlocks[1]->palette().color(QPalette::Base) != normal);
+        QCOMPARE(page.txtBlocks[1]->accessibleDescription(), QStringLiteral("Verifica fallita"));
+        QVERIFY(page.txtBlocks[0]->accessibleDescription().isEmpty());
+
+        page.cmdClearFlds->click();
+        QVERIFY(page.failedRows().isEmpty());
+        QCOMPARE(page.txtBlocks[1]->palette().color(QPalette::Base), normal);
+        QVERIFY(page.txtBlocks[1]->accessibleDescription().isEmpty());
+
+        h.comm.writes.clear();
+        page.cmdReadBlocks->click();
+        QCOMPARE(h.comm.commands(), (QStringList{"?R1&2,1", "?R2&23,0,1", "?R2&23,1,1"}));
+        QCOMPARE(page.txtBlocks[0]->text(), QStringLiteral("W0"));
     }
 };
 

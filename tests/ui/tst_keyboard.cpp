@@ -1,8 +1,6 @@
-#include "app/frmsplash.h"
+#include "app/ui/frmsplash.h"
 #include "harness.h"
-#include "settings/frmproperties.h"
-#include "tag/blockpage.h"
-#include "tag/taginfopage.h"
+#include "settings/ui/frmproperties.h"
 #include "testmain.h"
 
 #include <QAccessible>
@@ -153,7 +151,7 @@ private Q_SLOTS:
     {
         Harness h;
         QVERIFY(h.start());
-        QVERIFY(activate(&h.window));
+        QVERIFY(activate(h.window.widget()));
         const QStringList top = {"txtModello", "txtRelease", "cmdInterroga", "cmdEsci", "TabStrip"};
 
         const QStringList page1 =
@@ -187,8 +185,8 @@ private Q_SLOTS:
         // The tab strip changes page with the arrow keys.
         h.window.TabStrip->setFocus(Qt::TabFocusReason);
         QTest::keyClick(h.window.TabStrip, Qt::Key_Left);
-        QCOMPARE(h.window.globals.CurrentTab, 1);
-        QVERIFY(h.window.Frame1[1]->isVisible());
+        QCOMPARE(h.window.TabStrip->currentIndex(), 0);
+        QVERIFY(h.window.tagPage->isVisible());
     }
 
     // The lists in the order they read, then the flow option chosen, then OK and "Annulla".
@@ -197,7 +195,7 @@ private Q_SLOTS:
         Harness h("[Properties]\nHandshaking=2\n");
         QVERIFY(h.start());
         const auto d = h.window.createPropertiesDialog();
-        QVERIFY(activate(d.get()));
+        QVERIFY(activate(d->widget()));
         QCOMPARE(tabChain(d->cboPort),
                  QStringList({"cboPort", "cboSpeed", "cboDataBits", "cboParity", "cboStopBits",
                               "optFlow_2", "cboDevice", "cmdSearch", "txtSearch", "cmdOK",
@@ -208,8 +206,8 @@ private Q_SLOTS:
     {
         Harness h;
         QVERIFY(h.start());
-        QVERIFY(activate(&h.window));
-        checkAccessKeysDistinct(&h.window);
+        QVERIFY(activate(h.window.widget()));
+        checkAccessKeysDistinct(h.window.widget());
 
         // Alt+P: the settings dialog, modally.
         QString opened;
@@ -219,25 +217,27 @@ private Q_SLOTS:
                 d->reject();
             }
         });
-        QTest::keyClick(&h.window, Qt::Key_P, Qt::AltModifier);
+        QTest::keyClick(h.window.widget(), Qt::Key_P, Qt::AltModifier);
         QTRY_COMPARE(opened, QStringLiteral("frmProperties"));
 
         // Alt+?: the About window.
-        QVERIFY(activate(&h.window));
-        QTest::keyClick(&h.window, Qt::Key_Question, Qt::AltModifier);
+        QVERIFY(activate(h.window.widget()));
+        QTest::keyClick(h.window.widget(), Qt::Key_Question, Qt::AltModifier);
         QVERIFY(h.window.about());
         QTRY_VERIFY(h.window.about()->isVisible());
         h.window.about()->close();
 
         // Alt+C: "Chiudi", refused while a label is sent like a click.
-        QVERIFY(activate(&h.window));
+        QVERIFY(activate(h.window.widget()));
         QSignalSpy clicks(h.window.cmdEsci, &QPushButton::clicked);
-        h.window.globals.PrintingFlag = -1;
-        QTest::keyClick(&h.window, Qt::Key_C, Qt::AltModifier);
-        QTRY_COMPARE(clicks.size(), 1);
-        QCOMPARE(h.ended, 0);
-        h.window.globals.PrintingFlag = 0;
-        QTest::keyClick(&h.window, Qt::Key_C, Qt::AltModifier);
+        {
+            const PrinterLink::Operation label = h.window.link().beginOperation();
+            const PrinterLink::Printing printing = h.window.link().beginPrinting();
+            QTest::keyClick(h.window.widget(), Qt::Key_C, Qt::AltModifier);
+            QTRY_COMPARE(clicks.size(), 1);
+            QCOMPARE(h.ended, 0);
+        }
+        QTest::keyClick(h.window.widget(), Qt::Key_C, Qt::AltModifier);
         QTRY_COMPARE(h.ended, 1);
     }
 
@@ -247,10 +247,10 @@ private Q_SLOTS:
         Harness h("[Properties]\nHandshaking=1\n");
         QVERIFY(h.start());
         const auto d = h.window.createPropertiesDialog();
-        QVERIFY(activate(d.get()));
-        checkAccessKeysDistinct(d.get());
+        QVERIFY(activate(d->widget()));
+        checkAccessKeysDistinct(d->widget());
         d->cboSpeed->setFocus();
-        QTest::keyClick(d.get(), Qt::Key_C, Qt::AltModifier);
+        QTest::keyClick(d->widget(), Qt::Key_C, Qt::AltModifier);
         QCOMPARE(QApplication::focusWidget(), d->optFlow[1]);
         QTest::keyClick(d->optFlow[1], Qt::Key_Down);
         QCOMPARE(QApplication::focusWidget(), d->optFlow[2]);
@@ -265,17 +265,17 @@ private Q_SLOTS:
     {
         Harness h;
         QVERIFY(h.start());
-        checkAccessibleNames(&h.window);
+        checkAccessibleNames(h.window.widget());
         for (int i = 0; i < 28; ++i)
             QCOMPARE(h.window.blockPage->txtBlocks[i]->accessibleName(),
                      h.window.blockPage->chkBlocks[i]->text());
         QCOMPARE(h.window.tagPage->txtUId->accessibleName(), QStringLiteral("UID"));
         QCOMPARE(h.window.tagPage->txtDSFId->accessibleName(), QStringLiteral("DSFID"));
-        checkLabelsSpeakCaptions(&h.window);
+        checkLabelsSpeakCaptions(h.window.widget());
 
         const auto d = h.window.createPropertiesDialog();
-        checkAccessibleNames(d.get());
-        checkLabelsSpeakCaptions(d.get());
+        checkAccessibleNames(d->widget());
+        checkLabelsSpeakCaptions(d->widget());
         frmSplash about(nullptr);
         checkLabelsSpeakCaptions(&about);
         QCOMPARE(d->cboPort->accessibleName(), d->Frame2->title());

@@ -3,9 +3,7 @@
 // control overlaps another or sticks out of its frame.
 
 #include "harness.h"
-#include "settings/frmproperties.h"
-#include "tag/blockpage.h"
-#include "tag/taginfopage.h"
+#include "settings/ui/frmproperties.h"
 #include "testmain.h"
 
 #include <QAbstractButton>
@@ -176,14 +174,14 @@ private Q_SLOTS:
 
         Harness h;
         QVERIFY(h.start());
-        frmMain &w = h.window;
+        MainWindowPage &w = h.window;
 
         // The tag page with everything the program writes into it.
         w.cmdInterroga->click();
         w.tagPage->cmdSysInfo->click();
         QCOMPARE(w.tagPage->lblComando->text(), QStringLiteral("GET SYSTEM INFORMATION"));
-        QVERIFY(laidOut(&w));
-        QStringList problems = layoutProblems(&w);
+        QVERIFY(laidOut(w.widget()));
+        QStringList problems = layoutProblems(w.widget());
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 
         // The block page with blocks read.
@@ -193,30 +191,30 @@ private Q_SLOTS:
         w.blockPage->cmdReadBlocks->click();
         QVERIFY(!w.blockPage->txtBlocks[27]->text().isEmpty());
         QApplication::processEvents();
-        problems = layoutProblems(&w);
+        problems = layoutProblems(w.widget());
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
 
         const auto d = w.createPropertiesDialog();
-        QVERIFY(laidOut(d.get()));
-        problems = layoutProblems(d.get());
+        QVERIFY(laidOut(d->widget()));
+        problems = layoutProblems(d->widget());
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
         // While "Cerca stampante" runs its button reads "Interrompi ricerca"; afterwards the
         // result is shown.
         h.comm.model().behaviour.silent = true;
         w.link().setTimeScale(0.01);
         bool checkedWhileSearching = false;
-        connect(d->txtSearch, &QPlainTextEdit::textChanged, d.get(), [&] {
+        connect(d->txtSearch, &QPlainTextEdit::textChanged, d->widget(), [&] {
             if (checkedWhileSearching || !d->searching())
                 return;
             QApplication::processEvents();
-            problems = layoutProblems(d.get());
+            problems = layoutProblems(d->widget());
             checkedWhileSearching = d->cmdSearch->text() == QLatin1String("Interrompi ricerca");
         });
         d->cmdSearch->click();
         QVERIFY(checkedWhileSearching);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
         QVERIFY(d->txtSearch->toPlainText().startsWith("Nessuna stampante"));
-        problems = layoutProblems(d.get());
+        problems = layoutProblems(d->widget());
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
         d->reject();
         h.comm.model().behaviour.silent = false;
@@ -235,7 +233,7 @@ private Q_SLOTS:
         bool checkedWhilePrinting = false;
         h.after(0, [&] {
             QApplication::processEvents();
-            problems = layoutProblems(&w);
+            problems = layoutProblems(w.widget());
             checkedWhilePrinting = w.tagPage->cmdStampa1->text() != QLatin1String("Stampa");
             w.close();
         });

@@ -1,6 +1,6 @@
-#include "app/messagebox.h"
+#include "app/ui/messagebox.h"
 #include "harness.h"
-#include "settings/frmproperties.h"
+#include "settings/ui/frmproperties.h"
 #include "testmain.h"
 
 #include <QAction>
@@ -32,16 +32,16 @@ private Q_SLOTS:
         QVERIFY(h.comm.writes.isEmpty());  // nothing is sent at start-up
         QVERIFY(h.messages.shown.isEmpty());
 
-        frmMain &w = h.window;
+        MainWindowPage &w = h.window;
         QCOMPARE(w.windowTitle(), QStringLiteral("Vireo 4400 TAG - RF"));
         const QStringList panels = {"Porta Seriale:  COM1", "Baudrate:  9600", "Parità:  NESSUNA",
                                     "Bit DATI:  8", "Bit STOP:  1"};
         for (int i = 1; i <= 5; ++i)
             QCOMPARE(w.Panels[i]->text(), panels[i - 1]);
-        QCOMPARE(w.globals.CurrentTab, 1);
-        QCOMPARE(w.globals.PrintingFlag, 0);
-        QVERIFY(w.Frame1[1]->isVisible());
-        QVERIFY(!w.Frame1[2]->isVisible());
+        QCOMPARE(w.TabStrip->currentIndex(), 0);
+        QVERIFY(!w.link().PrintingFlag());
+        QVERIFY(w.tagPage->isVisible());
+        QVERIFY(!w.blockPage->isVisible());
         QVERIFY(w.link().ReceiveBuffer.isEmpty());
         QVERIFY(w.txtModello->text().isEmpty());
         QVERIFY(w.txtRelease->text().isEmpty());
@@ -188,8 +188,9 @@ private Q_SLOTS:
         bool seen = false;
         h.messages.choose = [&](const RecordingMessages::Message &) {
             QTimer::singleShot(0, [&] {
-                auto *d = qobject_cast<frmProperties *>(QApplication::activeModalWidget());
-                QVERIFY(d);
+                auto *modal = qobject_cast<frmProperties *>(QApplication::activeModalWidget());
+                QVERIFY(modal);
+                const auto d = std::make_unique<PropertiesPage>(modal);
                 seen = true;
                 QVERIFY(!h.window.isVisible());
                 QVERIFY(!d->parentWidget());
@@ -224,7 +225,7 @@ private Q_SLOTS:
         QCOMPARE(h.window.Panels[2]->text(), QStringLiteral("Baudrate:  9600"));
         QVERIFY(!h.window.link().operationRunning());
         h.window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&h.window));
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.widget()));
         h.window.cmdInterroga->click();
         QCOMPARE(h.window.txtModello->text(), QStringLiteral(" VIREO 4400"));
         if (!device.isEmpty()) {
@@ -288,20 +289,20 @@ private Q_SLOTS:
     {
         Harness h;
         QVERIFY(h.start());
-        frmMain &w = h.window;
+        MainWindowPage &w = h.window;
         w.txtModello->setText("x");
         QTest::mouseClick(w.TabStrip, Qt::LeftButton, {}, w.TabStrip->tabRect(1).center());
-        QCOMPARE(w.globals.CurrentTab, 2);
-        QVERIFY(!w.Frame1[1]->isVisible());
-        QVERIFY(w.Frame1[2]->isVisible());
+        QCOMPARE(w.TabStrip->currentIndex(), 1);
+        QVERIFY(!w.tagPage->isVisible());
+        QVERIFY(w.blockPage->isVisible());
         // The tab already selected changes nothing.
         QTest::mouseClick(w.TabStrip, Qt::LeftButton, {}, w.TabStrip->tabRect(1).center());
-        QCOMPARE(w.globals.CurrentTab, 2);
-        QVERIFY(w.Frame1[2]->isVisible());
+        QCOMPARE(w.TabStrip->currentIndex(), 1);
+        QVERIFY(w.blockPage->isVisible());
         QTest::mouseClick(w.TabStrip, Qt::LeftButton, {}, w.TabStrip->tabRect(0).center());
-        QCOMPARE(w.globals.CurrentTab, 1);
-        QVERIFY(w.Frame1[1]->isVisible());
-        QVERIFY(!w.Frame1[2]->isVisible());
+        QCOMPARE(w.TabStrip->currentIndex(), 0);
+        QVERIFY(w.tagPage->isVisible());
+        QVERIFY(!w.blockPage->isVisible());
         QCOMPARE(w.txtModello->text(), QStringLiteral("x"));
         QVERIFY(h.comm.portOpen());
     }
@@ -310,11 +311,14 @@ private Q_SLOTS:
     {
         Harness h;
         QVERIFY(h.start());
-        h.window.globals.PrintingFlag = -1;  // a label is being sent
-        h.window.cmdEsci->click();
-        QCOMPARE(h.ended, 0);
-        QVERIFY(h.window.isVisible());
-        h.window.globals.PrintingFlag = 0;
+        {
+            // A label is being sent.
+            const PrinterLink::Operation label = h.window.link().beginOperation();
+            const PrinterLink::Printing printing = h.window.link().beginPrinting();
+            h.window.cmdEsci->click();
+            QCOMPARE(h.ended, 0);
+            QVERIFY(h.window.isVisible());
+        }
         h.window.cmdEsci->click();
         QCOMPARE(h.ended, 1);
         QVERIFY(h.messages.shown.isEmpty());
@@ -352,7 +356,8 @@ private Q_SLOTS:
     {
         Harness h;
         QVERIFY(h.start());
-        h.window.globals.PrintingFlag = -1;
+        const PrinterLink::Operation label = h.window.link().beginOperation();
+        const PrinterLink::Printing printing = h.window.link().beginPrinting();
         h.window.close();
         QCOMPARE(h.ended, 1);
     }

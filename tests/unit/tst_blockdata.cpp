@@ -1,6 +1,5 @@
 #include "tag/blockdata.h"
 #include "tag/blockdump.h"
-#include "tag/tagcodec.h"
 #include "testmain.h"
 
 #include <QJsonDocument>
@@ -40,14 +39,6 @@ private Q_SLOTS:
         QCOMPARE(blockdata::displayText(QByteArray("A\0BC", 4)), QStringLiteral("A"));
         QVERIFY(!blockdata::travelsInCommand("A\rB") && !blockdata::travelsInCommand("\n"));
         QVERIFY(blockdata::travelsInCommand(QByteArray("\x00\x01\x7F\xFF", 4)));
-
-        // The UID as txtUId shows it, back to bytes.
-        QCOMPARE(tagcodec::parseByteList(
-                     tagcodec::byteList(QStringView(u"\u00E0\u0004\u0001\u0000", 4))),
-                 QByteArray("\xE0\x04\x01\x00", 4));
-        QCOMPARE(tagcodec::parseByteList(u" **"), QByteArray());
-        QCOMPARE(tagcodec::parseByteList(u" 256  1"), QByteArray());
-        QCOMPARE(tagcodec::parseByteList(u" -1  +2"), QByteArray());
     }
 
     void dumpsRoundTripAndRefuseWhatIsNotOne()

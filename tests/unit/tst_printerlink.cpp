@@ -218,6 +218,20 @@ private Q_SLOTS:
         }
         QVERIFY(!link.operationRunning());
         QVERIFY(link.beginOperation());
+
+        // While a label is sent the buttons that may not interrupt it are refused silently.
+        refused.clear();
+        {
+            const PrinterLink::Operation label = link.beginOperation();
+            const PrinterLink::Printing printing = link.beginPrinting();
+            QVERIFY(link.PrintingFlag());
+            QVERIFY(!link.beginOperation(PrinterLink::WhilePrinting::Silent));
+            QCOMPARE(refused.count(), 0);
+            QVERIFY(!link.beginOperation());
+            QCOMPARE(refused.count(), 1);
+        }
+        QVERIFY(!link.PrintingFlag());
+        QVERIFY(link.beginOperation(PrinterLink::WhilePrinting::Silent));
     }
 
     void serialControlRules()

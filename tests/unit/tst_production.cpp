@@ -1,4 +1,4 @@
-#include "label/production.h"
+#include "production/production.h"
 #include "testmain.h"
 
 #include <QElapsedTimer>

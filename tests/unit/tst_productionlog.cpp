@@ -1,4 +1,4 @@
-#include "label/productionlog.h"
+#include "production/productionlog.h"
 #include "smalldisk.h"
 #include "testmain.h"
 

@@ -1,5 +1,5 @@
+#include "link/port/systemserialdevices.h"
 #include "link/serialcontrol.h"
-#include "link/serialdevices.h"
 #include "testmain.h"
 
 #include <QDir>

@@ -41,6 +41,7 @@ private Q_SLOTS:
         QCOMPARE(t.trType, QStringLiteral(" 1"));
         QCOMPARE(t.dsfid, QStringLiteral(" 2"));
         QCOMPARE(t.uid, QStringLiteral(" 224   4   1   0   0   0   0   0  "));
+        QCOMPARE(t.uidBytes, QByteArray("\xE0\x04\x01\x00\x00\x00\x00\x00", 8));
         QCOMPARE(t.afi, QStringLiteral(" **"));
         QCOMPARE(t.memSize, QStringLiteral(" **"));
         QCOMPARE(t.icRef, QStringLiteral(" **"));
@@ -53,6 +54,7 @@ private Q_SLOTS:
             decodeSystemInformation(reply({9, 0, 224, 4, 1, 0, 0, 0, 0, 0, 0, 27, 3, 1, 9, 9}));
         QCOMPARE(t.dsfid, QStringLiteral(" 0"));
         QCOMPARE(t.uid, QStringLiteral(" 224   4   1   0   0   0   0   0  "));
+        QCOMPARE(t.uidBytes, QByteArray("\xE0\x04\x01\x00\x00\x00\x00\x00", 8));
         QCOMPARE(t.afi, QStringLiteral(" 0"));
         QCOMPARE(t.memSize, QStringLiteral(" 27  3"));
         QCOMPARE(t.icRef, QStringLiteral(" 1"));

@@ -1,15 +1,11 @@
 // v4400-screenshots: renders the program's windows, driven on the fake serial control, into PNG
 // files for the README. Run it under Xvfb (scripts/screenshots.sh) for the desktop's look.
 
-#include "app/filedialogchooser.h"
 #include "app/qttranslation.h"
+#include "app/ui/filedialogchooser.h"
 #include "harness.h"
-#include "label/frmproduction.h"
 #include "scriptedchooser.h"
-#include "settings/frmproperties.h"
 #include "tag/blockfiles.h"
-#include "tag/blockpage.h"
-#include "tag/taginfopage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -80,25 +76,25 @@ int main(int argc, char *argv[])
     h.window.cmdInterroga->click();
     h.window.tagPage->cmdSysInfo->click();
     h.window.tagPage->cmdSysInfo->setFocus();
-    save(&h.window, dir, QStringLiteral("main-tag") + suffix);
+    save(h.window.widget(), dir, QStringLiteral("main-tag") + suffix);
 
     h.window.TabStrip->setCurrentIndex(1);
     for (int i : {0, 1, 2, 3, 9})
         h.window.blockPage->chkBlocks[i]->setChecked(true);
     h.window.blockPage->cmdReadBlocks->click();
     h.window.blockPage->cmdReadBlocks->setFocus();
-    save(&h.window, dir, QStringLiteral("main-blocks") + suffix);
+    save(h.window.widget(), dir, QStringLiteral("main-blocks") + suffix);
 
     const auto properties = h.window.createPropertiesDialog();
     properties->show();
-    save(properties.get(), dir, QStringLiteral("properties") + suffix);
+    save(properties->widget(), dir, QStringLiteral("properties") + suffix);
 
     // "Cerca stampante": nothing on the PC's own ports, the printer behind the USB adapter.
     h.comm.model().behaviour.silent = true;
     h.window.link().setTimeScale(0.01);
     properties->cmdSearch->click();
     properties->cmdSearch->setFocus();
-    save(properties.get(), dir, QStringLiteral("properties-search") + suffix);
+    save(properties->widget(), dir, QStringLiteral("properties-search") + suffix);
     properties->reject();
     h.comm.model().behaviour.silent = false;
     h.window.link().setTimeScale(1);
@@ -115,12 +111,12 @@ int main(int argc, char *argv[])
     QLineEdit *uid = h.window.tagPage->txtUId;
     QTest::mouseMove(uid);
     QToolTip::showText(uid->mapToGlobal(QPoint(40, uid->height())), uid->toolTip(), uid);
-    saveScreen(&h.window, dir, QStringLiteral("uid-tooltip"));
+    saveScreen(h.window.widget(), dir, QStringLiteral("uid-tooltip"));
     QToolTip::hideText();
 
     // A verification that failed: the tag ignored one write and altered another.
     h.window.TabStrip->setCurrentIndex(1);
-    BlockPage &blocks = *h.window.blockPage;
+    BlocksPage &blocks = *h.window.blockPage;
     h.comm.model().behaviour.ignoredWrites = {2};
     h.comm.model().behaviour.corruptedWrites = {9};
     const QStringList texts = {"ABCD", "1234", "WXYZ", "tag!"};
@@ -130,15 +126,15 @@ int main(int argc, char *argv[])
     blocks.chkVerify->setChecked(true);
     blocks.cmdWriteBlocks->click();
     QMessageBox box(QMessageBox::Critical, QStringLiteral("V4400 TAG RF"),
-                    h.messages.shown.last().text, QMessageBox::Ok, &h.window);
+                    h.messages.shown.last().text, QMessageBox::Ok, h.window.widget());
     box.show();
-    saveScreen(&h.window, dir, QStringLiteral("verify-failed"));
+    saveScreen(h.window.widget(), dir, QStringLiteral("verify-failed"));
     box.close();
 
     // The grid in hexadecimal: bytes that characters cannot show.
     blocks.cmdClearFlds->click();
     blocks.cmdUnselAll->click();
-    blocks.setFailedRows({});
+    blocks.model.setFailedRows({});
     blocks.chkVerify->setChecked(false);
     const QList<QByteArray> bytes = {"B001", QByteArray("\x00\xFF\x7F\x41", 4), "\x01\x02",
                                      QByteArray("\x0D\x0A\x00\x00", 4), "tag!"};
@@ -148,7 +144,7 @@ int main(int argc, char *argv[])
     }
     blocks.chkHex->setChecked(true);
     blocks.chkHex->setFocus();
-    save(&h.window, dir, QStringLiteral("main-blocks-hex"));
+    save(h.window.widget(), dir, QStringLiteral("main-blocks-hex"));
 
     // "Salva...": the file dialog, in a folder of its own so that the picture is the same every
     // run.
@@ -164,7 +160,7 @@ int main(int argc, char *argv[])
                          QFileDevice::FileModificationTime);
     }
     const auto dialog = FileDialogChooser::saveDialog(
-        &h.window, QStringLiteral("Salva i blocchi"),
+        h.window.widget(), QStringLiteral("Salva i blocchi"),
         folder.filePath(QStringLiteral("blocchi.bin")), BlockFiles::filters());
     dialog->resize(760, 420);
     dialog->show();
@@ -187,7 +183,7 @@ int main(int argc, char *argv[])
     chooser.answer = folder.filePath(QStringLiteral("produzione-2026-12-08.csv"));
     h.window.setFileChooser(chooser);
     blocks.cmdProduction->click();
-    frmProduction &production = *h.window.production();
+    ProductionPage &production = *h.window.production();
     production.spnCount->setValue(10);
     production.fraSerial->setChecked(true);
     production.cboSerialWidth->setCurrentIndex(1);
@@ -198,8 +194,8 @@ int main(int argc, char *argv[])
         if (taken || !bytes.startsWith("?R2&24,1,1,1004"))
             return;
         taken = true;
-        QTimer::singleShot(0, &production, [&] {
-            save(&production, dir, QStringLiteral("production"));
+        QTimer::singleShot(0, production.dialog, [&] {
+            save(production.dialog, dir, QStringLiteral("production"));
             production.cmdStop->click();
         });
     };

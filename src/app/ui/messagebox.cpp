@@ -1,0 +1,74 @@
+#include "app/ui/messagebox.h"
+
+#include "common/application.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+QMessageBox::Icon iconFor(MessageStyle style)
+{
+    switch (style) {
+    case kStyleInformation: return QMessageBox::Information;
+    case kStyleWarning:
+    case kStyleErrorInformation: return QMessageBox::Warning;
+    case kStyleError: break;
+    }
+    return QMessageBox::Critical;
+}
+
+// Texts from outside are cut where a message quotes them; this is for any that is not. The box
+// lays its text out on every resize, and a megabyte of it takes the best part of a minute.
+QString shortened(const QString &text)
+{
+    constexpr qsizetype kLongest = 4000;
+    if (text.size() <= kLongest)
+        return text;
+    return text.left(kLongest) + QStringLiteral("… (%1 caratteri)").arg(text.size());
+}
+
+// A busy cursor steps aside while a message waits for the operator, and comes back after.
+class CursorAside
+{
+public:
+    CursorAside()
+    {
+        while (const QCursor *cursor = QGuiApplication::overrideCursor()) {
+            m_cursors.prepend(*cursor);
+            QGuiApplication::restoreOverrideCursor();
+        }
+    }
+    ~CursorAside()
+    {
+        for (const QCursor &cursor : std::as_const(m_cursors))
+            QGuiApplication::setOverrideCursor(cursor);
+    }
+
+private:
+    QList<QCursor> m_cursors;
+};
+
+}  // namespace
+
+void MessageBoxSink::show(const QString &text, MessageStyle style)
+{
+    QMessageBox box(iconFor(style), applicationTitle(), shortened(text), QMessageBox::Ok, m_parent);
+    box.setTextFormat(Qt::PlainText);  // a value such as "<b>" shows as written, not as markup
+    const CursorAside aside;
+    box.exec();
+}
+
+bool MessageBoxSink::showWithChoice(const QString &text, MessageStyle style, const QString &other)
+{
+    QMessageBox box(iconFor(style), applicationTitle(), shortened(text), QMessageBox::Ok, m_parent);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton *choice = box.addButton(other, QMessageBox::ActionRole);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Ok);
+    const CursorAside aside;
+    box.exec();
+    return box.clickedButton() == choice;
+}

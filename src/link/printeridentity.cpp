@@ -1,0 +1,17 @@
+#include "link/printeridentity.h"
+
+void PrinterIdentity::setModel(const QString &model)
+{
+    if (model == m_model)
+        return;
+    m_model = model;
+    emit changed();
+}
+
+void PrinterIdentity::setRelease(const QString &release)
+{
+    if (release == m_release)
+        return;
+    m_release = release;
+    emit changed();
+}
