@@ -3,6 +3,7 @@
 // src/link/: the serial line to the printer, the bottom subsystem. It includes only common/;
 // tag, settings, label and app build on it.
 
+#include "link/linetrace.h"
 #include "link/serialerror.h"
 
 #include <QDeadlineTimer>
@@ -80,6 +81,8 @@ public:
     bool operationRunning() const { return m_operationRunning; }
 
     SerialControl &control() const { return m_control; }
+    // What crosses the line, for the monitor and the trace file.
+    LineTrace &trace() { return m_trace; }
 
     // Waits in progress, nested ones included.
     int waitDepth() const { return int(m_waits.size()); }
@@ -118,4 +121,5 @@ private:
     double m_timeScale = 1.0;
     int m_losses = 0;                  // devices lost so far
     bool m_lossReportPending = false;  // the operator has not been told yet
+    LineTrace m_trace;
 };
