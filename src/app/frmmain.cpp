@@ -85,6 +85,7 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     connect(cmdEsci, &QPushButton::clicked, this, &frmMain::onExitClicked);
     connect(mnuSerialPort, &QAction::triggered, this, &frmMain::onSerialPortTriggered);
     connect(mnuInfo, &QAction::triggered, this, &frmMain::onInfoTriggered);
+    connect(mnuMonitor, &QAction::triggered, this, &frmMain::onMonitorTriggered);
     connect(TabStrip, &QTabBar::currentChanged, this, &frmMain::onTabChanged);
     connect(&m_link, &PrinterLink::operationRefused, this, [this] {
         statusBar()->showMessage(
@@ -92,11 +93,12 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     });
 }
 
-// The production dialog refers to the run and the file chooser, members that go before the
-// window's children would.
+// The production dialog refers to the run and the file chooser, the line monitor to the link:
+// members that go before the window's children would.
 frmMain::~frmMain()
 {
     delete m_production;
+    delete m_monitor;
 }
 
 void frmMain::setFileChooser(FileChooser &chooser)
@@ -105,6 +107,8 @@ void frmMain::setFileChooser(FileChooser &chooser)
     m_blockFiles->setChooser(chooser);
     if (m_production)
         m_production->setChooser(chooser);
+    if (m_monitor)
+        m_monitor->setChooser(chooser);
 }
 
 void frmMain::onProductionClicked()
@@ -124,6 +128,7 @@ void frmMain::buildWindow()
 
     mnuSerialPort =
         named(menuBar()->addAction(QStringLiteral("&Porta Seriale...")), "mnuSerialPort");
+    mnuMonitor = named(menuBar()->addAction(QStringLiteral("&Monitor linea...")), "mnuMonitor");
     mnuInfo = named(menuBar()->addAction(QStringLiteral("&?")), "mnuInfo");
 
     auto *central = new QWidget(this);
@@ -318,6 +323,15 @@ void frmMain::onInfoTriggered()
     m_about->show();
     m_about->raise();
     m_about->activateWindow();
+}
+
+void frmMain::onMonitorTriggered()
+{
+    if (!m_monitor)
+        m_monitor = new frmLineMonitor(m_link, m_messages, *m_chooser, this);
+    m_monitor->show();
+    m_monitor->raise();
+    m_monitor->activateWindow();
 }
 
 void frmMain::onExitClicked()

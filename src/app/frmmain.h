@@ -3,6 +3,7 @@
 // src/app/: the top: start-up, the main window and About. It may include every other folder and
 // is included by none.
 
+#include "app/frmlinemonitor.h"
 #include "app/frmsplash.h"
 #include "common/globvar.h"
 #include "label/frmproduction.h"
@@ -65,6 +66,9 @@ public:
     // The production dialog, created the first time "Produzione..." is clicked.
     frmProduction *production() const { return m_production; }
 
+    // The line monitor, once "Monitor linea..." has opened it.
+    frmLineMonitor *monitor() const { return m_monitor; }
+
     // The About window open now, if any.
     frmSplash *about() const { return m_about; }
     // How long the About window stays up after its last activation.
@@ -84,6 +88,7 @@ public:
     SerialControl &comm() { return m_comm; }
 
     QAction *mnuSerialPort = nullptr;
+    QAction *mnuMonitor = nullptr;
     QAction *mnuInfo = nullptr;
 
     QGroupBox *Frame6 = nullptr;
@@ -112,6 +117,7 @@ private:
     void onExitClicked();
     void onSerialPortTriggered();
     void onInfoTriggered();
+    void onMonitorTriggered();
     void onProductionClicked();
     void onTabChanged(int index);
     void endProgram();
@@ -133,6 +139,7 @@ private:
     FileChooser *m_chooser = nullptr;
     std::unique_ptr<ProductionRun> m_productionRun;
     QPointer<frmProduction> m_production;
+    QPointer<frmLineMonitor> m_monitor;
     std::function<void()> m_endProgram;
     QPointer<frmSplash> m_about;
     std::chrono::milliseconds m_aboutCloseAfter;
