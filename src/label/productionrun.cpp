@@ -164,6 +164,8 @@ ProductionRun::Step ProductionRun::waitForNewTag(QByteArray *uid)
 bool ProductionRun::log(int sequence, const QByteArray &uid, const QString &serial,
                         const QList<RowBytes> &written, const QString &result, QString *why)
 {
+    // The run is one operation: in the line's trace each tag is one.
+    m_context.link.trace().boundary();
     // One line at a time, on disk before the next tag: a crash loses at most the tag in progress.
     const QDateTime now = QDateTime::currentDateTime();
     const QByteArray line = production::logLine(now.toOffsetFromUtc(now.offsetFromUtc()), sequence,
