@@ -58,6 +58,9 @@ void frmLineMonitor::buildWindow()
     lblLegend->setWordWrap(true);
     txtTraffic = named(new QPlainTextEdit, "txtTraffic");
     txtTraffic->setReadOnly(true);
+    // Reached with Tab and read with the arrow keys, as a screen reader user needs.
+    txtTraffic->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    txtTraffic->setFocusPolicy(Qt::StrongFocus);
     txtTraffic->setLineWrapMode(QPlainTextEdit::NoWrap);
     txtTraffic->setMaximumBlockCount(LineTrace::kKept);
     txtTraffic->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
@@ -80,7 +83,8 @@ void frmLineMonitor::buildWindow()
     layout->addWidget(txtTraffic, 1);
     layout->addWidget(lblDropped);
     layout->addLayout(buttons);
-    resize(860, 420);
+    txtTraffic->setFocus();
+    resize(980, 440);
 }
 
 void frmLineMonitor::showEvent(QShowEvent *event)
