@@ -12,6 +12,7 @@
 #include "link/printercommands.h"
 #include "link/printerlink.h"
 #include "link/qserialportcontrol.h"
+#include "link/tracefile.h"
 #include "ptyprinter.h"
 #include "scriptedchooser.h"
 #include "settings/settingsstore.h"
@@ -327,25 +328,28 @@ int main(int argc, char *argv[])
             {"tag information label (7 fields)", window.tagPage->cmdStampa1,
              7 * printer::kLabelFieldPause, 2 * reps, false},
         };
-        for (const Op &op : ops) {
-            QList<double> overhead;
-            const int before = messages.count;
-            for (int i = 0; i < op.runs; ++i) {
-                const double t0 = nowMs();
-                op.button->click();
-                overhead << nowMs() - t0 - op.mustSpend * 1000;
+        const auto runOps = [&](const char *prefix) {
+            for (const Op &op : ops) {
+                QList<double> overhead;
+                const int before = messages.count;
+                for (int i = 0; i < op.runs; ++i) {
+                    const double t0 = nowMs();
+                    op.button->click();
+                    overhead << nowMs() - t0 - op.mustSpend * 1000;
+                }
+                const Stats s = stats(overhead);
+                QString figure = ms(s);
+                if (op.loop)
+                    figure += QStringLiteral(" (%1 %)").arg(100 * s.median / (op.mustSpend * 1000),
+                                                            0, 'f', 2);
+                const bool expectsMessage = op.button == blocks.cmdWriteBlocks;
+                if (messages.count - before != (expectsMessage ? op.runs : 0))
+                    figure += QStringLiteral(" [message: %1]").arg(messages.last);
+                row(qPrintable(QLatin1String(prefix) + QLatin1String(op.name)), figure,
+                    QStringLiteral("-"), op.loop ? "<= 1 %" : "<= 5 ms");
             }
-            const Stats s = stats(overhead);
-            QString figure = ms(s);
-            if (op.loop)
-                figure += QStringLiteral(" (%1 %)").arg(100 * s.median / (op.mustSpend * 1000), 0,
-                                                        'f', 2);
-            const bool expectsMessage = op.button == blocks.cmdWriteBlocks;
-            if (messages.count - before != (expectsMessage ? op.runs : 0))
-                figure += QStringLiteral(" [message: %1]").arg(messages.last);
-            row(qPrintable(QStringLiteral("overhead: %1").arg(QLatin1String(op.name))), figure,
-                QStringLiteral("-"), op.loop ? "<= 1 %" : "<= 5 ms");
-        }
+        };
+        runOps("overhead: ");
 
         // A production run: per tag Inventory, 2 rows written and verified, the block data
         // label, a line of log; against the pauses those steps must spend.
@@ -375,6 +379,21 @@ int main(int argc, char *argv[])
         row(qPrintable(QStringLiteral("production run (%1 tags): a tag, tags/min").arg(tags)),
             figure, QStringLiteral("%1 ms of pauses").arg(mustSpend * 1000, 0, 'f', 0),
             "overhead <= 2 %");
+
+        // The same operations with the line monitor open and a trace file written (on the
+        // roll's tags, which read and write as the single tag does).
+        production.close();
+        for (int i = 0; i < BlockPage::kRows; ++i)
+            blocks.chkBlocks[i]->setChecked(true);
+        TraceFile trace;
+        if (QString why; !trace.open(config.filePath(QStringLiteral("traccia.txt")), &why))
+            qFatal("trace: %s", qPrintable(why));
+        window.link().trace().writeTo(trace, messages);
+        window.mnuMonitor->trigger();
+        QCoreApplication::processEvents();
+        std::printf("  monitor: the same with the line monitor open and a trace file written\n");
+        runOps("monitor: ");
+        window.monitor()->close();
     }
 
     // Start-up of the program to its window painted with the port open, and its peak memory.
