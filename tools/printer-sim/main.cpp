@@ -186,11 +186,15 @@ int main(int argc, char *argv[])
     QElapsedTimer lineClock;
     lineClock.start();
     const auto traced = [&](TraceEntry::Kind kind, const QByteArray &bytes) {
+        if (!traceFile.isOpen())
+            return;
         const qint64 elapsed = lineClock.nsecsElapsed();
         const qint64 wall = QDateTime::currentMSecsSinceEpoch();
         for (qsizetype at = 0; at < bytes.size(); at += tracetext::kBytesPerLine)
             traceFile.add({kind, elapsed, wall, bytes.mid(at, tracetext::kBytesPerLine)});
-        traceFile.flush();
+        if (!traceFile.flush())
+            err << "v4400-printer-sim: la traccia si ferma qui: il file di traccia "
+                << quotedPath(traceFile.path()) << " " << traceFile.error() << "." << Qt::endl;
     };
     if (traceFile.isOpen()) {
         traceFile.add({TraceEntry::Kind::Note, 0, QDateTime::currentMSecsSinceEpoch(),
