@@ -28,11 +28,16 @@ frmLineMonitor::frmLineMonitor(PrinterLink &link, MessageSink &messages, FileCho
     setWindowTitle(QStringLiteral("Monitor linea"));
     buildWindow();
     m_update.setSingleShot(true);
-    m_update.setInterval(100);
     connect(&m_update, &QTimer::timeout, this, &frmLineMonitor::showRecorded);
+    // Drawing takes a millisecond or two, which must not fall where a wait ends: not at once
+    // after a command, when its answer may be arriving, nor a whole pause after it, when the
+    // pause ends. A short delay puts it inside the pause or after the answer; and at most ten
+    // times a second.
     connect(&m_link.trace(), &LineTrace::recorded, this, [this] {
-        if (m_attached && !m_update.isActive())
-            m_update.start();
+        if (!m_attached || m_update.isActive())
+            return;
+        const qint64 since = m_lastUpdate.isValid() ? m_lastUpdate.elapsed() : kUpdateSpacingMs;
+        m_update.start(int(qMax(kUpdateDelayMs, kUpdateSpacingMs - since)));
     });
     connect(&m_link.trace(), &LineTrace::cleared, this, &frmLineMonitor::showAll);
     connect(cmdCopy, &QPushButton::clicked, this,
@@ -119,6 +124,7 @@ void frmLineMonitor::showAll()
 
 void frmLineMonitor::showRecorded()
 {
+    m_lastUpdate.start();
     const LineTrace &trace = m_link.trace();
     const qint64 fresh = trace.total() - m_shown;
     if (fresh <= 0)

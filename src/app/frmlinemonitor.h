@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QTimer>
 
 class FileChooser;
@@ -12,8 +13,8 @@ class QPushButton;
 
 // "Monitor linea": what crosses the line to the printer, as it happens, for whoever supports a
 // real printer. Not modal; while it is shown the printer link records, and only then (or while
-// a trace file is written). The list follows the traffic in batches a few times a second, so
-// that drawing it never holds up a wait.
+// a trace file is written). The list follows the traffic in batches, so that drawing it never
+// holds up a wait.
 class frmLineMonitor : public QDialog
 {
     Q_OBJECT
@@ -46,7 +47,10 @@ private:
     PrinterLink &m_link;
     MessageSink &m_messages;
     FileChooser *m_chooser;
+    static constexpr qint64 kUpdateDelayMs = 30;
+    static constexpr qint64 kUpdateSpacingMs = 100;
     QTimer m_update;
+    QElapsedTimer m_lastUpdate;
     qint64 m_shown = 0;  // entries in the list, counted as LineTrace::total() counts
     bool m_attached = false;
 };
