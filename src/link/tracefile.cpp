@@ -46,10 +46,31 @@ bool TraceFile::open(const QString &path, QString *why)
     return true;
 }
 
+void TraceFile::add(const TraceEntry &entry)
+{
+    if (m_fd < 0)
+        return;
+    m_entries.append(entry);
+    m_entryBytes += entry.bytes.size();
+    if (m_entryBytes >= kPendingLimit / 4)  // a line takes about four times its bytes
+        flush();
+}
+
+void TraceFile::formatEntries()
+{
+    for (const TraceEntry &entry : std::as_const(m_entries)) {
+        m_pending += tracetext::line(entry).toUtf8();
+        m_pending += '\n';
+    }
+    m_entries.clear();
+    m_entryBytes = 0;
+}
+
 void TraceFile::addLine(const QString &line)
 {
     if (m_fd < 0)
         return;
+    formatEntries();
     m_pending += line.toUtf8();
     m_pending += '\n';
     if (m_pending.size() >= kPendingLimit)
@@ -60,6 +81,7 @@ bool TraceFile::flush()
 {
     if (m_fd < 0)
         return m_error.isEmpty();
+    formatEntries();
     const char *data = m_pending.constData();
     qsizetype left = m_pending.size();
     while (left > 0) {

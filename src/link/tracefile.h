@@ -3,12 +3,14 @@
 #include "link/tracetext.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 // A trace file: the traffic on the line added to a file, for whoever supports a real printer
-// that misbehaves only now and then. Lines collect in memory and reach the file when flush()
-// is called (at the end of each operation) or once 64 KiB wait, and when the file is closed, so
-// that a trace costs no system call per piece of traffic. A file named through a symbolic link
+// that misbehaves only now and then. Entries collect in memory as they are and are turned into
+// lines and handed to the system when flush() is called (at the end of each operation), once
+// 64 KiB wait, and when the file is closed: a piece of traffic costs the wait it arrives in
+// neither formatting nor a system call. A file named through a symbolic link
 // is the file the link leads to; anything that is not a regular file is refused without being
 // opened for writing, so that a FIFO cannot hang the program. After a write fails nothing more
 // is written: a trace with a hole in it would mislead.
@@ -30,7 +32,7 @@ public:
     bool isOpen() const { return m_fd >= 0; }
     QString path() const { return m_path; }
 
-    void add(const TraceEntry &entry) { addLine(tracetext::line(entry)); }
+    void add(const TraceEntry &entry);
     void addLine(const QString &line);
     // Hands the lines collected to the system. False when this or an earlier write failed;
     // error() then says why, continuing "il file di traccia «…» ".
@@ -40,8 +42,12 @@ public:
     void close();
 
 private:
+    void formatEntries();
+
     int m_fd = -1;
     QString m_path;
+    QList<TraceEntry> m_entries;  // not yet lines
+    qsizetype m_entryBytes = 0;
     QByteArray m_pending;
     QString m_error;
 };
