@@ -304,6 +304,7 @@ int main(int argc, char *argv[])
         // The production run's log goes to a file of the benchmark's own.
         ScriptedChooser chooser;
         chooser.answer = config.filePath(QStringLiteral("produzione.csv"));
+        TraceFile trace;  // written with the monitor open, below; outlives the window
         QSerialPortControl comm(store.portResolver());
         frmMain window(comm, store, messages);
         window.setEndProgram([] {});
@@ -392,7 +393,6 @@ int main(int argc, char *argv[])
         production.close();
         for (int i = 0; i < BlockPage::kRows; ++i)
             blocks.chkBlocks[i]->setChecked(true);
-        TraceFile trace;
         if (QString why; !trace.open(config.filePath(QStringLiteral("traccia.txt")), &why))
             qFatal("trace: %s", qPrintable(why));
         window.link().trace().writeTo(trace, messages);

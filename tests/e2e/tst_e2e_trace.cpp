@@ -56,11 +56,11 @@ private Q_SLOTS:
         QVERIFY(sim.waitForReadyRead(5000));
         const QString path = QString::fromLocal8Bit(sim.readLine()).trimmed();
 
-        PtyRig r;
-        QVERIFY(r.start(path));
-        TraceFile file;
+        TraceFile file;  // outlives the window that writes to it
         QString why;
         QVERIFY2(file.open(programTrace, &why), qPrintable(why));
+        PtyRig r;
+        QVERIFY(r.start(path));
         r.window->link().trace().writeTo(file, r.messages);
         r.window->mnuMonitor->trigger();
 

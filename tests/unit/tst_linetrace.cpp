@@ -108,10 +108,10 @@ private Q_SLOTS:
         SmallDisk disk;
         if (!disk.available())
             QSKIP(SmallDisk::why());
+        TraceFile file;
         FakeSerialControl comm;
         RecordingMessages messages;
         PrinterLink link(comm, messages);
-        TraceFile file;
         QString why;
         QVERIFY2(file.open(disk.filePath("traccia.txt"), &why), qPrintable(why));
         link.trace().writeTo(file, messages);
