@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 
 #include "common/displaytext.h"
+#include "link/tracefile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -55,6 +56,13 @@ void declareOptions(QCommandLineParser &parser, bool listQtOptions)
         "accepted too: --help-all lists them. See also v4400-tag-rf(1)."));
     parser.addHelpOption();
     parser.addVersionOption();
+    parser.addOption(QCommandLineOption(
+        QStringLiteral("trace"),
+        QStringLiteral("Append every byte sent to the printer and received from it to <file>, "
+                       "from start-up on, one operation at a time (the lines are described in "
+                       "v4400-tag-rf(1)). The menu entry \"Monitor linea...\" shows the same "
+                       "live."),
+        QStringLiteral("file")));
     for (const QtOption &qt : kQtOptions) {
         QCommandLineOption option(QLatin1String(qt.name), QLatin1String(qt.description));
         if (qt.valueName)
@@ -72,7 +80,7 @@ void printTo(FILE *stream, const QString &text)
 
 }  // namespace
 
-std::optional<int> handleCommandLine(int argc, const char *const argv[])
+std::optional<int> handleCommandLine(int argc, const char *const argv[], TraceFile *trace)
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -105,6 +113,13 @@ std::optional<int> handleCommandLine(int argc, const char *const argv[])
                 QStringLiteral("%1: unexpected argument '%2'.\n")
                     .arg(program, escapedControls(parser.positionalArguments().constFirst())));
         return kUsageError;
+    }
+    if (const QString path = parser.value(QStringLiteral("trace")); trace && !path.isNull()) {
+        if (QString why; !trace->open(path, &why)) {
+            printTo(stderr, QStringLiteral("%1: il file di traccia %2 %3.\n")
+                                .arg(program, quotedPath(path), why));
+            return kUsageError;
+        }
     }
     return std::nullopt;
 }

@@ -40,9 +40,13 @@ public:
     // instead, refused as any printer operation is.
     void saveBlocks();
     void loadBlocks();
+    // "Salva..." of the line monitor: what the trace keeps, as plain text.
+    void saveTrace();
     void setFileChooser(FileChooser &chooser);
 
 private:
+    MessageSink &m_messages;
+    FileChooser *m_chooser;
     PrinterLink m_link;
     PrinterIdentity m_printer;
     PrinterQuery m_query;

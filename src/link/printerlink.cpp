@@ -17,6 +17,8 @@ PrinterLink::PrinterLink(SerialControl &control, MessageSink &messages, QObject 
 {
     connect(&m_control, &SerialControl::received, this, &PrinterLink::onComm);
     connect(&m_control, &SerialControl::lost, this, &PrinterLink::onLost);
+    connect(&m_control, &SerialControl::opened, this,
+            [this] { m_trace.lineOpened(m_control.currentDevice(), m_control.settings()); });
 }
 
 PrinterLink::~PrinterLink()
@@ -41,7 +43,8 @@ bool PrinterLink::SendCommand(const QString &command)
                         kStyleError);
         return false;
     }
-    const SerialError e = m_control.output(line.toLatin1());
+    const QByteArray bytes = line.toLatin1();
+    const SerialError e = m_control.output(bytes);
     if (e.failed()) {
         // A lost device is reported once, by onLost (perhaps still on its way).
         if (e.number != SerialError::DeviceLost && !m_lossReportPending)
@@ -49,6 +52,7 @@ bool PrinterLink::SendCommand(const QString &command)
                             kStyleError);
         return false;
     }
+    m_trace.toPrinter(bytes);
     return true;
 }
 
@@ -117,6 +121,9 @@ static_assert(PrinterLink::kReceiveLimit >
 void PrinterLink::onComm()
 {
     const QByteArray bytes = m_control.input();
+    // As it arrived, before the limit cuts it.
+    if (!bytes.isEmpty())
+        m_trace.fromPrinter(bytes);
     const qsizetype room = kReceiveLimit - ReceiveBuffer.size();
     const bool grown = !bytes.isEmpty() && room > 0;
     if (grown)
@@ -137,6 +144,7 @@ void PrinterLink::onComm()
 void PrinterLink::onLost(const SerialError &error)
 {
     ++m_losses;
+    m_trace.note(QStringLiteral("linea persa: %1").arg(error.text()));
     endWaits(End::Lost);
     // Told from the event loop, not from inside the serial layer's error report.
     m_lossReportPending = true;
@@ -188,8 +196,10 @@ PrinterLink::Operation PrinterLink::beginOperation(WhilePrinting whilePrinting)
 
 PrinterLink::Operation::~Operation()
 {
-    if (m_link)
+    if (m_link) {
         m_link->m_operationRunning = false;
+        m_link->m_trace.boundary();
+    }
 }
 
 PrinterLink::Printing PrinterLink::beginPrinting()

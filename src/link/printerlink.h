@@ -3,6 +3,7 @@
 // src/link/: the serial line to the printer, the bottom subsystem; its QSerialPort side is in
 // link/port/. It includes only common/; tag, settings, label, production and app build on it.
 
+#include "link/linetrace.h"
 #include "link/serialerror.h"
 
 #include <QDeadlineTimer>
@@ -102,6 +103,8 @@ public:
     bool PrintingFlag() const { return m_printing; }
 
     SerialControl &control() const { return m_control; }
+    // What crosses the line, for the monitor and the trace file.
+    LineTrace &trace() { return m_trace; }
 
     // Waits in progress, nested ones included.
     int waitDepth() const { return int(m_waits.size()); }
@@ -141,4 +144,5 @@ private:
     double m_timeScale = 1.0;
     int m_losses = 0;                  // devices lost so far
     bool m_lossReportPending = false;  // the operator has not been told yet
+    LineTrace m_trace;
 };

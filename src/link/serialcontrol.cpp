@@ -101,6 +101,7 @@ SerialError SerialControl::setPortOpen(bool open)
     if (SerialError e = openDevice(); e.failed())
         return e;
     m_open = true;
+    emit opened();
     return {};
 }
 

@@ -70,6 +70,8 @@ public:
     SerialError setDeviceName(int port, const QString &device);
 
 signals:
+    // The port has just been opened.
+    void opened();
     // Bytes are waiting to be taken with input(). A test double also emits it, with no bytes,
     // when something it had scheduled has happened (see scheduledBy()).
     void received();

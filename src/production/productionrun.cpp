@@ -462,6 +462,8 @@ void ProductionRun::useSerial()
 
 bool ProductionRun::log(const Tag &tag, const QString &result, QString *why)
 {
+    // The run is one operation: in the line's trace each tag is one.
+    m_context.link.trace().boundary();
     // One line at a time, on disk before the next tag: a crash loses at most the tag in progress.
     const QDateTime now = QDateTime::currentDateTime();
     const QByteArray line =

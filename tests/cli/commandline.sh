@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs a program's command line as over SSH: no display at all, a settings folder of its own.
 # --version and --help answer and exit 0, an unknown option or a stray argument is named in one
-# line on standard error with a non-zero status, and nothing is written to the settings folder.
+# line on standard error with a non-zero status, a trace file that cannot be written is refused
+# with status 2, and nothing is written to the settings folder.
 # For the program also: Qt's own options are accepted and still reach QApplication.
 # Usage: commandline.sh PROGRAM VERSION
 set -uo pipefail
@@ -57,6 +58,18 @@ usage_error 'x\x1B]0;owned\x07' $'--x\e]0;owned\a'
 ! grep -q $'\e' "$work/err" || fail "unknown option: a raw escape character on standard error"
 usage_error 'x\x1B[2J' $'x\e[2J'
 ! grep -q $'\e' "$work/err" || fail "stray argument: a raw escape character on standard error"
+
+# A trace file that cannot be written stops the start before anything else, naming it and why.
+trace_refused() {  # FILE CAUSE
+    run --trace "$1"
+    [ "$status" -eq 2 ] && [ -z "$out" ] && [ "$(wc -l <"$work/err")" -eq 1 ] &&
+        grep -qF -- "«$1» $2" "$work/err" || fail "--trace $1: expected status 2 and '$2'"
+}
+mkfifo "$work/fifo" && mkdir "$work/folder" && ln -s nowhere "$work/dangling"
+trace_refused "$work/fifo" "è una FIFO (pipe con nome), non un file."
+trace_refused "$work/folder" "è una cartella, non un file."
+trace_refused "$work/dangling" "è un collegamento simbolico a «$work/nowhere», che non esiste."
+trace_refused /sys/v4400-trace "non si può scrivere ("
 
 if [ "$name" = v4400-tag-rf ]; then
     run -v

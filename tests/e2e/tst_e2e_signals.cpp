@@ -1,4 +1,5 @@
 #include "app/ui/startup.h"
+#include "link/tracefile.h"
 #include "ptyprinter.h"
 #include "testmain.h"
 
@@ -19,6 +20,8 @@ namespace {
 
 // Set in the environment of the test's own program started as a child: it then runs the program.
 const char kChildMode[] = "V4400_SIGNALS_CHILD";
+// The child's trace file, as --trace names it.
+const char kChildTrace[] = "V4400_SIGNALS_TRACE";
 
 // The lock QSerialPort holds on `device`, if it is there: the folders it tries, in its order.
 QString lockFile(const QString &device)
@@ -54,12 +57,18 @@ int runChild(QApplication &app)
 {
     MessageWatch watch;
     app.installEventFilter(&watch);
-    return runProgram(app, [](QWidget &window) {
-        QTimer::singleShot(0, &window, [&window] {
-            window.findChild<QPushButton *>(QStringLiteral("cmdInterroga"))->click();
-            window.findChild<QPushButton *>(QStringLiteral("cmdInventory"))->click();
-        });
-    });
+    TraceFile trace;
+    if (QString why; !trace.open(qEnvironmentVariable(kChildTrace), &why))
+        qFatal("trace: %s", qPrintable(why));
+    return runProgram(
+        app,
+        [](QWidget &window) {
+            QTimer::singleShot(0, &window, [&window] {
+                window.findChild<QPushButton *>(QStringLiteral("cmdInterroga"))->click();
+                window.findChild<QPushButton *>(QStringLiteral("cmdInventory"))->click();
+            });
+        },
+        &trace);
 }
 
 // A program in a process of its own, against the simulated printer on a pseudo-terminal, with a
@@ -84,8 +93,10 @@ struct Program
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        if (clicks)
+        if (clicks) {
             env.insert(QLatin1String(kChildMode), QStringLiteral("1"));
+            env.insert(QLatin1String(kChildTrace), tracePath());
+        }
         process.setProcessEnvironment(env);
         process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         // Whatever started the tests may have set a signal aside (nohup, a background job); the
@@ -100,6 +111,8 @@ struct Program
             process.start(qEnvironmentVariable("V4400_PROGRAM"), {});
         return process.waitForStarted(30000);
     }
+
+    QString tracePath() const { return config.filePath(QStringLiteral("traccia.txt")); }
 
     // Sends `signal`; true when the program then ends by itself with status 0.
     bool endsWith(int signal)
@@ -139,7 +152,7 @@ private Q_SLOTS:
     }
 
     // Inventory waits for a tag that is not in the field; the signal ends the wait, and the
-    // program, and nothing more is sent.
+    // program, and nothing more is sent. The trace file holds the Inventory to its end.
     void duringAnInventoryWait()
     {
         for (int signal : kSignals) {
@@ -152,6 +165,11 @@ private Q_SLOTS:
             QVERIFY(lockFile(p.printer.path()).isEmpty());
             QCOMPARE(p.printer.model().commands,
                      (QList<QByteArray>{"?54&10", "?54&4", "?R1&2,1", "?R2&1,0"}));
+            QFile trace(p.tracePath());
+            QVERIFY(trace.open(QIODevice::ReadOnly));
+            const QByteArray traced = trace.readAll();
+            QVERIFY2(traced.endsWith("\"?R2&1,0\\r\\n\"  3F 52 32 26 31 2C 30 0D 0A\n\n"),
+                     traced.constData());
         }
     }
 

@@ -3,6 +3,7 @@
 // Page objects: the controls of the real windows, found by the objectName operators, screen
 // readers and scripts know them by, under the names tests have always used for them.
 
+#include "app/ui/frmlinemonitor.h"
 #include "app/ui/frmmain.h"
 #include "app/ui/frmsplash.h"
 #include "production/ui/frmproduction.h"
@@ -204,6 +205,23 @@ struct ProductionPage
     bool close() { return dialog->close(); }
 };
 
+// "Monitor linea".
+struct MonitorPage
+{
+    explicit MonitorPage(frmLineMonitor *w) : window(w) {}
+
+    frmLineMonitor *window;
+    QLabel *lblLegend = pages::child<QLabel>(window, "lblLegend");
+    QPlainTextEdit *txtTraffic = pages::child<QPlainTextEdit>(window, "txtTraffic");
+    QLabel *lblDropped = pages::child<QLabel>(window, "lblDropped");
+    QPushButton *cmdCopy = pages::child<QPushButton>(window, "cmdCopy");
+    QPushButton *cmdSave = pages::child<QPushButton>(window, "cmdSave");
+    QPushButton *cmdClear = pages::child<QPushButton>(window, "cmdClear");
+    QPushButton *cmdClose = pages::child<QPushButton>(window, "cmdClose");
+
+    bool close() { return window->close(); }
+};
+
 // The About window.
 struct AboutPage
 {
@@ -227,6 +245,7 @@ class MainWindowPage : public QObject
     std::unique_ptr<frmMain> m_owned;  // first: the controls below are found in it
     frmMain &m_window;
     std::unique_ptr<ProductionPage> m_production;
+    std::unique_ptr<MonitorPage> m_monitor;
 
 public:
     MainWindowPage(SerialControl &comm, SettingsStore &store, MessageSink &messages)
@@ -238,6 +257,7 @@ public:
     frmMain *widget() const { return &m_window; }
 
     QAction *mnuSerialPort = pages::child<QAction>(&m_window, "mnuSerialPort");
+    QAction *mnuMonitor = pages::child<QAction>(&m_window, "mnuMonitor");
     QAction *mnuInfo = pages::child<QAction>(&m_window, "mnuInfo");
     QGroupBox *Frame6 = pages::child<QGroupBox>(&m_window, "Frame6");
     QLineEdit *txtModello = pages::child<QLineEdit>(&m_window, "txtModello");
@@ -297,6 +317,16 @@ public:
         if (!m_production || m_production->dialog != m_window.production())
             m_production = std::make_unique<ProductionPage>(m_window.production());
         return m_production.get();
+    }
+
+    // The line monitor, once "Monitor linea..." has opened it.
+    MonitorPage *monitor()
+    {
+        if (!m_window.monitor())
+            return nullptr;
+        if (!m_monitor || m_monitor->window != m_window.monitor())
+            m_monitor = std::make_unique<MonitorPage>(m_window.monitor());
+        return m_monitor.get();
     }
 
 private:

@@ -3,10 +3,12 @@
 // transcript of every label it receives.
 
 #include "common/displaytext.h"
+#include "link/tracefile.h"
 #include "ptyprinter.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSocketNotifier>
 #include <QTextStream>
@@ -89,9 +91,14 @@ int main(int argc, char *argv[])
     const QCommandLineOption noAdvance(
         "no-advance", "With --roll: the printer does not advance; the same tag stays over the "
                       "antenna.");
+    const QCommandLineOption trace(
+        "trace",
+        "Append every byte received and sent to this file, in the lines of v4400-tag-rf "
+        "--trace, so that the two traces read side by side.",
+        "file");
     parser.addOptions({version, device, link, silent, delay, chunk, chunkGap, wrongLength, noTag,
                        unreadable, badStatus, ignoreWrite, corruptWrite, verbose, roll,
-                       rollBadShare, rollBad, noAdvance});
+                       rollBadShare, rollBad, noAdvance, trace});
 
     QTextStream out(stdout);
     QTextStream err(stderr);
@@ -109,6 +116,18 @@ int main(int argc, char *argv[])
         err << "v4400-printer-sim: unexpected argument '"
             << escapedControls(parser.positionalArguments().constFirst()) << "'." << Qt::endl;
         return 2;
+    }
+
+    TraceFile traceFile;
+    if (parser.isSet(trace)) {
+        if (QString why; !traceFile.open(parser.value(trace), &why)) {
+            err << "v4400-printer-sim: il file di traccia " << quotedPath(parser.value(trace))
+                << " " << why << "." << Qt::endl;
+            return 2;
+        }
+        traceFile.addLine(tracetext::startLine(QStringLiteral("v4400-printer-sim ") +
+                                                   QCoreApplication::applicationVersion(),
+                                               QDateTime::currentDateTime()));
     }
 
     PtyPrinter printer;
@@ -162,6 +181,29 @@ int main(int argc, char *argv[])
     }
 
     out << printer.path() << Qt::endl;
+
+    // Written at once: the simulator's side of a conversation is complete whenever it is read.
+    QElapsedTimer lineClock;
+    lineClock.start();
+    const auto traced = [&](TraceEntry::Kind kind, const QByteArray &bytes) {
+        if (!traceFile.isOpen())
+            return;
+        const qint64 elapsed = lineClock.nsecsElapsed();
+        const qint64 wall = QDateTime::currentMSecsSinceEpoch();
+        for (qsizetype at = 0; at < bytes.size(); at += tracetext::kBytesPerLine)
+            traceFile.add({kind, elapsed, wall, bytes.mid(at, tracetext::kBytesPerLine)});
+        if (!traceFile.flush())
+            err << "v4400-printer-sim: la traccia si ferma qui: il file di traccia "
+                << quotedPath(traceFile.path()) << " " << traceFile.error() << "." << Qt::endl;
+    };
+    if (traceFile.isOpen()) {
+        traceFile.add({TraceEntry::Kind::Note, 0, QDateTime::currentMSecsSinceEpoch(),
+                       "linea aperta: " + printer.path().toUtf8()});
+        QObject::connect(&printer, &PtyPrinter::bytesReceived, &printer,
+                         [&](const QByteArray &b) { traced(TraceEntry::Kind::ToPrinter, b); });
+        QObject::connect(&printer, &PtyPrinter::bytesSent, &printer,
+                         [&](const QByteArray &b) { traced(TraceEntry::Kind::FromPrinter, b); });
+    }
 
     if (::pipe(g_signalPipe) == 0) {
         auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);

@@ -73,7 +73,14 @@ int main(int argc, char *argv[])
     h.devices.printers[adapter] = 0;
     if (!h.start())
         return 1;
+    // The line monitor after the printer query and an Inventory.
+    h.window.mnuMonitor->trigger();
     h.window.cmdInterroga->click();
+    h.window.tagPage->cmdInventory->click();
+    QTest::qWait(300);  // the list follows in batches
+    save(h.window.monitor()->window, dir, QStringLiteral("monitor") + suffix);
+    h.window.monitor()->close();
+
     h.window.tagPage->cmdSysInfo->click();
     h.window.tagPage->cmdSysInfo->setFocus();
     save(h.window.widget(), dir, QStringLiteral("main-tag") + suffix);

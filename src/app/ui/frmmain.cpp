@@ -49,17 +49,19 @@ frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &message
     connect(m_exitButton, &QPushButton::clicked, this, &frmMain::onExitClicked);
     connect(m_serialPortAction, &QAction::triggered, this, &frmMain::onSerialPortTriggered);
     connect(m_aboutAction, &QAction::triggered, this, &frmMain::onInfoTriggered);
+    connect(m_monitorAction, &QAction::triggered, this, &frmMain::onMonitorTriggered);
     connect(&m_link, &PrinterLink::operationRefused, this, [this] {
         statusBar()->showMessage(
             QStringLiteral("Attendere: è in corso un'altra operazione con la stampante"), 3000);
     });
 }
 
-// The pages and the production dialog show the workbench's models, a member that goes before
-// the window's children would.
+// The pages, the production dialog and the line monitor show the workbench's models, a member
+// that goes before the window's children would.
 frmMain::~frmMain()
 {
     delete m_production;
+    delete m_monitor;
     delete takeCentralWidget();
 }
 
@@ -84,6 +86,8 @@ void frmMain::buildWindow()
 
     m_serialPortAction =
         named(menuBar()->addAction(QStringLiteral("&Porta Seriale...")), "mnuSerialPort");
+    m_monitorAction =
+        named(menuBar()->addAction(QStringLiteral("&Monitor linea...")), "mnuMonitor");
     m_aboutAction = named(menuBar()->addAction(QStringLiteral("&?")), "mnuInfo");
 
     auto *central = new QWidget(this);
@@ -323,6 +327,17 @@ void frmMain::onSerialPortTriggered()
     const auto dialog = createPropertiesDialog();
     dialog->holdOperation(std::move(operation));
     dialog->exec();
+}
+
+void frmMain::onMonitorTriggered()
+{
+    if (!m_monitor) {
+        m_monitor = new frmLineMonitor(m_link.trace(), this);
+        connect(m_monitor, &frmLineMonitor::saveRequested, this, [this] { m_bench.saveTrace(); });
+    }
+    m_monitor->show();
+    m_monitor->raise();
+    m_monitor->activateWindow();
 }
 
 void frmMain::onInfoTriggered()

@@ -3,6 +3,7 @@
 // src/app/: the top: the workbench and the command line; in app/ui/ start-up, the main window and
 // About. It may include every other folder and is included by none.
 
+#include "app/ui/frmlinemonitor.h"
 #include "app/ui/frmsplash.h"
 #include "app/workbench.h"
 #include "link/port/systemserialdevices.h"
@@ -57,6 +58,9 @@ public:
     // The production dialog, created the first time "Produzione..." is clicked.
     frmProduction *production() const { return m_production; }
 
+    // The line monitor, once "Monitor linea..." has opened it.
+    frmLineMonitor *monitor() const { return m_monitor; }
+
     // The About window open now, if any.
     frmSplash *about() const { return m_about; }
     // How long the About window stays up after its last activation.
@@ -93,6 +97,7 @@ private:
     void onExitClicked();
     void onSerialPortTriggered();
     void onInfoTriggered();
+    void onMonitorTriggered();
     void onProductionClicked();
     void endProgram();
     QString startupFailureText(const QString &cause) const;
@@ -108,6 +113,7 @@ private:
     const SerialDevices *m_devices = &m_systemDevices;
 
     QAction *m_serialPortAction = nullptr;
+    QAction *m_monitorAction = nullptr;
     QAction *m_aboutAction = nullptr;
     QLineEdit *m_modelField = nullptr;
     QLineEdit *m_releaseField = nullptr;
@@ -120,6 +126,7 @@ private:
     std::array<QLabel *, 5> m_panels{};  // the status bar's panels 1 to 5
 
     QPointer<frmProduction> m_production;
+    QPointer<frmLineMonitor> m_monitor;
     std::function<void()> m_endProgram;
     QPointer<frmSplash> m_about;
     std::chrono::milliseconds m_aboutCloseAfter;

@@ -6,6 +6,7 @@
 #include "app/ui/frmmain.h"
 #include "app/ui/messagebox.h"
 #include "link/port/qserialportcontrol.h"
+#include "link/tracefile.h"
 #include "settings/settingsstore.h"
 
 #include <QApplication>
@@ -33,7 +34,7 @@ private:
 
 }  // namespace
 
-int runProgram(QApplication &app, const std::function<void(QWidget &)> &shown)
+int runProgram(QApplication &app, const std::function<void(QWidget &)> &shown, TraceFile *trace)
 {
     // First, so that it is the last to go: a signal while the port is being closed on the way
     // out finds a handler still, and changes nothing.
@@ -49,6 +50,12 @@ int runProgram(QApplication &app, const std::function<void(QWidget &)> &shown)
     // abandoned, a message box open is left, nothing more is sent, and the port is closed (and
     // its lock released) when `comm` goes.
     QObject::connect(&signalExit, &SignalExit::raised, &window, &QWidget::close);
+    if (trace) {
+        trace->addLine(tracetext::startLine(QCoreApplication::applicationName() + QLatin1Char(' ') +
+                                                QCoreApplication::applicationVersion(),
+                                            QDateTime::currentDateTime()));
+        window.link().trace().writeTo(*trace, messages);
+    }
     if (!window.load())
         return 1;
     // A signal taken while start-up showed a message came before the event loop that it ends.
