@@ -66,7 +66,8 @@ bool MessageBoxSink::showWithChoice(const QString &text, MessageStyle style, con
     QMessageBox box(iconFor(style), applicationTitle(), shortened(text), QMessageBox::Ok, m_parent);
     box.setTextFormat(Qt::PlainText);
     QPushButton *choice = box.addButton(other, QMessageBox::ActionRole);
-    box.setDefaultButton(QMessageBox::Ok);
+    // Enter takes the way out of the trouble; Esc keeps to the plain acknowledgement.
+    box.setDefaultButton(choice);
     box.setEscapeButton(QMessageBox::Ok);
     const CursorAside aside;
     box.exec();
