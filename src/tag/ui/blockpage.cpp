@@ -265,5 +265,7 @@ void BlockPage::showMarks(int row)
     else if (failed)
         palette.setColor(QPalette::Base, QColor(0xF8, 0xB4, 0xB4));
     field->setPalette(palette);
-    field->setAccessibleDescription(failed ? QStringLiteral("Verifica fallita") : QString());
+    const QString failure = m_model.failureText(row);
+    field->setToolTip(failure);
+    field->setAccessibleDescription(failure);
 }
