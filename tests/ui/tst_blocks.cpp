@@ -134,7 +134,7 @@ private Q_SLOTS:
         h.comm.model().behaviour.ignoredWrites = {1};
         BlocksPage &page = *h.window.blockPage;
         QVERIFY(!page.chkVerify->isChecked());
-        QCOMPARE(page.chkVerify->text(), QStringLiteral("Verifica dopo scrittura"));
+        QCOMPARE(page.chkVerify->text(), QStringLiteral("&Verifica dopo scrittura"));
         for (int row : {0, 1}) {
             page.chkBlocks[row]->setChecked(true);
             page.txtBlocks[row]->setText(QStringLiteral("W%1").arg(row));
