@@ -29,10 +29,29 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShowEvent>
 #include <QStackedLayout>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QVBoxLayout>
+
+namespace {
+
+// A scroll area that asks for room for all its page, as the page itself would: the window opens
+// at its design size wherever the screen has room for it, and only a smaller screen scrolls.
+class PageScroller : public QScrollArea
+{
+public:
+    QSize sizeHint() const override
+    {
+        const int frame = 2 * frameWidth();
+        return widget() ? widget()->sizeHint() + QSize(frame, frame) : QScrollArea::sizeHint();
+    }
+};
+
+}  // namespace
 
 frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &messages, QWidget *parent)
     : QMainWindow(parent), m_comm(comm), m_store(store), m_messages(messages),
@@ -158,8 +177,36 @@ QLayout *frmMain::buildTabs()
     m_pages->addWidget(m_tagPage);
     m_pages->addWidget(m_blockPage);
     connect(m_tabStrip, &QTabBar::currentChanged, m_pages, &QStackedLayout::setCurrentIndex);
-    tabs->addWidget(pane, 1);
+    // On a small screen (1024x768 at 125 %) the pane scrolls rather than push the window's right
+    // edge off the screen; a control that takes the focus (Tab, an access key) scrolls into view.
+    auto *scroller = named(new PageScroller, "TabScroller");
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setFocusPolicy(Qt::NoFocus);  // Tab goes on to the page
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(pane);
+    // The information page, the smaller, never scrolls.
+    scroller->setMinimumSize(pane->minimumSizeHint() - m_pages->minimumSize() +
+                             m_tagPage->minimumSizeHint());
+    connect(qApp, &QApplication::focusChanged, scroller, [scroller](QWidget *, QWidget *now) {
+        // All of the control, not only a field's text cursor as ensureWidgetVisible() would.
+        if (now && scroller->widget()->isAncestorOf(now)) {
+            const QPoint centre = now->mapTo(scroller->widget(), now->rect().center());
+            scroller->ensureVisible(centre.x(), centre.y(), now->width() / 2 + 8,
+                                    now->height() / 2 + 8);
+        }
+    });
+    tabs->addWidget(scroller, 1);
     return tabs;
+}
+
+void frmMain::showEvent(QShowEvent *event)
+{
+    // Its design size where the screen has room for it, else the room there is.
+    if (!m_sized && !event->spontaneous()) {
+        m_sized = true;
+        resize(sizeHint().boundedTo(screen()->availableGeometry().size()));
+    }
+    QMainWindow::showEvent(event);
 }
 
 // The printer fields show the printer's identity and are the operator's word for it.
