@@ -1,4 +1,5 @@
 #include "app/ui/frmsplash.h"
+#include "app/ui/messagebox.h"
 #include "harness.h"
 #include "scriptedchooser.h"
 #include "settings/ui/frmproperties.h"
@@ -19,6 +20,7 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -292,6 +294,30 @@ private Q_SLOTS:
             checkAccessKeysDistinct(production->dialog);
             production->dialog->close();
         }
+    }
+
+    // A message over the production dialog (the program's box, parented to the main window)
+    // gives the focus back to the dialog, where the operator was.
+    void focusReturnsAfterAMessage()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        h.window.TabStrip->setCurrentIndex(1);
+        h.window.blockPage->cmdProduction->click();
+        ProductionPage *production = h.window.production();
+        QVERIFY(production);
+        QVERIFY(activate(production->dialog));
+        production->spnCount->setFocus();
+        QWidget *box = nullptr;
+        QTimer::singleShot(0, [&] {
+            box = QApplication::activeModalWidget();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        MessageBoxSink(h.window.widget()).show("ATTENZIONE! prova", kStyleError);
+        QVERIFY(box);
+        QTRY_COMPARE(QApplication::activeWindow(), production->dialog);
+        QCOMPARE(QApplication::focusWidget(), production->spnCount);
+        production->dialog->close();
     }
 
     // Alt+C moves into the flow options, onto the one chosen; the arrows then choose another.
