@@ -273,6 +273,8 @@ private Q_SLOTS:
         for (int page = 0; page < 2; ++page) {
             h.window.TabStrip->setCurrentIndex(page);
             QWidget *shown = page == 0 ? h.window.tagPage->widget : h.window.blockPage->widget;
+            QApplication::processEvents();
+            QVERIFY(page == 1 || onScreen(shown));  // the information page never scrolls
             for (QWidget *w : shown->findChildren<QWidget *>()) {
                 if (w->focusPolicy() == Qt::NoFocus || !w->isEnabled() || !w->isVisibleTo(window))
                     continue;
@@ -281,6 +283,9 @@ private Q_SLOTS:
                 QVERIFY2(onScreen(w), qPrintable(describe(w)));
             }
         }
+        h.window.mnuMonitor->trigger();  // the line monitor fits too
+        QVERIFY(h.window.monitor());
+        QVERIFY(fits(h.window.monitor()->window->size(), free));
     }
 
     void cleanup() { QApplication::setFont(m_desktopFont); }

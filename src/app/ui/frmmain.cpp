@@ -51,6 +51,28 @@ public:
     }
 };
 
+// Both pages in the same place. It asks for the larger page's size, so that the window keeps
+// its size when the tab changes, but needs no more than the page shown: on a small screen only a
+// page larger than the room there scrolls.
+class TabPane : public QFrame
+{
+public:
+    explicit TabPane(QStackedLayout *pages) : m_pages(pages)
+    {
+        (new QGridLayout(this))->addLayout(m_pages, 0, 0);
+        connect(m_pages, &QStackedLayout::currentChanged, this, &QWidget::updateGeometry);
+    }
+    QSize minimumSizeHint() const override
+    {
+        const QWidget *page = m_pages->currentWidget();
+        const QSize all = QFrame::minimumSizeHint();
+        return page ? all - m_pages->minimumSize() + page->minimumSizeHint() : all;
+    }
+
+private:
+    QStackedLayout *m_pages;
+};
+
 }  // namespace
 
 frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &messages, QWidget *parent)
@@ -168,10 +190,9 @@ QLayout *frmMain::buildTabs()
     tabs->setSpacing(0);
     tabs->addWidget(m_tabStrip);
 
-    auto *pane = named(new QFrame, "TabPane");
-    pane->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     m_pages = new QStackedLayout;
-    (new QGridLayout(pane))->addLayout(m_pages, 0, 0);
+    auto *pane = named(new TabPane(m_pages), "TabPane");
+    pane->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     m_tagPage = new TagInfoPage(m_bench.tagInfo());
     m_blockPage = new BlockPage(m_bench.blocks());
     m_pages->addWidget(m_tagPage);
@@ -185,8 +206,7 @@ QLayout *frmMain::buildTabs()
     scroller->setWidgetResizable(true);
     scroller->setWidget(pane);
     // The information page, the smaller, never scrolls.
-    scroller->setMinimumSize(pane->minimumSizeHint() - m_pages->minimumSize() +
-                             m_tagPage->minimumSizeHint());
+    scroller->setMinimumSize(pane->minimumSizeHint());
     connect(qApp, &QApplication::focusChanged, scroller, [scroller](QWidget *, QWidget *now) {
         // All of the control, not only a field's text cursor as ensureWidgetVisible() would.
         if (now && scroller->widget()->isAncestorOf(now)) {
