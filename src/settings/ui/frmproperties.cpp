@@ -368,13 +368,14 @@ void frmProperties::search()
 
     PrinterSearch search(m_link, m_devices);
     connect(&search, &PrinterSearch::probing, this,
-            [this](const QString &device, int speed, int index, int count) {
+            [this](int speed, int round, int rounds, int devices) {
                 m_searchResult->setPlainText(
-                    QStringLiteral("Ricerca in corso: %1 a %2 baud (dispositivo %3 di %4)...")
-                        .arg(device)
+                    QStringLiteral("Ricerca in corso a %1 baud (velocità %2 di %3): %4...")
                         .arg(speed)
-                        .arg(index)
-                        .arg(count));
+                        .arg(round)
+                        .arg(rounds)
+                        .arg(devices == 1 ? QStringLiteral("1 dispositivo")
+                                          : QStringLiteral("%1 dispositivi").arg(devices)));
             });
     m_search = &search;
     setSearching(true);
