@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 
@@ -132,8 +133,9 @@ private Q_SLOTS:
         QCOMPARE(openDialog(first)->cboPort->toolTip(), QStringLiteral("/dev/fake0"));
     }
 
-    // "Dispositivo:" shows the device of the port chosen and follows the list; its drop-down
-    // offers the devices the system reports, each with what it is.
+    // "Dispositivo:" shows the device of the port chosen and follows the list, keeping what was
+    // typed for a port until OK or Annulla; its drop-down offers the devices the system reports,
+    // each with what it is.
     void deviceFollowsThePortList()
     {
         Harness h("[Ports]\ncom2 = /dev/ttyUSB1\n");
@@ -157,8 +159,42 @@ private Q_SLOTS:
         d->cboDevice->lineEdit()->setText("/dev/typed");
         QVERIFY(choose(d->cboPort, "Com3"));
         QCOMPARE(d->cboDevice->currentText(), QStringLiteral("/dev/fake2"));
-        QVERIFY(choose(d->cboPort, "Com2"));  // what was typed for another port is gone
-        QCOMPARE(d->cboDevice->currentText(), QStringLiteral("/dev/ttyUSB1"));
+        QVERIFY(choose(d->cboPort, "Com2"));
+        QCOMPARE(d->cboDevice->currentText(), QStringLiteral("/dev/typed"));
+        d->cmdCancel->click();
+        QCOMPARE(openDialog(h)->cboDevice->currentText(), QStringLiteral("/dev/fake0"));
+        const auto again = openDialog(h);
+        QVERIFY(choose(again->cboPort, "Com2"));
+        QCOMPARE(again->cboDevice->currentText(), QStringLiteral("/dev/ttyUSB1"));
+    }
+
+    // OK on another device clears the printer's model and release: they described the printer
+    // on the device before. The same device at another speed keeps them; neither asks the
+    // printer.
+    void okOnAnotherDeviceClearsThePrinter_data()
+    {
+        QTest::addColumn<QString>("device");  // typed for Com1
+        QTest::addColumn<bool>("cleared");
+        QTest::newRow("the same device") << "/dev/fake0" << false;
+        QTest::newRow("another device") << "/dev/ttyUSB7" << true;
+    }
+    void okOnAnotherDeviceClearsThePrinter()
+    {
+        QFETCH(QString, device);
+        QFETCH(bool, cleared);
+        Harness h;
+        QVERIFY(h.start());
+        h.window.cmdInterroga->click();
+        QCOMPARE(h.window.txtRelease->text(), QStringLiteral(" V1.04.2"));
+        const auto d = openDialog(h);
+        QVERIFY(choose(d->cboSpeed, "19200"));
+        d->cboDevice->lineEdit()->setText(device);
+        d->cmdOK->click();
+        QVERIFY(!d->isVisible());
+        QCOMPARE(h.comm.currentDevice(), device);
+        QCOMPARE(h.window.txtModello->text().isEmpty(), cleared);
+        QCOMPARE(h.window.txtRelease->text().isEmpty(), cleared);
+        QCOMPARE(h.comm.commands().size(), 2);
     }
 
     // A device typed (as assistive technology sets it) or picked is opened, then stored as the
@@ -285,10 +321,11 @@ private Q_SLOTS:
         d->cmdSearch->click();
 
         QVERIFY(d->txtSearch->toPlainText().startsWith("Stampante trovata:\n" + printer));
-        QVERIFY(progress.size() > 2);
+        QCOMPARE(d->txtSearch->verticalScrollBar()->maximum(), 0);  // all seven lines shown
+        QVERIFY(progress.size() >= 2);
         QCOMPARE(
             progress.first(),
-            QStringLiteral("Ricerca in corso: /dev/fake0 a 9600 baud (dispositivo 1 di 5)..."));
+            QStringLiteral("Ricerca in corso a 9600 baud (velocità 1 di 7): 5 dispositivi..."));
         held.removeLast();  // the result
         QVERIFY(!held.contains(false));
         QVERIFY(!h.window.link().operationRunning());
@@ -301,15 +338,18 @@ private Q_SLOTS:
         QCOMPARE(h.settings.readFile(), file);
         QVERIFY(h.messages.shown.isEmpty());
 
+        // OK asks the printer found for its model and release, as "Interroga stampante" does.
+        h.comm.model().behaviour.silent = false;  // the fake now stands for the printer
+        h.comm.writes.clear();
         d->cmdOK->click();
         QVERIFY(!d->isVisible());
         QCOMPARE(h.comm.currentDevice(), printer);
         QCOMPARE(h.comm.settings(), QStringLiteral("%1,n,8,1").arg(speed));
         QCOMPARE(stored(h)["BaudRate"], speed);
-        h.window.txtModello->clear();
-        h.comm.model().behaviour.silent = false;
-        h.window.cmdInterroga->click();
+        QCOMPARE(h.comm.commands(), (QStringList{"?54&10", "?54&4"}));
         QCOMPARE(h.window.txtModello->text(), QStringLiteral(" VIREO 4400"));
+        QCOMPARE(h.window.txtRelease->text(), QStringLiteral(" V1.04.2"));
+        QVERIFY(h.messages.shown.isEmpty());
     }
 
     // "Interrompi ricerca" stops the search at once and says what was tried; closing the dialog
@@ -330,7 +370,7 @@ private Q_SLOTS:
         const auto d = openDialog(h);
         int probes = 0;
         connect(d->txtSearch, &QPlainTextEdit::textChanged, d->widget(), [&] {
-            if (++probes == 2)  // the second device, waiting
+            if (++probes == 1)  // every device asked, the window running
                 h.after(50, [&] {
                     if (close)
                         d->cmdCancel->click();
@@ -339,14 +379,15 @@ private Q_SLOTS:
                 });
         });
         d->cmdSearch->click();
-        QCOMPARE(h.devices.writes.size(), 1);  // stopped while the second device was asked
+        QCOMPARE(h.devices.writes.size(), 3);  // stopped at the first speed
         QCOMPARE(d->isVisible(), !close);
         QCOMPARE(d->result(), int(QDialog::Rejected));
         QCOMPARE(d->txtSearch->toPlainText(),
                  QStringLiteral("Ricerca interrotta: nessuna stampante trovata finora. Dispositivi "
-                                "provati:\n/dev/fake0 (Com1): nessuna risposta\n"
+                                "provati:\n/dev/fake0 (Com1): prova interrotta\n"
                                 "/dev/fake1 (Com2): prova interrotta\n"
-                                "/dev/fake2 (Com3): non provato\n/dev/fake3 (Com4): non provato"));
+                                "/dev/fake2 (Com3): prova interrotta\n"
+                                "/dev/fake3 (Com4): prova interrotta"));
         QVERIFY(d->cmdOK->isEnabled());
         QVERIFY(!h.window.link().operationRunning());
         QVERIFY(h.comm.portOpen());
@@ -357,7 +398,7 @@ private Q_SLOTS:
         const auto again = openDialog(h);
         again->cmdSearch->click();
         QVERIFY(again->txtSearch->toPlainText().startsWith("Attendere"));
-        QCOMPARE(h.devices.writes.size(), 1);
+        QCOMPARE(h.devices.writes.size(), 3);
     }
 
     // The dialog shows what the serial control holds now, not what is stored.
