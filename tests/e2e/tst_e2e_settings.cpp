@@ -249,6 +249,54 @@ private Q_SLOTS:
         QCOMPARE(r.store->read("CommPort", {}), QStringLiteral("3"));
     }
 
+    // Four silent devices and the simulated printer at 19200 baud, the dialog at 9600: every
+    // device is asked at each speed at once, so the search ends after five windows of half a
+    // second (asked one at a time, it took five times as long).
+    void searchAsksEveryDeviceAtOnce()
+    {
+        PtyPrinter silent[4];
+        QString error;
+        for (PtyPrinter &p : silent) {
+            QVERIFY2(p.openPty(&error), qPrintable(error));
+            p.model().behaviour.silent = true;
+        }
+        PtyRig r;
+        QVERIFY2(r.printer.openPty(&error), qPrintable(error));
+        r.printer.model().onCommand = [&r](const QByteArray &) {
+            r.printer.model().behaviour.silent =
+                !r.printer.programLineSettings().startsWith("19200,");
+        };
+        r.devices.listed = {{silent[3].path(), ""}};
+        QVERIFY(r.start(silent[0].path(), "Com2=" + silent[1].path().toUtf8() +
+                                              "\nCom3=" + silent[2].path().toUtf8() +
+                                              "\nCom4=" + r.printer.path().toUtf8() + "\n"));
+        const auto d = r.window->createPropertiesDialog();
+        d->show();
+        QElapsedTimer took;
+        took.start();
+        d->cmdSearch->click();
+        const qint64 ms = took.elapsed();
+
+        QVERIFY2(d->txtSearch->toPlainText().startsWith("Stampante trovata:\n" + r.printer.path() +
+                                                        " (Com4) a 19200 baud: « VIREO 4400»"),
+                 qPrintable(d->txtSearch->toPlainText()));
+        QCOMPARE(d->cboPort->currentText(), QStringLiteral("Com4"));
+        QCOMPARE(d->cboSpeed->currentText(), QStringLiteral("19200"));
+        for (PtyPrinter &p : silent)
+            QCOMPARE(p.model().commands.size(), 5);
+        // A generous bound: 2.5 s expected, 12.5 s one device at a time.
+        if (!qEnvironmentVariableIsSet("V4400_MEMCHECK"))
+            QVERIFY2(ms < 5000, qPrintable(QString::number(ms)));
+
+        // OK asks the printer found for its model and release.
+        d->cmdOK->click();
+        QVERIFY(!d->isVisible());
+        QCOMPARE(r.printer.programLineSettings(), QStringLiteral("19200,n,8,1"));
+        QCOMPARE(r.window->txtModello->text(), QStringLiteral(" VIREO 4400"));
+        QCOMPARE(r.window->txtRelease->text(), QStringLiteral(" V1.04.2"));
+        QVERIFY2(r.messages.shown.isEmpty(), qPrintable(r.messages.texts().join('\n')));
+    }
+
     // Nothing answers at any speed: every device tried at each, the open line's settings back.
     void searchFindsNothing()
     {
