@@ -168,35 +168,6 @@ private Q_SLOTS:
         QCOMPARE(again->cboDevice->currentText(), QStringLiteral("/dev/ttyUSB1"));
     }
 
-    // OK on another device clears the printer's model and release: they described the printer
-    // on the device before. The same device at another speed keeps them; neither asks the
-    // printer.
-    void okOnAnotherDeviceClearsThePrinter_data()
-    {
-        QTest::addColumn<QString>("device");  // typed for Com1
-        QTest::addColumn<bool>("cleared");
-        QTest::newRow("the same device") << "/dev/fake0" << false;
-        QTest::newRow("another device") << "/dev/ttyUSB7" << true;
-    }
-    void okOnAnotherDeviceClearsThePrinter()
-    {
-        QFETCH(QString, device);
-        QFETCH(bool, cleared);
-        Harness h;
-        QVERIFY(h.start());
-        h.window.cmdInterroga->click();
-        QCOMPARE(h.window.txtRelease->text(), QStringLiteral(" V1.04.2"));
-        const auto d = openDialog(h);
-        QVERIFY(choose(d->cboSpeed, "19200"));
-        d->cboDevice->lineEdit()->setText(device);
-        d->cmdOK->click();
-        QVERIFY(!d->isVisible());
-        QCOMPARE(h.comm.currentDevice(), device);
-        QCOMPARE(h.window.txtModello->text().isEmpty(), cleared);
-        QCOMPARE(h.window.txtRelease->text().isEmpty(), cleared);
-        QCOMPARE(h.comm.commands().size(), 2);
-    }
-
     // A device typed (as assistive technology sets it) or picked is opened, then stored as the
     // port's [Ports] entry with the six settings, and used again at the next start.
     void newDeviceIsOpenedStoredAndUsedAgain_data()
@@ -441,6 +412,7 @@ private Q_SLOTS:
     {
         Harness h;
         QVERIFY(h.start());
+        h.window.cmdInterroga->click();
         const QStringList before = panels(h.window);
         h.window.Panels[2]->setText("stale");
         const auto d = openDialog(h);
@@ -455,14 +427,17 @@ private Q_SLOTS:
         QCOMPARE(stored(h), kDefaults);
         QVERIFY(!h.settings.readFile().contains("[Ports]"));  // the device is the one it was
         QCOMPARE(panels(h.window), before);
+        QCOMPARE(h.window.txtModello->text(), QStringLiteral(" VIREO 4400"));  // the same printer
         QVERIFY(h.messages.shown.isEmpty());
     }
 
-    // Closed, renumbered, reopened; the entry Com4 is stored as "4".
+    // Closed, renumbered, reopened; the entry Com4 is stored as "4". The model and release of
+    // the printer on the device before are cleared.
     void anotherPortWhileOpen()
     {
         Harness h;
         QVERIFY(h.start());
+        h.window.cmdInterroga->click();
         const auto d = openDialog(h);
         QVERIFY(choose(d->cboPort, "Com4"));
         QVERIFY(choose(d->cboSpeed, "38400"));
@@ -477,6 +452,8 @@ private Q_SLOTS:
         QCOMPARE(stored(h)["CommPort"], QStringLiteral("4"));
         QCOMPARE(h.window.Panels[1]->text(), QStringLiteral("Porta Seriale:  COM4"));
         QCOMPARE(h.window.Panels[2]->text(), QStringLiteral("Baudrate:  38400"));
+        QVERIFY(h.window.txtModello->text().isEmpty() && h.window.txtRelease->text().isEmpty());
+        QCOMPARE(h.comm.commands().size(), 2);  // not asked again without a search
         QVERIFY(h.messages.shown.isEmpty());
     }
 

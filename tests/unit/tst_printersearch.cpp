@@ -288,55 +288,41 @@ private Q_SLOTS:
 
     // Several printers answer, in any order within the window: the one chosen is the device in
     // use if it answered, else the lowest port number, else the first device listed; the answers
-    // are listed in the devices' order.
+    // are listed in the devices' order. Com1 (in use) to Com4, then two devices no port stands for.
     void choosesWhateverAnswersFirst_data()
     {
-        QTest::addColumn<QList<int>>(
-            "delays");  // ms within the 10 ms window, per device; -1 silent
-        QTest::addColumn<QString>("chosen");
-        QTest::addColumn<QStringList>("found");
-        // Com1 (in use), Com2, Com3, Com4, then two devices no port stands for.
-        QTest::newRow("Com4 first, Com2 last") << QList<int>{-1, 8, -1, 0, -1, -1} << "/dev/fake1"
-                                               << QStringList{"/dev/fake1", "/dev/fake3"};
-        QTest::newRow("Com2 first, Com4 last") << QList<int>{-1, 0, -1, 8, -1, -1} << "/dev/fake1"
-                                               << QStringList{"/dev/fake1", "/dev/fake3"};
-        QTest::newRow("a port after a device without")
-            << QList<int>{-1, -1, -1, 8, 0, -1} << "/dev/fake3"
-            << QStringList{"/dev/fake3", "/dev/ttyACM0"};
+        QTest::addColumn<QList<int>>("delays");  // ms into the 10 ms window, per device; -1 silent
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<QList<int>>("found");
+        QTest::newRow("Com4 first") << QList<int>{-1, 8, -1, 0, -1, -1} << 1 << QList<int>{1, 3};
+        QTest::newRow("Com2 first") << QList<int>{-1, 0, -1, 8, -1, -1} << 1 << QList<int>{1, 3};
+        QTest::newRow("no port first")
+            << QList<int>{-1, -1, -1, 8, 0, 1} << 3 << QList<int>{3, 4, 5};
         QTest::newRow("no port: the first listed")
-            << QList<int>{-1, -1, -1, -1, 8, 0} << "/dev/ttyACM0"
-            << QStringList{"/dev/ttyACM0", "/dev/ttyACM1"};
-        QTest::newRow("the device in use, last")
-            << QList<int>{8, 0, 2, 4, 6, 1} << "/dev/fake0"
-            << QStringList{"/dev/fake0", "/dev/fake1",   "/dev/fake2",
-                           "/dev/fake3", "/dev/ttyACM0", "/dev/ttyACM1"};
+            << QList<int>{-1, -1, -1, -1, 8, 0} << 4 << QList<int>{4, 5};
+        QTest::newRow("the device in use last")
+            << QList<int>{8, 0, 2, 4, 6, 1} << 0 << QList<int>{0, 1, 2, 3, 4, 5};
     }
     void choosesWhateverAnswersFirst()
     {
         QFETCH(QList<int>, delays);
-        QFETCH(QString, chosen);
-        QFETCH(QStringList, found);
+        QFETCH(int, chosen);
+        QFETCH(QList<int>, found);
         SearchBench s;
         s.devices.reported = {{"/dev/ttyACM0", ""}, {"/dev/ttyACM1", ""}};
         const QStringList devices{"/dev/fake0", "/dev/fake1",   "/dev/fake2",
                                   "/dev/fake3", "/dev/ttyACM0", "/dev/ttyACM1"};
         for (int i = 0; i < devices.size(); ++i) {
-            const int delay = delays[i];
-            const auto answer = [delay](const QByteArray &) {
-                return delay < 0 ? QList<Emission>{} : QList<Emission>{{delay, "VIREO 4400\r"}};
+            const QList<Emission> answer{{delays[i], "VIREO 4400\r"}};
+            (i ? s.devices.scripts[devices[i]] : s.comm.script) = [=](const QByteArray &) {
+                return delays[i] < 0 ? QList<Emission>{} : answer;
             };
-            if (i == 0)
-                s.comm.script = answer;
-            else
-                s.devices.scripts[devices[i]] = answer;
         }
         const PrinterSearch::Result result = s.run(9600);
-        QStringList answered;
-        for (const PrinterSearch::Answer &a : result.answers)
-            answered << a.device;
-        QCOMPARE(answered, found);
-        QVERIFY(result.chosen());
-        QCOMPARE(result.chosen()->device, chosen);
+        QCOMPARE(result.answers.size(), found.size());
+        for (int i = 0; i < found.size(); ++i)
+            QCOMPARE(result.answers[i].device, devices[found[i]]);
+        QCOMPARE(result.chosen()->device, devices[chosen]);
         QCOMPARE(s.devices.opened, 5);  // one speed: the first at which any answered
     }
 

@@ -413,9 +413,9 @@ void frmProperties::search()
     if (!chosen)
         return;
 
-    // The device in use when it answered, else the first that did: its port number where one
-    // stands for it, else the device for the port chosen; and the speed it answered at. Nothing
-    // is applied or stored before OK.
+    // The answer chosen (Result::chosen): its port number where one stands for it, else the
+    // device for the port chosen; and the speed it answered at. Nothing is applied or stored
+    // before OK.
     const PrinterSearch::Answer &found = *chosen;
     m_found.emplace(found.device, found.speed);
     if (found.port >= 1 && found.port <= m_portList->count()) {
