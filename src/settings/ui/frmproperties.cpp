@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
@@ -207,15 +208,20 @@ QLayout *frmProperties::buildSearchRow()
     m_searchResult->setReadOnly(true);
     m_searchResult->setTabChangesFocus(true);
     m_searchResult->setAccessibleName(QStringLiteral("Esito della ricerca"));
-    // Seven lines: the whole result for five devices (the printer found, four others); half a
-    // line more, which the plain text view keeps below its last line before it scrolls.
-    m_searchResult->setFixedHeight(m_searchResult->fontMetrics().lineSpacing() * 15 / 2 +
-                                   2 * m_searchResult->frameWidth() +
-                                   int(m_searchResult->document()->documentMargin()) * 2);
+    // The whole result for five devices: the printer found, a caption, four others.
+    showResultLines(kResultLines);
     auto *row = new QHBoxLayout;
     row->addWidget(m_searchButton, 0, Qt::AlignTop);
     row->addWidget(m_searchResult, 1);
     return row;
+}
+
+void frmProperties::showResultLines(int lines)
+{
+    // Half a line more, which the plain text view keeps below its last line before it scrolls.
+    m_searchResult->setFixedHeight(
+        m_searchResult->fontMetrics().lineSpacing() * (2 * lines + 1) / 2 +
+        2 * m_searchResult->frameWidth() + int(m_searchResult->document()->documentMargin()) * 2);
 }
 
 void frmProperties::LoadPropertySettings()
@@ -400,6 +406,7 @@ void frmProperties::search()
             });
     m_search = &search;
     m_found.reset();
+    showResultLines(kResultLines);
     setSearching(true);
     const PrinterSearch::Result result = search.run(
         m_deviceList->currentText().trimmed(),
@@ -409,6 +416,9 @@ void frmProperties::search()
         return;  // the program is ending
     setSearching(false);
     m_searchResult->setPlainText(result.text());
+    // Long device names (/dev/serial/by-id/...) wrap: the box grows to keep them in view.
+    showResultLines(kResultLines +
+                    qMin(m_searchResult->verticalScrollBar()->maximum(), kResultLines));
     const PrinterSearch::Answer *chosen = result.chosen();
     if (!chosen)
         return;

@@ -72,6 +72,9 @@ private:
     void onSearchClicked();
     void search();
     void setSearching(bool on);
+    // The result box shows `lines` lines.
+    void showResultLines(int lines);
+    static constexpr int kResultLines = 7;
 
     PrinterLink &m_link;
     SerialControl &m_comm;
