@@ -101,6 +101,7 @@ int main(int argc, char *argv[])
     h.window.link().setTimeScale(0.01);
     properties->cmdSearch->click();
     properties->cmdSearch->setFocus();
+    QTest::qWait(300);  // the dialog grows to the result's lines once the window system has it
     save(properties->widget(), dir, QStringLiteral("properties-search") + suffix);
     properties->reject();
     h.comm.model().behaviour.silent = false;
