@@ -27,8 +27,9 @@ QString summary(const Summary &s)
         text += s.unfinished.size() == 1 ? QStringLiteral("\nScritto ma non completato:")
                                          : QStringLiteral("\nScritti ma non completati:");
         for (const UnfinishedTag &t : s.unfinished) {
-            text += QStringLiteral("\n- tag n. %1, UID %2").arg(t.sequence).arg(
-                tagdetails::hexBytes(t.uid));
+            text += QStringLiteral("\n- tag n. %1, UID %2")
+                        .arg(t.sequence)
+                        .arg(tagdetails::hexBytes(t.uid));
             if (!t.serial.isEmpty())
                 text += QStringLiteral(", numero di serie %1").arg(t.serial);
             text += QStringLiteral(": %1").arg(t.result);
@@ -74,20 +75,23 @@ QString templateListing(const QList<RowBytes> &rows, const production::SerialNum
     else
         lines << QStringLiteral("Dalla griglia, come li scriverebbe ora \"SCRIVI\":");
     for (const RowBytes &r : rows) {
-        const QByteArray bytes = blockdata::padded(r.bytes);
         QString line = QStringLiteral("Blocco %1: ").arg(r.row + 1);
-        if (printable(bytes))
-            line += QStringLiteral("«%1» ").arg(QString::fromLatin1(bytes));
-        line += blockdata::toHex(bytes);
+        const QByteArray bytes = blockdata::padded(r.bytes);
         if (production::covers(serial, r.row))
-            line += QStringLiteral(" (sostituito dal numero di serie)");
+            line += QStringLiteral("sostituito dal numero di serie");
+        else if (printable(bytes))
+            line +=
+                QStringLiteral("«%1» %2").arg(QString::fromLatin1(bytes), blockdata::toHex(bytes));
+        else
+            line += blockdata::toHex(bytes);
         lines << line;
     }
     if (serial) {
         const int first = serial->row + 1;
         lines << (serial->width > printer::kBlockSize
-                      ? QStringLiteral("Numero di serie nei blocchi %1 e %2.").arg(first).arg(
-                            first + 1)
+                      ? QStringLiteral("Numero di serie nei blocchi %1 e %2.")
+                            .arg(first)
+                            .arg(first + 1)
                       : QStringLiteral("Numero di serie nel blocco %1.").arg(first));
     }
     return lines.join(QLatin1Char('\n'));

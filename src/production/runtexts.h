@@ -42,8 +42,8 @@ QString listLine(int sequence, const QByteArray &uid, const QString &serial, con
                  Mark mark);
 
 // The template box: each ticked row with its bytes as written (characters where they print, and
-// hexadecimal), a row the serial number writes over said to be replaced, and where the serial
-// number goes.
+// hexadecimal), or, for a row the serial number writes over, that it is replaced; then where the
+// serial number goes.
 QString templateListing(const QList<RowBytes> &rows, const production::SerialNumber *serial);
 
 // Beside "Etichetta" when none is chosen: nothing advances the roll.

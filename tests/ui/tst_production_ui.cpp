@@ -69,7 +69,7 @@ private Q_SLOTS:
         QVERIFY(!d.dialog->lblNoLabel->isVisible());
         QCOMPARE(d.dialog->lblTemplate->text(),
                  QStringLiteral("Dalla griglia, come li scriverebbe ora \"SCRIVI\":\n"
-                                "Blocco 1: «    » 20202020 (sostituito dal numero di serie)\n"
+                                "Blocco 1: sostituito dal numero di serie\n"
                                 "Blocco 3: «DATA» 44415441\n"
                                 "Numero di serie nei blocchi 1 e 2."));
         QStringList steps;

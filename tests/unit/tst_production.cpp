@@ -212,7 +212,7 @@ private Q_SLOTS:
                                          &serial)
                                   << "Dalla griglia, come li scriverebbe ora \"SCRIVI\":\n"
                                      "Blocco 1: «B001» 42303031\n"
-                                     "Blocco 3: «  AB» 20204142 (sostituito dal numero di serie)\n"
+                                     "Blocco 3: sostituito dal numero di serie\n"
                                      "Blocco 5: 2020010D\n"
                                      "Numero di serie nei blocchi 2 e 3.";
         QTest::newRow("empty template")

@@ -18,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -56,7 +57,15 @@ QWidget *frmProduction::buildTemplate()
     auto *box = named(new QGroupBox(QStringLiteral("Modello")), "fraTemplate");
     m_template = named(new QLabel, "lblTemplate");
     m_template->setWordWrap(true);
-    (new QVBoxLayout(box))->addWidget(m_template);
+    m_template->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // All 28 rows ticked would push the options off the screen: past eight lines it scrolls.
+    auto *scroll = new QScrollArea;
+    scroll->setWidget(m_template);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setMaximumHeight(8 * m_template->fontMetrics().lineSpacing() + 4);
+    (new QVBoxLayout(box))->addWidget(scroll);
     return box;
 }
 
@@ -120,6 +129,8 @@ QWidget *frmProduction::buildOptions()
     m_labelList->setAccessibleName(QStringLiteral("Etichetta"));
     m_noLabelNote = named(new QLabel(runtexts::noLabelNote()), "lblNoLabel");
     m_noLabelNote->setWordWrap(true);
+    // Two lines held open: the form would otherwise give a wrapped note the height of one.
+    m_noLabelNote->setMinimumHeight(2 * m_noLabelNote->fontMetrics().lineSpacing());
     m_onFailureList = named(new QComboBox, "cboOnFailure");
     m_onFailureList->addItems(
         {QStringLiteral("Ferma la serie"), QStringLiteral("Stampa \"ANNULLATO\" e continua")});
