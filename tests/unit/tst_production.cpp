@@ -195,12 +195,9 @@ private Q_SLOTS:
         QTest::addColumn<QString>("actual");
         QTest::addColumn<QString>("expected");
         using runtexts::Mark;
-        QTest::newRow("none") << runtexts::counts(0, 0) << "0 tag riusciti, 0 falliti";
         QTest::newRow("one each") << runtexts::counts(1, 1) << "1 tag riuscito, 1 fallito";
         QTest::newRow("many") << runtexts::counts(2, 3) << "2 tag riusciti, 3 falliti";
         const QByteArray uid = QByteArray::fromHex("E00401502A3C7B12");
-        QTest::newRow("ok") << runtexts::listLine(3, uid, "1003", "OK", Mark::Ok)
-                            << "   3  E00401502A3C7B12  1003  OK";
         QTest::newRow("failed") << runtexts::listLine(3, uid, "1003", "nessun tag", Mark::Failed)
                                 << "   3  E00401502A3C7B12  1003  FALLITO: nessun tag";
         QTest::newRow("unfinished")
@@ -217,18 +214,6 @@ private Q_SLOTS:
                                      "Numero di serie nei blocchi 2 e 3.";
         QTest::newRow("empty template")
             << runtexts::templateListing({}, nullptr) << "Nessun blocco selezionato nella griglia.";
-        runtexts::Summary summary{1,
-                                  1,
-                                  "/tmp/r.csv",
-                                  {{2, uid, "", "scritto in parte (blocchi 1)"}},
-                                  {{10, 10}, {13, 20}},
-                                  {}};
-        QTest::newRow("summary")
-            << runtexts::summary(summary)
-            << "1 tag riuscito, 1 fallito.\nRegistro: /tmp/r.csv\nScritto ma non completato:\n"
-               "- tag n. 2, UID E0 04 01 50 2A 3C 7B 12: scritto in parte (blocchi 1)\n"
-               "Numeri di serie saltati (i loro byte contengono 0D o 0A, che non possono stare "
-               "in un comando): 10, 13-20.";
     }
     void runTexts()
     {

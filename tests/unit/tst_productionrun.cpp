@@ -289,6 +289,8 @@ private Q_SLOTS:
                                           << "scritto in parte (blocchi 1)" << 42;
         QTest::newRow("during verification") << "?R2&23,0"
                                              << "\"scritto, non verificato\"" << 42;
+        QTest::newRow("during the label") << "?00&"
+                                          << "\"OK, etichetta non inviata\"" << 42;
     }
     void lineLostPartWay()
     {
@@ -307,8 +309,10 @@ private Q_SLOTS:
         QCOMPARE(r.log().at(1), QStringLiteral("T,1,%1,41,1:30303030 2:30303431 3:44415441,%2")
                                     .arg(rollUid(1), result));
         QCOMPARE(r.run.nextSerial(), std::optional<quint64>(next));
+        // A verified tag counts as a success, its label printed or not.
         QVERIFY(r.d.messages.texts().last().startsWith(
-            "ATTENZIONE! Produzione fermata: la stampante non riceve i comandi.\n0 tag riusciti"));
+            "ATTENZIONE! Produzione fermata: la stampante non riceve i comandi.\n" +
+            runtexts::counts(lastSent == "?00&", 0)));
         // A tag that went out in whole or part is named with its UID and serial number.
         const QString named = QStringLiteral("\nScritto ma non completato:\n- tag n. 1, UID "
                                              "E0 04 01 50 2A 3C 7B %1, numero di serie 41: %2")
