@@ -92,7 +92,9 @@ private Q_SLOTS:
         chooser.answer = dir.filePath("copia.bin");
         BlocksPage &page = *h.window.blockPage;
         page.txtBlocks[0]->setText("B001");
-        page.cmdSaveBlocks->click();  // rows never read nor typed: no .bin
+        page.txtBlocks[1]->setText("X");
+        page.txtBlocks[1]->setText("");  // emptied by the operator: nothing known again
+        page.cmdSaveBlocks->click();     // rows never read nor typed: no .bin
         QCOMPARE(h.messages.shown.size(), 1);
         QVERIFY(h.messages.shown[0].text.contains("i blocchi 2-28 non contengono"));
         chooser.answer = dir.filePath("copia.json");
