@@ -166,9 +166,10 @@ int main(int argc, char *argv[])
         file.setFileTime(QDateTime(QDate(2026, 12, 1), QTime(9, 30)),
                          QFileDevice::FileModificationTime);
     }
+    // The name "Salva..." offers for this grid: the tag's UID, and .json while rows are unknown.
     const auto dialog = FileDialogChooser::saveDialog(
         h.window.widget(), QStringLiteral("Salva i blocchi"),
-        folder.filePath(QStringLiteral("blocchi.bin")), BlockFiles::filters());
+        folder.filePath(QStringLiteral("blocchi-E00401502A3C7B12.json")), BlockFiles::filters());
     dialog->resize(760, 420);
     dialog->show();
     QTest::qWait(300);
