@@ -7,6 +7,7 @@
 #include "app/ui/startup.h"
 #include "common/messages.h"
 #include "link/port/qserialportcontrol.h"
+#include "link/port/systemserialdevices.h"
 #include "link/printercommands.h"
 #include "link/printerlink.h"
 #include "link/tracefile.h"
@@ -14,6 +15,8 @@
 #include "production/production.h"
 #include "ptyprinter.h"
 #include "scriptedchooser.h"
+#include "settings/printersearch.h"
+#include "settings/propertyselection.h"
 #include "settings/settingsstore.h"
 
 #include <QApplication>
@@ -129,6 +132,13 @@ private:
     QThread m_thread;
     PtyPrinter m_printer;
     std::atomic<double> m_lastWriteMs{0};
+};
+
+// Only the devices named: nothing the machine reports.
+class NamedDevices : public SystemSerialDevices
+{
+public:
+    QList<SerialDevice> available() const override { return {}; }
 };
 
 // The baseline: a busy-polling wait, as the naive design builds it.
@@ -294,6 +304,40 @@ int main(int argc, char *argv[])
                 ms(so) + QStringLiteral(" (%1)").arg(so.min, 0, 'f', 3),
                 ms(sn) + QStringLiteral(" (%1)").arg(sn.min, 0, 'f', 3), "0 <= median <= 2 ms");
         }
+    }
+
+    // "Cerca stampante" over five silent devices at every speed of the list, beside the same
+    // five asked one at a time (five one-device searches, as the search asked them before).
+    {
+        PtyPrinter silent[5];
+        QStringList devices;
+        for (PtyPrinter &p : silent) {
+            if (QString error; !p.openPty(&error))
+                qFatal("openpty: %s", qPrintable(error));
+            p.model().behaviour.silent = true;
+            devices << p.path();
+        }
+        QList<int> speeds;
+        for (const QString &speed : properties::speedEntries())
+            speeds << speed.toInt();
+        QSerialPortControl comm(store.portResolver());
+        PrinterLink link(comm, messages);
+        NamedDevices named;
+        PrinterSearch search(link, named);
+        const QString tail = QStringLiteral(",N,8,1");
+        double t0 = nowMs();
+        const PrinterSearch::Result all = search.run(devices, speeds, tail);
+        const double together = nowMs() - t0;
+        t0 = nowMs();
+        for (const QString &device : devices)
+            (void)search.run({device}, speeds, tail);
+        const double oneAtATime = nowMs() - t0;
+        QString figure = QStringLiteral("%1 s").arg(together / 1000, 0, 'f', 2);
+        if (all.others.size() != 5 || all.others.first().outcome != QLatin1String("nessuna "
+                                                                                  "risposta"))
+            figure += QStringLiteral(" [%1]").arg(all.text());
+        row("printer search: 5 silent devices, 7 speeds", figure,
+            QStringLiteral("%1 s one at a time").arg(oneAtATime / 1000, 0, 'f', 2), "< 4.5 s");
     }
 
     // Whole operations through the main window, minus the pauses and limits they must spend.

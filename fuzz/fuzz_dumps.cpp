@@ -1,5 +1,6 @@
 // Copies of the block grid read from files: any content is refused with a reason or gives 28
-// blocks of four bytes that save back to the same blocks; hex entry never yields half a byte.
+// blocks of four bytes (and a UID of eight, if any) that save back to the same; hex entry never
+// yields half a byte.
 #include "tag/blockdata.h"
 #include "tag/blockdump.h"
 
@@ -12,8 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QDateTime saved(QDate(2026, 1, 1), QTime(0, 0), Qt::UTC);
     for (bool json : {false, true}) {
         blockdump::Blocks blocks;
+        QByteArray uid;
         QString why;
-        const bool ok = json ? blockdump::fromJson(content, &blocks, &why)
+        const bool ok = json ? blockdump::fromJson(content, &blocks, &why, &uid)
                              : blockdump::fromBin(content, &blocks, &why);
         if (!ok && why.isEmpty())
             std::abort();  // a refusal always says why
@@ -23,12 +25,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             if (block && block->size() != 4)
                 std::abort();
         }
+        if (!uid.isEmpty() && uid.size() != blockdump::kUidSize)
+            std::abort();
         blockdump::Blocks again;
+        QByteArray uidAgain;
         const QByteArray copy =
-            json ? blockdump::toJson(blocks, saved, {}) : blockdump::toBin(blocks);
-        if (!(json ? blockdump::fromJson(copy, &again, &why)
+            json ? blockdump::toJson(blocks, saved, uid) : blockdump::toBin(blocks);
+        if (!(json ? blockdump::fromJson(copy, &again, &why, &uidAgain)
                    : blockdump::fromBin(copy, &again, &why)) ||
-            again != blocks)
+            again != blocks || uidAgain != uid)
             std::abort();
     }
 

@@ -29,6 +29,16 @@ void Workbench::loadBlocks()
         m_files.load();
 }
 
+void Workbench::lineApplied(bool otherDevice, bool foundPrinter)
+{
+    // Another device is another printer: what the last query found no longer describes it.
+    if (otherDevice)
+        m_printer.clear();
+    // Asked as "Interroga stampante" does, so that the operator can work at once.
+    if (foundPrinter)
+        m_query.run();
+}
+
 void Workbench::saveTrace()
 {
     const PrinterLink::Operation operation = m_link.beginOperation();

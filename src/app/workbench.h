@@ -40,6 +40,9 @@ public:
     // instead, refused as any printer operation is.
     void saveBlocks();
     void loadBlocks();
+    // The settings dialog's OK has put new settings in use, on `otherDevice` than before, with
+    // the printer "Cerca stampante" found (`foundPrinter`).
+    void lineApplied(bool otherDevice, bool foundPrinter);
     // "Salva..." of the line monitor: what the trace keeps, as plain text.
     void saveTrace();
     void setFileChooser(FileChooser &chooser);

@@ -8,6 +8,15 @@ void PrinterIdentity::setModel(const QString &model)
     emit changed();
 }
 
+void PrinterIdentity::clear()
+{
+    if (!queried())
+        return;
+    m_model.clear();
+    m_release.clear();
+    emit changed();
+}
+
 void PrinterIdentity::setRelease(const QString &release)
 {
     if (release == m_release)

@@ -15,6 +15,8 @@ public:
     QString release() const { return m_release; }
     void setModel(const QString &model);
     void setRelease(const QString &release);
+    // Both texts gone: they described a printer no longer on the line.
+    void clear();
 
     // Either text is there: the printer has answered, or the operator says which it is. The tag
     // commands and the block data label need one of them.

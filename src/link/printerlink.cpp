@@ -84,6 +84,13 @@ bool PrinterLink::wait(double seconds, int length)
     QDeadlineTimer deadline(Qt::PreciseTimer);
     const qint64 ns = std::llround(seconds * m_timeScale * 1e9);
     deadline.setPreciseRemainingTime(ns / 1000000000, ns % 1000000000, Qt::PreciseTimer);
+    return WaitForReplyUntil(deadline, length);
+}
+
+bool PrinterLink::WaitForReplyUntil(const QDeadlineTimer &deadline, int length)
+{
+    if (m_abandoned)
+        return false;
     if (deadline.hasExpired() && !m_control.scheduledBy(deadline))
         return true;
     if (length >= 0 && ReceiveBuffer.size() == length)

@@ -51,6 +51,9 @@ public:
     [[nodiscard]] bool SendCommand(const QString &command);
     // Returns when `seconds` have passed or ReceiveBuffer holds exactly `length` characters.
     [[nodiscard]] bool WaitForReply(double seconds, int length);
+    // The same up to `deadline` (not scaled): waits on several lines, one after the other, then
+    // share one window instead of adding theirs up.
+    [[nodiscard]] bool WaitForReplyUntil(const QDeadlineTimer &deadline, int length);
     // Returns when `seconds` have passed.
     [[nodiscard]] bool Pause(double seconds);
 

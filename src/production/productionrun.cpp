@@ -259,6 +259,7 @@ void ProductionRun::begin()
     m_serialsLeft = !m_serial || production::firstSerial(*m_serial, &m_value, &m_skipped);
     m_sequence = 0;
     m_note.clear();
+    m_unfinished.clear();
     m_tagSeconds = 0;
     m_tagsTimed = 0;
 }
@@ -381,8 +382,15 @@ std::optional<ProductionRun::Ending> ProductionRun::recordTag(Tag &tag, LabelJob
     else if (label == LabelJobs::Sent::Failed)
         tag.result += m_context.link.abandoned() ? QStringLiteral(", interrotto")
                                                  : QStringLiteral(", etichetta non inviata");
+    const bool labelCut = label != LabelJobs::Sent::Done;
+    if (labelCut)
+        m_unfinished.append({tag.sequence, tag.uid, tag.serialText, tag.result});
     QString logWhy;
-    const bool logged = log(tag, tag.result, &logWhy);
+    const bool logged = log(tag, tag.result,
+                            labelCut ? runtexts::Mark::Unfinished
+                            : ok     ? runtexts::Mark::Ok
+                                     : runtexts::Mark::Failed,
+                            &logWhy);
     count(tag, ok);
     setStep(QStringLiteral("Tag n. %1: %2").arg(tag.sequence).arg(tag.result));
 
@@ -445,8 +453,11 @@ ProductionRun::Ending ProductionRun::unfinished(const Tag &tag, bool interrupted
 {
     if (production::serialSent(m_serial, tag.written, tag.sent))
         useSerial();
+    const QString result = production::unfinishedResult(tag.written, tag.sent, interrupted);
+    if (tag.sent > 0)
+        m_unfinished.append({tag.sequence, tag.uid, tag.serialText, result});
     QString logWhy;
-    if (!log(tag, production::unfinishedResult(tag.written, tag.sent, interrupted), &logWhy))
+    if (!log(tag, result, runtexts::Mark::Unfinished, &logWhy))
         notLogged(tag.sequence, logWhy);
     return interrupted ? stopped() : lineEnded();
 }
@@ -460,7 +471,7 @@ void ProductionRun::useSerial()
     m_serialsLeft = production::nextSerial(*m_serial, &m_value, &m_skipped);
 }
 
-bool ProductionRun::log(const Tag &tag, const QString &result, QString *why)
+bool ProductionRun::log(const Tag &tag, const QString &result, runtexts::Mark mark, QString *why)
 {
     // The run is one operation: in the line's trace each tag is one.
     m_context.link.trace().boundary();
@@ -471,9 +482,8 @@ bool ProductionRun::log(const Tag &tag, const QString &result, QString *why)
                             tag.serialText, tag.written, result)
             .toUtf8();
     const bool ok = m_log.append(line, why);
-    emit tagLogged(QStringLiteral("%1  %2  %3  %4")
-                       .arg(tag.sequence, 4)
-                       .arg(blockdata::toHex(tag.uid), tag.serialText, result));
+    emit tagLogged(runtexts::listLine(tag.sequence, tag.uid, tag.serialText, result, mark),
+                   mark == runtexts::Mark::Ok);
     return ok;
 }
 
@@ -516,15 +526,7 @@ void ProductionRun::finish(const Ending &end)
     emit runningChanged(false);
     if (m_context.link.abandoned())
         return;
-    QString text = QStringLiteral("%1 tag riusciti, %2 falliti.\nRegistro: %3")
-                       .arg(m_progress.succeeded)
-                       .arg(m_progress.failed)
-                       .arg(QDir::toNativeSeparators(m_plan.logPath));
-    if (!m_skipped.isEmpty())
-        text += QStringLiteral("\nNumeri di serie saltati (i loro byte contengono 0D o 0A, che "
-                               "non possono stare in un comando): %1.")
-                    .arg(production::valueRanges(m_skipped));
-    if (!m_note.isEmpty())
-        text += QLatin1Char('\n') + m_note;
-    m_context.messages.show(end.opening + text, end.style);
+    const runtexts::Summary summary{m_progress.succeeded, m_progress.failed, m_plan.logPath,
+                                    m_unfinished,         m_skipped,         m_note};
+    m_context.messages.show(end.opening + runtexts::summary(summary), end.style);
 }

@@ -7,6 +7,7 @@
 #include "label/labeljobs.h"
 #include "production/production.h"
 #include "production/productionlog.h"
+#include "production/runtexts.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -93,8 +94,9 @@ public:
 
 signals:
     void progressChanged(const ProductionProgress &progress);
-    // One line per tag as logged: sequence, UID, serial, result.
-    void tagLogged(const QString &line);
+    // One line per tag as logged: sequence, UID, serial, result; `ok` false for a tag that did
+    // not succeed or was not finished, which the line says in words too.
+    void tagLogged(const QString &line, bool ok);
     void runningChanged(bool running);
     // start() is about to run on this log.
     void logChosen(const QString &path);
@@ -130,7 +132,7 @@ private:
     void useSerial();
     void setStep(const QString &step);
     // False, with `why`, when the line did not reach the log.
-    bool log(const Tag &tag, const QString &result, QString *why);
+    bool log(const Tag &tag, const QString &result, runtexts::Mark mark, QString *why);
     void notLogged(int sequence, const QString &why);
     void finish(const Ending &end);
 
@@ -157,6 +159,7 @@ private:
     QList<production::ValueRange> m_skipped;  // serial numbers whose bytes cannot travel
     int m_sequence = 0;
     QString m_note;  // a tag left out of the log on the way to another end
+    QList<runtexts::UnfinishedTag> m_unfinished;  // written, verification or label cut short
     QElapsedTimer m_clock;
     double m_tagSeconds = 0;
     int m_tagsTimed = 0;

@@ -8,20 +8,24 @@
 #include "link/serialcontrol.h"
 #include "settings/propertyselection.h"
 
+#include <QDeadlineTimer>
 #include <QHash>
 #include <QSet>
 
 #include <algorithm>
-
-namespace {
+#include <cmath>
+#include <memory>
+#include <vector>
 
 // A probe line's complaints become the device's reason in the result, not message boxes.
-class Collected : public MessageSink
+class ProbeComplaints : public MessageSink
 {
 public:
     void show(const QString &text, MessageStyle) override { last = text; }
     QString last;
 };
+
+namespace {
 
 // "/dev/x: dispositivo inesistente" says the device twice beside its name: once is enough.
 QString reasonFor(const QString &device, const QString &description)
@@ -109,8 +113,9 @@ PrinterSearch::Result PrinterSearch::run(const QStringList &devices, const QList
     QStringList silent = devices;  // still in the search: silent, or no model among their answers
     QHash<QString, QString> reasons;
     QSet<QString> probed;
-    for (int speed : speeds) {
-        if (!probeRound(speed, lineTail, &silent, &reasons, &probed, &result) ||
+    for (int i = 0; i < speeds.size() && !silent.isEmpty(); ++i) {
+        if (!probeRound(speeds[i], i + 1, int(speeds.size()), lineTail, &silent, &reasons, &probed,
+                        &result) ||
             !result.answers.isEmpty())
             break;
     }
@@ -122,40 +127,95 @@ PrinterSearch::Result PrinterSearch::run(const QStringList &devices, const QList
     return result;
 }
 
-bool PrinterSearch::probeRound(int speed, const QString &lineTail, QStringList *silent,
-                               QHash<QString, QString> *reasons, QSet<QString> *probed,
-                               Result *result)
+// One device's line during a round. Declared in this order so that the lambdas bound to
+// `context` are gone before anything they write to.
+struct PrinterSearch::Line
+{
+    QString device;
+    bool open = false;                       // the device in use, asked through the open line
+    std::unique_ptr<SerialControl> control;  // a line of its own, else null
+    ProbeComplaints complaints;
+    std::unique_ptr<PrinterLink> ownLink;
+    PrinterLink *link = nullptr;  // where the query goes; null when it cannot
+    QString reason;               // why it was not asked
+    QString lost;                 // the device went away during the window
+    bool sent = false;
+    QObject context;
+};
+
+bool PrinterSearch::probeRound(int speed, int round, int rounds, const QString &lineTail,
+                               QStringList *silent, QHash<QString, QString> *reasons,
+                               QSet<QString> *probed, Result *result)
 {
     SerialControl &comm = m_link.control();
-    const QStringList round = *silent;
     const QString settings = QString::number(speed) + lineTail;
-    for (int i = 0; i < round.size(); ++i) {
-        const QString &device = round[i];
-        emit probing(device, speed, i + 1, int(round.size()));
+    std::vector<std::unique_ptr<Line>> lines;
+    for (const QString &device : std::as_const(*silent)) {
+        auto line = std::make_unique<Line>();
+        line->device = device;
+        line->open = comm.portOpen() && sameDevice(comm.currentDevice(), device);
         probed->insert(device);
-        const bool openLine = comm.portOpen() && sameDevice(comm.currentDevice(), device);
-        const Probe probe = openLine ? probeOpenLine(settings) : probeOwnLine(device, settings);
-        switch (probe.outcome) {
-        case Outcome::Answered:
-            result->answers.append({device, portOf(device), speed, probe.text, openLine});
-            silent->removeOne(device);
-            break;
-        case Outcome::Silent: break;
-        case Outcome::Invalid:  // perhaps a printer at another speed: asked again
-            reasons->insert(device, probe.text);
-            break;
-        case Outcome::Failed:
-            reasons->insert(device, reasonFor(device, probe.text));
-            silent->removeOne(device);
-            break;
-        case Outcome::Cancelled:
-            reasons->insert(device, QStringLiteral("prova interrotta"));
-            result->cancelled = true;
+        openLine(*line, settings);
+        lines.push_back(std::move(line));
+    }
+    // Every query goes out before the window starts, so that all answer within the same one.
+    int asked = 0;
+    for (const auto &line : lines) {
+        if (!line->link)
+            continue;
+        if (!line->link->SendCommand(QLatin1String(printer::kQueryModel))) {
+            if (m_link.abandoned()) {
+                result->ended = true;
+                return false;
+            }
+            line->reason = line->open ? QStringLiteral("invio della richiesta non riuscito")
+                                      : line->complaints.last.section(QLatin1Char('\n'), -1);
+            continue;
+        }
+        line->sent = true;
+        ++asked;
+    }
+    emit probing(speed, round, rounds, asked);
+
+    // One window for all: each line waits for what is left of it, while the others' answers
+    // are collected by their own links meanwhile.
+    QDeadlineTimer deadline(Qt::PreciseTimer);
+    const qint64 ns = std::llround(printer::kModelLimit * m_link.timeScale() * 1e9);
+    deadline.setPreciseRemainingTime(ns / 1000000000, ns % 1000000000, Qt::PreciseTimer);
+    for (const auto &line : lines) {
+        if (!line->sent || m_cancelled)
+            continue;
+        m_waiting = line->link;
+        const bool waited = line->link->WaitForReplyUntil(deadline, printer::kModelReplyLength);
+        m_waiting = nullptr;
+        if (line->link->abandoned() || m_link.abandoned()) {
+            result->ended = true;
             return false;
-        case Outcome::Ended: result->ended = true; return false;
+        }
+        if (!waited && !m_cancelled && line->lost.isEmpty())
+            line->lost = QStringLiteral("dispositivo perso");
+    }
+
+    for (const auto &line : lines) {
+        const QString &device = line->device;
+        const QString received = line->sent ? line->link->ReceiveBuffer : QString();
+        const QString fault = received.isEmpty() ? QString() : modelReplyFault(received);
+        if (!line->sent || !line->lost.isEmpty()) {
+            reasons->insert(device, reasonFor(device, line->sent ? line->lost : line->reason));
+            silent->removeOne(device);
+        } else if (!received.isEmpty() && fault.isEmpty()) {
+            result->answers.append(
+                {device, portOf(device), speed, queryFieldText(received), line->open});
+            silent->removeOne(device);
+        } else if (!received.isEmpty()) {  // perhaps a printer at another speed: asked again
+            reasons->insert(device, QStringLiteral("risposta non valida (%1)").arg(fault));
+        } else if (m_cancelled) {
+            reasons->insert(device, QStringLiteral("prova interrotta"));
         }
     }
-    return true;
+    if (m_cancelled)
+        result->cancelled = true;
+    return !m_cancelled;
 }
 
 void PrinterSearch::listOthers(const QStringList &devices, const QSet<QString> &probed,
@@ -173,57 +233,46 @@ void PrinterSearch::listOthers(const QStringList &devices, const QSet<QString> &
     }
 }
 
-PrinterSearch::Probe PrinterSearch::probeOpenLine(const QString &settings)
+void PrinterSearch::openLine(Line &line, const QString &settings)
 {
-    SerialControl &comm = m_link.control();
-    if (SerialError e = comm.setSettings(settings); e.failed())
-        return {Outcome::Failed, e.description};
-    m_link.ReceiveBuffer.clear();
-    return ask(
-        m_link, [] { return QStringLiteral("invio della richiesta non riuscito"); },
+    if (line.open) {
+        SerialControl &comm = m_link.control();
         // The operator has been told by the link.
-        [] { return QStringLiteral("collegamento perso durante la prova"); });
+        connect(&comm, &SerialControl::lost, &line.context, [&line](const SerialError &) {
+            line.lost = QStringLiteral("collegamento perso durante la prova");
+        });
+        if (SerialError e = comm.setSettings(settings); e.failed()) {
+            line.reason = e.description;
+            return;
+        }
+        m_link.ReceiveBuffer.clear();
+        line.link = &m_link;
+        return;
+    }
+    openOwnLine(line, settings);
 }
 
-PrinterSearch::Probe PrinterSearch::probeOwnLine(const QString &device, const QString &settings)
+void PrinterSearch::openOwnLine(Line &line, const QString &settings)
 {
-    const std::unique_ptr<SerialControl> control = m_devices.control(device);
-    if (!control)
-        return {Outcome::Failed, QStringLiteral("nome di dispositivo non valido")};
-    if (SerialError e = control->setSettings(settings); e.failed())
-        return {Outcome::Failed, e.description};
-    if (SerialError e = control->setPortOpen(true); e.failed())
-        return {Outcome::Failed, e.description};
-    QString lost;
-    connect(control.get(), &SerialControl::lost, this,
-            [&lost](const SerialError &e) { lost = e.description; });
-    Collected complaints;
-    PrinterLink link(*control, complaints);
-    link.setTimeScale(m_link.timeScale());
-    return ask(
-        link, [&] { return complaints.last.section(QLatin1Char('\n'), -1); },
-        [&] { return lost.isEmpty() ? QStringLiteral("dispositivo perso") : lost; });
-}
-
-PrinterSearch::Probe PrinterSearch::ask(PrinterLink &link, const std::function<QString()> &notSent,
-                                        const std::function<QString()> &lost)
-{
-    if (!link.SendCommand(QLatin1String(printer::kQueryModel)))
-        return {m_link.abandoned() ? Outcome::Ended : Outcome::Failed, notSent()};
-    m_waiting = &link;
-    const bool waited = link.WaitForReply(printer::kModelLimit, printer::kModelReplyLength);
-    m_waiting = nullptr;
-    if (link.abandoned() || m_link.abandoned())
-        return {Outcome::Ended, {}};
-    if (m_cancelled)
-        return {Outcome::Cancelled, {}};
-    if (!waited)
-        return {Outcome::Failed, lost()};
-    if (link.ReceiveBuffer.isEmpty())
-        return {Outcome::Silent, {}};
-    if (const QString fault = modelReplyFault(link.ReceiveBuffer); !fault.isEmpty())
-        return {Outcome::Invalid, QStringLiteral("risposta non valida (%1)").arg(fault)};
-    return {Outcome::Answered, queryFieldText(link.ReceiveBuffer)};
+    line.control = m_devices.control(line.device);
+    if (!line.control) {
+        line.reason = QStringLiteral("nome di dispositivo non valido");
+        return;
+    }
+    if (SerialError e = line.control->setSettings(settings); e.failed()) {
+        line.reason = e.description;
+        return;
+    }
+    if (SerialError e = line.control->setPortOpen(true); e.failed()) {
+        line.reason = e.description;
+        return;
+    }
+    connect(line.control.get(), &SerialControl::lost, &line.context, [&line](const SerialError &e) {
+        line.lost = e.description.isEmpty() ? QStringLiteral("dispositivo perso") : e.description;
+    });
+    line.ownLink = std::make_unique<PrinterLink>(*line.control, line.complaints);
+    line.ownLink->setTimeScale(m_link.timeScale());
+    line.link = line.ownLink.get();
 }
 
 void PrinterSearch::cancel()
@@ -235,11 +284,14 @@ void PrinterSearch::cancel()
 
 const PrinterSearch::Answer *PrinterSearch::Result::chosen() const
 {
-    const auto open =
-        std::find_if(answers.begin(), answers.end(), [](const Answer &a) { return a.open; });
-    if (open != answers.end())
-        return &*open;
-    return answers.isEmpty() ? nullptr : &answers.first();
+    const Answer *best = nullptr;
+    for (const Answer &a : answers) {
+        if (a.open)
+            return &a;
+        if (!best || (a.port > 0 && (best->port == 0 || a.port < best->port)))
+            best = &a;
+    }
+    return best;
 }
 
 QString PrinterSearch::Result::text() const

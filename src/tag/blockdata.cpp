@@ -15,6 +15,24 @@ QString rowList(const QList<int> &rows)
     return numbers.join(QLatin1String(", "));
 }
 
+QString rowRanges(const QList<int> &rows)
+{
+    QStringList parts;
+    for (int i = 0; i < rows.size();) {
+        int j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1)
+            ++j;
+        if (j - i >= 2) {
+            parts << QStringLiteral("%1-%2").arg(rows[i] + 1).arg(rows[j] + 1);
+        } else {
+            for (int k = i; k <= j; ++k)
+                parts << QString::number(rows[k] + 1);
+        }
+        i = j + 1;
+    }
+    return parts.join(QLatin1String(", "));
+}
+
 QString toHex(const QByteArray &bytes)
 {
     return QString::fromLatin1(bytes.toHex().toUpper());

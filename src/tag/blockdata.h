@@ -22,6 +22,8 @@ namespace blockdata {
 
 // "1, 2, 5": rows (0-based) as operators count them.
 QString rowList(const QList<int> &rows);
+// "1, 3-28": the same, three or more consecutive rows as a range (rows in order).
+QString rowRanges(const QList<int> &rows);
 
 // "42303031": two upper-case digits a byte, no separators.
 QString toHex(const QByteArray &bytes);

@@ -66,7 +66,7 @@ bool fromBin(const QByteArray &content, Blocks *blocks, QString *why)
     return true;
 }
 
-bool fromJson(const QByteArray &content, Blocks *blocks, QString *why)
+bool fromJson(const QByteArray &content, Blocks *blocks, QString *why, QByteArray *uid)
 {
     QJsonParseError error{};
     const QJsonDocument document = QJsonDocument::fromJson(content, &error);
@@ -101,6 +101,16 @@ bool fromJson(const QByteArray &content, Blocks *blocks, QString *why)
                    .arg(printer::kTagBlocks);
         return false;
     }
+    QByteArray uidBytes;
+    const QJsonValue uidValue = object.value(QLatin1String(kUidKey));
+    if (!uidValue.isUndefined() &&
+        (!uidValue.isString() || uidValue.toString().size() != 2 * kUidSize ||
+         blockdata::fromHex(uidValue.toString(), &uidBytes) != blockdata::HexError::None)) {
+        *why = QStringLiteral("il campo \"%1\" non è un UID di %2 cifre esadecimali")
+                   .arg(QLatin1String(kUidKey))
+                   .arg(2 * kUidSize);
+        return false;
+    }
     Blocks parsed;
     const QJsonArray array = list.toArray();
     for (int i = 0; i < printer::kTagBlocks; ++i) {
@@ -120,6 +130,8 @@ bool fromJson(const QByteArray &content, Blocks *blocks, QString *why)
         parsed[size_t(i)] = bytes;
     }
     *blocks = parsed;
+    if (uid)
+        *uid = uidBytes;
     return true;
 }
 

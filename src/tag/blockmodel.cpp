@@ -14,13 +14,31 @@ void BlockModel::setBytes(int row, const QByteArray &bytes)
     r.bytes = bytes;
     r.problem = Problem::None;
     r.text.clear();
+    r.known = true;
     emit rowChanged(row);
+    emit contentChanged(row);
+}
+
+void BlockModel::forget(int row)
+{
+    setBytes(row, {});
+    m_rows[size_t(row)].known = false;
 }
 
 void BlockModel::clear()
 {
     for (int row = 0; row < kRows; ++row)
-        setBytes(row, {});
+        forget(row);
+}
+
+QList<int> BlockModel::unknownRows() const
+{
+    QList<int> rows;
+    for (int row = 0; row < kRows; ++row) {
+        if (!known(row))
+            rows << row;
+    }
+    return rows;
 }
 
 bool BlockModel::setMode(Mode mode)
@@ -58,13 +76,15 @@ void BlockModel::edit(int row, const QString &text)
 {
     Row &r = m_rows[size_t(row)];
     r.text = text;
+    r.known = !text.isEmpty();
     if (m_mode == Mode::Characters) {
         if (!isSingleByte(text)) {
             r.problem = Problem::NotSingleByte;
-            return;
+        } else {
+            r.bytes = text.toLatin1();
+            r.problem = Problem::None;
         }
-        r.bytes = text.toLatin1();
-        r.problem = Problem::None;
+        emit contentChanged(row);
         return;
     }
     QByteArray bytes;
@@ -76,6 +96,7 @@ void BlockModel::edit(int row, const QString &text)
     case blockdata::HexError::OddDigits: r.problem = Problem::OddHexDigits; break;
     case blockdata::HexError::NotHex: r.problem = Problem::NotHexDigits; break;
     }
+    emit contentChanged(row);
 }
 
 int BlockModel::maxLength() const

@@ -36,7 +36,13 @@ public:
     QByteArray bytes(int row) const { return m_rows[size_t(row)].bytes; }
     Problem problem(int row) const { return m_rows[size_t(row)].problem; }
     void setBytes(int row, const QByteArray &bytes);
+    // The row emptied and unknown again; clear() does it to every row.
+    void forget(int row);
     void clear();
+    // Whether the row holds something read, loaded or typed (four blanks read are something; a
+    // row never read, cleared, or whose field the operator emptied is not).
+    bool known(int row) const { return m_rows[size_t(row)].known; }
+    QList<int> unknownRows() const;
 
     Mode mode() const { return m_mode; }
     // Every field shows its bytes the other way. Refused (false, nothing changes) while a row's
@@ -86,6 +92,8 @@ public:
 signals:
     // The row's bytes were set from outside the field: it must show text(row).
     void rowChanged(int row);
+    // The row's bytes or text changed, from outside or by an edit of the field.
+    void contentChanged(int row);
     void modeChanged(BlockModel::Mode mode);
     void selectionChanged(int row);
     // The row became or stopped being the working row, or a failed one; or a failed row's
@@ -99,6 +107,7 @@ private:
         Problem problem = Problem::None;
         QString text;  // as edited, while it is not bytes
         bool selected = false;
+        bool known = false;
     };
     std::array<Row, kRows> m_rows;
     Mode m_mode = Mode::Characters;

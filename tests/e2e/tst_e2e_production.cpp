@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -78,7 +79,11 @@ private Q_SLOTS:
         QCOMPARE(lines.filter(QRegularExpression(",OK$")).size(), 5);
         QVERIFY(lines.at(4).endsWith(",\"verifica fallita per i blocchi 1, 2, 3\""));
         QVERIFY(r.messages.texts().value(0).startsWith(
-            "Produzione terminata: 5 tag riusciti, 1 falliti."));
+            "Produzione terminata: 5 tag riusciti, 1 fallito."));
+        // The failed tag stands out in words and in colour; every line is seen whole.
+        QVERIFY(dialog->lstTags->item(3)->text().contains("FALLITO: verifica fallita"));
+        QVERIFY(dialog->lstTags->item(3)->background() != dialog->lstTags->item(2)->background());
+        QCOMPARE(dialog->lstTags->horizontalScrollBar()->maximum(), 0);
 
         // Stop at a faulty tag: tag 7 succeeds, tag 8 fails and ends the series.
         r.messages.shown.clear();
@@ -121,7 +126,7 @@ private Q_SLOTS:
                     .filter("Produzione fermata")
                     .first()
                     .startsWith("ATTENZIONE! Produzione fermata: la stampante non riceve i "
-                                "comandi.\n1 tag riusciti, 0 "
+                                "comandi.\n1 tag riuscito, 0 "
                                 "falliti."));
     }
 
@@ -151,7 +156,7 @@ private Q_SLOTS:
         QCOMPARE(printer.tag.memory.left(12), QByteArray("00000001DATA"));
         QCOMPARE(log().filter(QRegularExpression(",OK$")).size(), 1);
         QVERIFY(r.messages.texts().value(0).startsWith(
-            "Produzione interrotta: 1 tag riusciti, 0 falliti."));
+            "Produzione interrotta: 1 tag riuscito, 0 falliti."));
     }
 };
 

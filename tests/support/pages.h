@@ -180,6 +180,7 @@ struct ProductionPage
 
     frmProduction *dialog;
     QLabel *lblTemplate = pages::child<QLabel>(dialog, "lblTemplate");
+    QLabel *lblNoLabel = pages::child<QLabel>(dialog, "lblNoLabel");
     QSpinBox *spnCount = pages::child<QSpinBox>(dialog, "spnCount");
     QCheckBox *chkUntilStopped = pages::child<QCheckBox>(dialog, "chkUntilStopped");
     QGroupBox *fraSerial = pages::child<QGroupBox>(dialog, "fraSerial");

@@ -92,13 +92,21 @@ private Q_SLOTS:
         chooser.answer = dir.filePath("copia.bin");
         BlocksPage &page = *h.window.blockPage;
         page.txtBlocks[0]->setText("B001");
+        page.txtBlocks[1]->setText("X");
+        page.txtBlocks[1]->setText("");  // emptied by the operator: nothing known again
+        page.cmdSaveBlocks->click();     // rows never read nor typed: no .bin
+        QCOMPARE(h.messages.shown.size(), 1);
+        QVERIFY(h.messages.shown[0].text.contains("i blocchi 2-28 non contengono"));
+        chooser.answer = dir.filePath("copia.json");
         page.cmdSaveBlocks->click();
         page.cmdClearFlds->click();
+        page.chkBlocks[27]->setChecked(true);
         page.cmdLoadBlocks->click();
         QCOMPARE(page.txtBlocks[0]->text(), QStringLiteral("B001"));
-        QCOMPARE(page.txtBlocks[1]->text(), QStringLiteral("    "));
-        QVERIFY(page.chkBlocks[27]->isChecked());
-        QVERIFY(h.messages.shown.isEmpty());
+        QCOMPARE(page.txtBlocks[1]->text(), QString());
+        QVERIFY(page.chkBlocks[0]->isChecked());
+        QVERIFY(!page.chkBlocks[27]->isChecked());
+        QCOMPARE(h.messages.shown.size(), 1);
     }
 
     // "Interrompi" is live only while a block loop runs, and stops it.

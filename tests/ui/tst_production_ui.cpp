@@ -63,9 +63,14 @@ private Q_SLOTS:
         QVERIFY(d.open());
         QCOMPARE(d.dialog->lblStep->text(),
                  QStringLiteral("Pronto: \"Avvia\" chiede il file del registro e parte."));
+        QVERIFY(d.dialog->lblNoLabel->isVisible());  // no label at first: nothing feeds the roll
+        d.h.window.blockPage->chkBlocks[0]->setChecked(true);
         d.serialsAndBlockLabel(2, 41);
+        QVERIFY(!d.dialog->lblNoLabel->isVisible());
         QCOMPARE(d.dialog->lblTemplate->text(),
-                 QStringLiteral("Dalla griglia, come li scriverebbe ora \"SCRIVI\": blocchi 3.\n"
+                 QStringLiteral("Dalla griglia, come li scriverebbe ora \"SCRIVI\":\n"
+                                "Blocco 1: sostituito dal numero di serie\n"
+                                "Blocco 3: «DATA» 44415441\n"
                                 "Numero di serie nei blocchi 1 e 2."));
         QStringList steps;
         d.h.comm.onWrite = [&](const QByteArray &) {
@@ -128,7 +133,7 @@ private Q_SLOTS:
         QVERIFY(d.dialog->isVisible());  // stopping the run leaves the dialog open
         QCOMPARE(d.h.messages.texts().value(0).section('\n', 0, 0),
                  how == 3 ? QString()
-                          : QStringLiteral("Produzione interrotta: 1 tag riusciti, 0 falliti."));
+                          : QStringLiteral("Produzione interrotta: 1 tag riuscito, 0 falliti."));
     }
 };
 

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 
@@ -132,8 +133,9 @@ private Q_SLOTS:
         QCOMPARE(openDialog(first)->cboPort->toolTip(), QStringLiteral("/dev/fake0"));
     }
 
-    // "Dispositivo:" shows the device of the port chosen and follows the list; its drop-down
-    // offers the devices the system reports, each with what it is.
+    // "Dispositivo:" shows the device of the port chosen and follows the list, keeping what was
+    // typed for a port until OK or Annulla; its drop-down offers the devices the system reports,
+    // each with what it is.
     void deviceFollowsThePortList()
     {
         Harness h("[Ports]\ncom2 = /dev/ttyUSB1\n");
@@ -157,8 +159,13 @@ private Q_SLOTS:
         d->cboDevice->lineEdit()->setText("/dev/typed");
         QVERIFY(choose(d->cboPort, "Com3"));
         QCOMPARE(d->cboDevice->currentText(), QStringLiteral("/dev/fake2"));
-        QVERIFY(choose(d->cboPort, "Com2"));  // what was typed for another port is gone
-        QCOMPARE(d->cboDevice->currentText(), QStringLiteral("/dev/ttyUSB1"));
+        QVERIFY(choose(d->cboPort, "Com2"));
+        QCOMPARE(d->cboDevice->currentText(), QStringLiteral("/dev/typed"));
+        d->cmdCancel->click();
+        QCOMPARE(openDialog(h)->cboDevice->currentText(), QStringLiteral("/dev/fake0"));
+        const auto again = openDialog(h);
+        QVERIFY(choose(again->cboPort, "Com2"));
+        QCOMPARE(again->cboDevice->currentText(), QStringLiteral("/dev/ttyUSB1"));
     }
 
     // A device typed (as assistive technology sets it) or picked is opened, then stored as the
@@ -267,7 +274,10 @@ private Q_SLOTS:
         const QByteArray file = "[Ports]\nCom2=/dev/ttyUSB0\nCom3=/dev/ttyUSB1\n";
         Harness h(file);
         h.window.link().setTimeScale(0.05);
-        h.devices.reported = {{"/dev/ttyACM0", "Arduino"}, {"/dev/ttyUSB1", "FT232R"}};
+        h.devices.reported = {
+            {"/dev/ttyACM0", "Arduino"},
+            {"/dev/ttyUSB1", "FT232R"},
+            {"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", "FT232R"}};
         h.comm.model().behaviour.silent = true;
         h.devices.printers[printer] = printerSpeed;
         QVERIFY(h.start());
@@ -285,10 +295,11 @@ private Q_SLOTS:
         d->cmdSearch->click();
 
         QVERIFY(d->txtSearch->toPlainText().startsWith("Stampante trovata:\n" + printer));
-        QVERIFY(progress.size() > 2);
+        QCOMPARE(d->txtSearch->verticalScrollBar()->maximum(), 0);  // the long name's too
+        QVERIFY(progress.size() >= 2);
         QCOMPARE(
             progress.first(),
-            QStringLiteral("Ricerca in corso: /dev/fake0 a 9600 baud (dispositivo 1 di 5)..."));
+            QStringLiteral("Ricerca in corso a 9600 baud (velocità 1 di 7): 6 dispositivi..."));
         held.removeLast();  // the result
         QVERIFY(!held.contains(false));
         QVERIFY(!h.window.link().operationRunning());
@@ -301,15 +312,18 @@ private Q_SLOTS:
         QCOMPARE(h.settings.readFile(), file);
         QVERIFY(h.messages.shown.isEmpty());
 
+        // OK asks the printer found for its model and release, as "Interroga stampante" does.
+        h.comm.model().behaviour.silent = false;  // the fake now stands for the printer
+        h.comm.writes.clear();
         d->cmdOK->click();
         QVERIFY(!d->isVisible());
         QCOMPARE(h.comm.currentDevice(), printer);
         QCOMPARE(h.comm.settings(), QStringLiteral("%1,n,8,1").arg(speed));
         QCOMPARE(stored(h)["BaudRate"], speed);
-        h.window.txtModello->clear();
-        h.comm.model().behaviour.silent = false;
-        h.window.cmdInterroga->click();
+        QCOMPARE(h.comm.commands(), (QStringList{"?54&10", "?54&4"}));
         QCOMPARE(h.window.txtModello->text(), QStringLiteral(" VIREO 4400"));
+        QCOMPARE(h.window.txtRelease->text(), QStringLiteral(" V1.04.2"));
+        QVERIFY(h.messages.shown.isEmpty());
     }
 
     // "Interrompi ricerca" stops the search at once and says what was tried; closing the dialog
@@ -330,7 +344,7 @@ private Q_SLOTS:
         const auto d = openDialog(h);
         int probes = 0;
         connect(d->txtSearch, &QPlainTextEdit::textChanged, d->widget(), [&] {
-            if (++probes == 2)  // the second device, waiting
+            if (++probes == 1)  // every device asked, the window running
                 h.after(50, [&] {
                     if (close)
                         d->cmdCancel->click();
@@ -339,14 +353,15 @@ private Q_SLOTS:
                 });
         });
         d->cmdSearch->click();
-        QCOMPARE(h.devices.writes.size(), 1);  // stopped while the second device was asked
+        QCOMPARE(h.devices.writes.size(), 3);  // stopped at the first speed
         QCOMPARE(d->isVisible(), !close);
         QCOMPARE(d->result(), int(QDialog::Rejected));
         QCOMPARE(d->txtSearch->toPlainText(),
                  QStringLiteral("Ricerca interrotta: nessuna stampante trovata finora. Dispositivi "
-                                "provati:\n/dev/fake0 (Com1): nessuna risposta\n"
+                                "provati:\n/dev/fake0 (Com1): prova interrotta\n"
                                 "/dev/fake1 (Com2): prova interrotta\n"
-                                "/dev/fake2 (Com3): non provato\n/dev/fake3 (Com4): non provato"));
+                                "/dev/fake2 (Com3): prova interrotta\n"
+                                "/dev/fake3 (Com4): prova interrotta"));
         QVERIFY(d->cmdOK->isEnabled());
         QVERIFY(!h.window.link().operationRunning());
         QVERIFY(h.comm.portOpen());
@@ -357,7 +372,7 @@ private Q_SLOTS:
         const auto again = openDialog(h);
         again->cmdSearch->click();
         QVERIFY(again->txtSearch->toPlainText().startsWith("Attendere"));
-        QCOMPARE(h.devices.writes.size(), 1);
+        QCOMPARE(h.devices.writes.size(), 3);
     }
 
     // The dialog shows what the serial control holds now, not what is stored.
@@ -400,6 +415,7 @@ private Q_SLOTS:
     {
         Harness h;
         QVERIFY(h.start());
+        h.window.cmdInterroga->click();
         const QStringList before = panels(h.window);
         h.window.Panels[2]->setText("stale");
         const auto d = openDialog(h);
@@ -414,14 +430,17 @@ private Q_SLOTS:
         QCOMPARE(stored(h), kDefaults);
         QVERIFY(!h.settings.readFile().contains("[Ports]"));  // the device is the one it was
         QCOMPARE(panels(h.window), before);
+        QCOMPARE(h.window.txtModello->text(), QStringLiteral(" VIREO 4400"));  // the same printer
         QVERIFY(h.messages.shown.isEmpty());
     }
 
-    // Closed, renumbered, reopened; the entry Com4 is stored as "4".
+    // Closed, renumbered, reopened; the entry Com4 is stored as "4". The model and release of
+    // the printer on the device before are cleared.
     void anotherPortWhileOpen()
     {
         Harness h;
         QVERIFY(h.start());
+        h.window.cmdInterroga->click();
         const auto d = openDialog(h);
         QVERIFY(choose(d->cboPort, "Com4"));
         QVERIFY(choose(d->cboSpeed, "38400"));
@@ -436,6 +455,8 @@ private Q_SLOTS:
         QCOMPARE(stored(h)["CommPort"], QStringLiteral("4"));
         QCOMPARE(h.window.Panels[1]->text(), QStringLiteral("Porta Seriale:  COM4"));
         QCOMPARE(h.window.Panels[2]->text(), QStringLiteral("Baudrate:  38400"));
+        QVERIFY(h.window.txtModello->text().isEmpty() && h.window.txtRelease->text().isEmpty());
+        QCOMPARE(h.comm.commands().size(), 2);  // not asked again without a search
         QVERIFY(h.messages.shown.isEmpty());
     }
 

@@ -52,10 +52,10 @@ class tst_PrinterSearch : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    // Every device asked, one at a time, for the model: the open line through the printer link,
-    // every other on a line of its own; a device that cannot be opened is listed with its
-    // reason. The printer's device is chosen, with the speed it answered at; the open line has
-    // its own settings back.
+    // Every device asked for the model, all at once at each speed: the open line through the
+    // printer link, every other on a line of its own, every query of a speed out before its
+    // window starts; a device that cannot be opened is listed with its reason. The printer's
+    // device is chosen, with the speed it answered at; the open line has its own settings back.
     void findsThePrinter_data()
     {
         QTest::addColumn<QString>("printer");   // the device the printer is on
@@ -116,12 +116,24 @@ private Q_SLOTS:
             s.comm.model().behaviour.silent = true;
             s.devices.printers[printer] = printerSpeed;
         }
-        QSignalSpy probing(&s.search, &PrinterSearch::probing);
+        QList<QList<int>> windows;  // speed, devices asked, writes so far
+        QObject::connect(&s.search, &PrinterSearch::probing,
+                         [&](int speed, int, int rounds, int devices) {
+                             QCOMPARE(rounds, 7);
+                             windows.append({speed, devices,
+                                             int(s.comm.writes.size() + s.devices.writes.size())});
+                         });
         const PrinterSearch::Result result = s.run(9600);
 
         QCOMPARE(result.text(), shown.join('\n'));
-        QVERIFY(probing.size() > 2);
-        QCOMPARE(probing.first(), (QList<QVariant>{"/dev/fake0", 9600, 1, 5}));
+        QCOMPARE(windows.size(), speedsTried.size());
+        int writes = 0;
+        for (int i = 0; i < windows.size(); ++i) {
+            QCOMPARE(windows[i][0], speedsTried[i]);
+            QCOMPARE(windows[i][1], 4);  // the busy one is not asked
+            writes += windows[i][1];
+            QCOMPARE(windows[i][2], writes);
+        }
         QVERIFY(result.chosen());
         QCOMPARE(result.chosen()->device, printer);
         QCOMPARE(result.chosen()->port, port);
@@ -155,9 +167,11 @@ private Q_SLOTS:
     {
         SearchBench s;
         s.comm.model().behaviour.silent = true;
-        s.devices.reported = {{"/dev/ttyS0", ""}};
+        s.devices.reported = {{"/dev/ttyS0", ""}, {"/dev/ttyS1", ""}};
         s.devices.openErrors["/dev/fake1"] = {SerialError::DeviceMissing,
                                               "/dev/fake1: dispositivo inesistente"};
+        s.devices.openErrors["/dev/ttyS1"] = {SerialError::PermissionDenied,
+                                              "/dev/ttyS1: accesso negato"};
         const PrinterSearch::Result result = s.run(4800);
         QCOMPARE(result.text(),
                  QStringLiteral("Nessuna stampante trovata, a nessuna velocità. Dispositivi "
@@ -165,9 +179,11 @@ private Q_SLOTS:
                                 "/dev/fake1 (Com2): dispositivo inesistente\n"
                                 "/dev/fake2 (Com3): nessuna risposta\n"
                                 "/dev/fake3 (Com4): nessuna risposta\n"
-                                "/dev/ttyS0: nessuna risposta"));
+                                "/dev/ttyS0: nessuna risposta\n"
+                                "/dev/ttyS1: accesso negato"));
         QVERIFY(!result.chosen());
-        QCOMPARE(s.comm.writes.size(), 7);  // at every speed of the list
+        QCOMPARE(s.devices.opened, 3 * 7 + 2);  // those that cannot be opened tried once
+        QCOMPARE(s.comm.writes.size(), 7);      // at every speed of the list
         QCOMPARE(s.devices.writes.size(), 3 * 7);
         QCOMPARE(s.devices.writes.first().settings, QStringLiteral("4800,n,8,1"));
         QCOMPARE(s.devices.writes.last().settings, QStringLiteral("57600,n,8,1"));
@@ -268,6 +284,46 @@ private Q_SLOTS:
         QCOMPARE(result.chosen()->port, port);
         QCOMPARE(s.comm.commands(), QStringList{"?54&10"});  // the open line asked once
         QVERIFY(s.messages.shown.isEmpty());
+    }
+
+    // Several printers answer, in any order within the window: the one chosen is the device in
+    // use if it answered, else the lowest port number, else the first device listed; the answers
+    // are listed in the devices' order. Com1 (in use) to Com4, then two devices no port stands for.
+    void choosesWhateverAnswersFirst_data()
+    {
+        QTest::addColumn<QList<int>>("delays");  // ms into the 10 ms window, per device; -1 silent
+        QTest::addColumn<int>("chosen");
+        QTest::addColumn<QList<int>>("found");
+        QTest::newRow("Com4 first") << QList<int>{-1, 8, -1, 0, -1, -1} << 1 << QList<int>{1, 3};
+        QTest::newRow("Com2 first") << QList<int>{-1, 0, -1, 8, -1, -1} << 1 << QList<int>{1, 3};
+        QTest::newRow("no port first")
+            << QList<int>{-1, -1, -1, 8, 0, 1} << 3 << QList<int>{3, 4, 5};
+        QTest::newRow("no port: the first listed")
+            << QList<int>{-1, -1, -1, -1, 8, 0} << 4 << QList<int>{4, 5};
+        QTest::newRow("the device in use last")
+            << QList<int>{8, 0, 2, 4, 6, 1} << 0 << QList<int>{0, 1, 2, 3, 4, 5};
+    }
+    void choosesWhateverAnswersFirst()
+    {
+        QFETCH(QList<int>, delays);
+        QFETCH(int, chosen);
+        QFETCH(QList<int>, found);
+        SearchBench s;
+        s.devices.reported = {{"/dev/ttyACM0", ""}, {"/dev/ttyACM1", ""}};
+        const QStringList devices{"/dev/fake0", "/dev/fake1",   "/dev/fake2",
+                                  "/dev/fake3", "/dev/ttyACM0", "/dev/ttyACM1"};
+        for (int i = 0; i < devices.size(); ++i) {
+            const QList<Emission> answer{{delays[i], "VIREO 4400\r"}};
+            (i ? s.devices.scripts[devices[i]] : s.comm.script) = [=](const QByteArray &) {
+                return delays[i] < 0 ? QList<Emission>{} : answer;
+            };
+        }
+        const PrinterSearch::Result result = s.run(9600);
+        QCOMPARE(result.answers.size(), found.size());
+        for (int i = 0; i < found.size(); ++i)
+            QCOMPARE(result.answers[i].device, devices[found[i]]);
+        QCOMPARE(result.chosen()->device, devices[chosen]);
+        QCOMPARE(s.devices.opened, 5);  // one speed: the first at which any answered
     }
 
     // The open line's device lost while it is probed at another speed: the control keeps the

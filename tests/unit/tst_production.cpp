@@ -1,4 +1,5 @@
 #include "production/production.h"
+#include "production/runtexts.h"
 #include "testmain.h"
 
 #include <QElapsedTimer>
@@ -185,6 +186,40 @@ private Q_SLOTS:
         QCOMPARE(production::duration(65), QStringLiteral("1:05"));
         QCOMPARE(production::duration(3725), QStringLiteral("1:02:05"));
         QCOMPARE(production::duration(-3), QStringLiteral("0:00"));
+    }
+
+    // What the dialog shows of a run: counts that agree in number, failures marked in words, the
+    // template with its data and the rows the serial number replaces.
+    void runTexts_data()
+    {
+        QTest::addColumn<QString>("actual");
+        QTest::addColumn<QString>("expected");
+        using runtexts::Mark;
+        QTest::newRow("one each") << runtexts::counts(1, 1) << "1 tag riuscito, 1 fallito";
+        QTest::newRow("many") << runtexts::counts(2, 3) << "2 tag riusciti, 3 falliti";
+        const QByteArray uid = QByteArray::fromHex("E00401502A3C7B12");
+        QTest::newRow("failed") << runtexts::listLine(3, uid, "1003", "nessun tag", Mark::Failed)
+                                << "   3  E00401502A3C7B12  1003  FALLITO: nessun tag";
+        QTest::newRow("unfinished")
+            << runtexts::listLine(3, uid, "", "non inviato", Mark::Unfinished)
+            << "   3  E00401502A3C7B12    NON COMPLETATO: non inviato";
+        const production::SerialNumber serial{1, 8, production::SerialForm::Decimal, 1};
+        QTest::newRow("template") << runtexts::templateListing(
+                                         {{0, "B001"}, {2, "AB"}, {4, QByteArray("\x01\x0D", 2)}},
+                                         &serial)
+                                  << "Dalla griglia, come li scriverebbe ora \"SCRIVI\":\n"
+                                     "Blocco 1: «B001» 42303031\n"
+                                     "Blocco 3: sostituito dal numero di serie\n"
+                                     "Blocco 5: 2020010D\n"
+                                     "Numero di serie nei blocchi 2 e 3.";
+        QTest::newRow("empty template")
+            << runtexts::templateListing({}, nullptr) << "Nessun blocco selezionato nella griglia.";
+    }
+    void runTexts()
+    {
+        QFETCH(QString, actual);
+        QFETCH(QString, expected);
+        QCOMPARE(actual, expected);
     }
 };
 

@@ -178,7 +178,7 @@ private Q_SLOTS:
         QCOMPARE(r.log().size(), 2);
         QVERIFY(r.log().at(1).endsWith(",OK"));
         QCOMPARE(r.d.messages.texts().value(0).section('\n', 0, 0),
-                 QStringLiteral("Produzione interrotta: 1 tag riusciti, 0 falliti."));
+                 QStringLiteral("Produzione interrotta: 1 tag riuscito, 0 falliti."));
         QCOMPARE(r.run.nextSerial(), std::optional<quint64>(2));  // the series goes on
 
         // A new run in the same session does not write over a tag programmed before either.
@@ -289,6 +289,8 @@ private Q_SLOTS:
                                           << "scritto in parte (blocchi 1)" << 42;
         QTest::newRow("during verification") << "?R2&23,0"
                                              << "\"scritto, non verificato\"" << 42;
+        QTest::newRow("during the label") << "?00&"
+                                          << "\"OK, etichetta non inviata\"" << 42;
     }
     void lineLostPartWay()
     {
@@ -307,8 +309,15 @@ private Q_SLOTS:
         QCOMPARE(r.log().at(1), QStringLiteral("T,1,%1,41,1:30303030 2:30303431 3:44415441,%2")
                                     .arg(rollUid(1), result));
         QCOMPARE(r.run.nextSerial(), std::optional<quint64>(next));
+        // A verified tag counts as a success, its label printed or not.
         QVERIFY(r.d.messages.texts().last().startsWith(
-            "ATTENZIONE! Produzione fermata: la stampante non riceve i comandi.\n0 tag riusciti"));
+            "ATTENZIONE! Produzione fermata: la stampante non riceve i comandi.\n" +
+            runtexts::counts(lastSent == "?00&", 0)));
+        // A tag that went out in whole or part is named with its UID and serial number.
+        const QString named = QStringLiteral("\nScritto ma non completato:\n- tag n. 1, UID "
+                                             "E0 04 01 50 2A 3C 7B %1, numero di serie 41: %2")
+                                  .arg(rollUid(1).right(2), QString(result).remove('"'));
+        QCOMPARE(r.d.messages.texts().last().endsWith(named), next == 42);
     }
 
     // The log is the record: removed during the run, the run stops there and says so.
@@ -351,7 +360,7 @@ private Q_SLOTS:
                 QVERIFY2(r.d.messages.texts().value(0).startsWith(
                              "ATTENZIONE! Produzione fermata: il tag n. 2 (UID " + rollUid(2) +
                              ") è fallito: verifica fallita per i blocchi 1, 2, 3.\n1 tag "
-                             "riusciti, 1 falliti."),
+                             "riuscito, 1 fallito."),
                          qPrintable(r.d.messages.texts().value(0)));
                 QCOMPARE(r.printer.transcript.count(QStringLiteral("?14&1  stampa")), 1);
                 continue;
@@ -364,7 +373,7 @@ private Q_SLOTS:
                 "?52&   riga  720 colonna   10 (tipo 20, 7, 12): \"ANNULLATO\""));
             QCOMPARE(r.memory(2, 1), QByteArray("0002"));  // the serial the void tag did not keep
             QCOMPARE(r.d.messages.texts().value(0).section('\n', 0, 0),
-                     QStringLiteral("Produzione terminata: 3 tag riusciti, 1 falliti."));
+                     QStringLiteral("Produzione terminata: 3 tag riusciti, 1 fallito."));
         }
         // A void tag that holds its serial number keeps it: the next tag takes the following one.
         ProductionRoll r;

@@ -101,6 +101,7 @@ int main(int argc, char *argv[])
     h.window.link().setTimeScale(0.01);
     properties->cmdSearch->click();
     properties->cmdSearch->setFocus();
+    QTest::qWait(300);  // the dialog grows to the result's lines once the window system has it
     save(properties->widget(), dir, QStringLiteral("properties-search") + suffix);
     properties->reject();
     h.comm.model().behaviour.silent = false;
@@ -175,9 +176,10 @@ int main(int argc, char *argv[])
         file.setFileTime(QDateTime(QDate(2026, 12, 1), QTime(9, 30)),
                          QFileDevice::FileModificationTime);
     }
+    // The name "Salva..." offers for this grid: the tag's UID, and .json while rows are unknown.
     const auto dialog = FileDialogChooser::saveDialog(
         h.window.widget(), QStringLiteral("Salva i blocchi"),
-        folder.filePath(QStringLiteral("blocchi.bin")), BlockFiles::filters());
+        folder.filePath(QStringLiteral("blocchi-E00401502A3C7B12.json")), BlockFiles::filters());
     dialog->resize(760, 420);
     dialog->show();
     QTest::qWait(300);
@@ -185,7 +187,7 @@ int main(int argc, char *argv[])
     dialog->close();
 
     // A production run in progress: serial numbers in rows 1 and 2, the block data label, the
-    // fourth tag of the roll being written.
+    // second tag of the roll void, the fifth being written.
     blocks.chkHex->setChecked(false);
     blocks.cmdClearFlds->click();
     blocks.cmdUnselAll->click();
@@ -194,6 +196,7 @@ int main(int argc, char *argv[])
     h.comm.model().behaviour.ignoredWrites.clear();
     h.comm.model().behaviour.corruptedWrites.clear();
     h.comm.model().roll.enabled = true;
+    h.comm.model().roll.badTags = {2};
     h.comm.model().loadRollTag(1);
     ScriptedChooser chooser;
     chooser.answer = folder.filePath(QStringLiteral("produzione-2026-12-08.csv"));
@@ -205,6 +208,7 @@ int main(int argc, char *argv[])
     production.cboSerialWidth->setCurrentIndex(1);
     production.txtSerialStart->setText(QStringLiteral("1001"));
     production.cboLabel->setCurrentIndex(2);
+    production.cboOnFailure->setCurrentIndex(1);
     bool taken = false;
     h.comm.onWrite = [&](const QByteArray &bytes) {
         if (taken || !bytes.startsWith("?R2&24,1,1,1004"))

@@ -381,7 +381,11 @@ bool frmMain::startupFailure(const QString &cause)
 std::unique_ptr<frmProperties> frmMain::createPropertiesDialog()
 {
     auto dialog = std::make_unique<frmProperties>(m_link, m_store, m_messages, *m_devices, this);
-    connect(dialog.get(), &frmProperties::settingsApplied, this, &frmMain::UpgradeStatusBar);
+    connect(dialog.get(), &frmProperties::settingsApplied, this,
+            [this](bool otherDevice, bool foundPrinter) {
+                UpgradeStatusBar();
+                m_bench.lineApplied(otherDevice, foundPrinter);
+            });
     return dialog;
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/ui/named.h"
 #include "production/production.h"
+#include "production/runtexts.h"
 #include "tag/blockmodel.h"
 
 #include <QCheckBox>
@@ -17,6 +18,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -55,7 +57,15 @@ QWidget *frmProduction::buildTemplate()
     auto *box = named(new QGroupBox(QStringLiteral("Modello")), "fraTemplate");
     m_template = named(new QLabel, "lblTemplate");
     m_template->setWordWrap(true);
-    (new QVBoxLayout(box))->addWidget(m_template);
+    m_template->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // All 28 rows ticked would push the options off the screen: past eight lines it scrolls.
+    auto *scroll = new QScrollArea;
+    scroll->setWidget(m_template);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setMaximumHeight(8 * m_template->fontMetrics().lineSpacing() + 4);
+    (new QVBoxLayout(box))->addWidget(scroll);
     return box;
 }
 
@@ -117,6 +127,10 @@ QWidget *frmProduction::buildOptions()
     m_labelList->addItems({QStringLiteral("Nessuna"), QStringLiteral("Informazioni TAG"),
                            QStringLiteral("Dati dei blocchi 1 e 2")});
     m_labelList->setAccessibleName(QStringLiteral("Etichetta"));
+    m_noLabelNote = named(new QLabel(runtexts::noLabelNote()), "lblNoLabel");
+    m_noLabelNote->setWordWrap(true);
+    // Two lines held open: the form would otherwise give a wrapped note the height of one.
+    m_noLabelNote->setMinimumHeight(2 * m_noLabelNote->fontMetrics().lineSpacing());
     m_onFailureList = named(new QComboBox, "cboOnFailure");
     m_onFailureList->addItems(
         {QStringLiteral("Ferma la serie"), QStringLiteral("Stampa \"ANNULLATO\" e continua")});
@@ -124,6 +138,7 @@ QWidget *frmProduction::buildOptions()
     auto *options = new QFormLayout(m_optionsBox);
     options->addRow(m_verifyCheck);
     options->addRow(QStringLiteral("&Etichetta:"), m_labelList);
+    options->addRow(m_noLabelNote);
     options->addRow(QStringLiteral("Se un tag &fallisce:"), m_onFailureList);
     return m_optionsBox;
 }
@@ -146,6 +161,10 @@ QWidget *frmProduction::buildProgress()
     fixed.setStyleHint(QFont::TypeWriter);
     m_tagList->setFont(fixed);
     m_tagList->setMinimumHeight(120);
+    // A long result wraps: the whole line in view, never a sideways scroll.
+    m_tagList->setWordWrap(true);
+    m_tagList->setResizeMode(QListView::Adjust);
+    m_tagList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     auto *progress = new QVBoxLayout(box);
     auto *counts = new QHBoxLayout;
     counts->addWidget(m_tagLabel);
@@ -180,8 +199,12 @@ void frmProduction::bind()
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::close);
     connect(&m_run, &ProductionRun::progressChanged, this, &frmProduction::showProgress);
     connect(&m_run, &ProductionRun::runningChanged, this, &frmProduction::showRunning);
-    connect(&m_run, &ProductionRun::tagLogged, this, [this](const QString &line) {
-        m_tagList->addItem(line);
+    connect(&m_run, &ProductionRun::tagLogged, this, [this](const QString &line, bool ok) {
+        auto *item = new QListWidgetItem(line, m_tagList);
+        if (!ok) {
+            item->setBackground(QColor(0xF8, 0xB4, 0xB4));
+            item->setForeground(QColor(0x60, 0x00, 0x00));
+        }
         m_tagList->scrollToBottom();
     });
     connect(&m_run, &ProductionRun::logChosen, this, [this](const QString &path) {
@@ -191,9 +214,13 @@ void frmProduction::bind()
     connect(m_untilStoppedCheck, &QCheckBox::toggled, m_countSpin, &QWidget::setDisabled);
     // The template follows the grid until the run starts.
     connect(&m_grid, &BlockModel::selectionChanged, this, &frmProduction::showTemplate);
+    connect(&m_grid, &BlockModel::contentChanged, this, &frmProduction::showTemplate);
     connect(m_serialBox, &QGroupBox::toggled, this, &frmProduction::showTemplate);
     connect(m_serialRowSpin, &QSpinBox::valueChanged, this, &frmProduction::showTemplate);
     connect(m_serialWidthList, &QComboBox::currentIndexChanged, this, &frmProduction::showTemplate);
+    connect(m_labelList, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_noLabelNote->setVisible(ProductionPlan::Label(index) == ProductionPlan::Label::None);
+    });
 }
 
 ProductionPlan frmProduction::options() const
@@ -218,20 +245,10 @@ ProductionPlan frmProduction::options() const
 
 void frmProduction::showTemplate()
 {
-    const QList<int> rows = m_grid.selectedRows();
-    QString text = rows.isEmpty()
-                       ? QStringLiteral("Nessun blocco selezionato nella griglia.")
-                       : QStringLiteral("Dalla griglia, come li scriverebbe ora \"SCRIVI\": "
-                                        "blocchi %1.")
-                             .arg(blockdata::rowList(rows));
-    if (m_serialBox->isChecked()) {
-        const int first = m_serialRowSpin->value();
-        text +=
-            m_serialWidthList->currentIndex() == 1
-                ? QStringLiteral("\nNumero di serie nei blocchi %1 e %2.").arg(first).arg(first + 1)
-                : QStringLiteral("\nNumero di serie nel blocco %1.").arg(first);
-    }
-    m_template->setText(text);
+    ProductionPlan plan = options();
+    plan.takeTemplate(m_grid);
+    m_template->setText(
+        runtexts::templateListing(plan.templateRows, plan.serial ? &*plan.serial : nullptr));
 }
 
 void frmProduction::showProgress(const ProductionProgress &progress)

@@ -61,6 +61,7 @@ private:
     QGroupBox *m_optionsBox = nullptr;
     QCheckBox *m_verifyCheck = nullptr;
     QComboBox *m_labelList = nullptr;
+    QLabel *m_noLabelNote = nullptr;
     QComboBox *m_onFailureList = nullptr;
     QLabel *m_tagLabel = nullptr;
     QLabel *m_countsLabel = nullptr;

@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
@@ -71,6 +72,16 @@ frmProperties::frmProperties(PrinterLink &link, SettingsStore &store, MessageSin
     connect(m_okButton, &QPushButton::clicked, this, &frmProperties::onOkClicked);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_portList, &QComboBox::currentIndexChanged, this, &frmProperties::showPortDevice);
+    // What the field holds for the port shown, typed or chosen, as its text changes.
+    connect(m_deviceList, &QComboBox::editTextChanged, this, [this](const QString &text) {
+        const int port = m_portList->currentIndex() + 1;
+        if (port < 1)
+            return;
+        if (text.trimmed() == m_comm.deviceName(port))
+            m_typed.remove(port);
+        else
+            m_typed.insert(port, text);
+    });
     connect(m_searchButton, &QPushButton::clicked, this, &frmProperties::onSearchClicked);
     LoadPropertySettings();
 }
@@ -197,13 +208,20 @@ QLayout *frmProperties::buildSearchRow()
     m_searchResult->setReadOnly(true);
     m_searchResult->setTabChangesFocus(true);
     m_searchResult->setAccessibleName(QStringLiteral("Esito della ricerca"));
-    m_searchResult->setFixedHeight(m_searchResult->fontMetrics().lineSpacing() * 6 +
-                                   2 * m_searchResult->frameWidth() +
-                                   int(m_searchResult->document()->documentMargin()) * 2);
+    // The whole result for five devices: the printer found, a caption, four others.
+    showResultLines(kResultLines);
     auto *row = new QHBoxLayout;
     row->addWidget(m_searchButton, 0, Qt::AlignTop);
     row->addWidget(m_searchResult, 1);
     return row;
+}
+
+void frmProperties::showResultLines(int lines)
+{
+    // Half a line more, which the plain text view keeps below its last line before it scrolls.
+    m_searchResult->setFixedHeight(
+        m_searchResult->fontMetrics().lineSpacing() * (2 * lines + 1) / 2 +
+        2 * m_searchResult->frameWidth() + int(m_searchResult->document()->documentMargin()) * 2);
 }
 
 void frmProperties::LoadPropertySettings()
@@ -231,6 +249,8 @@ void frmProperties::LoadPropertySettings()
     }
     // The list shows each device with what it is, wider than the field when it must be.
     m_deviceList->view()->setMinimumWidth(m_deviceList->view()->sizeHintForColumn(0) + 24);
+    m_typed.clear();
+    m_found.reset();
 
     const properties::Selection s =
         properties::selection(m_comm.settings(), m_comm.commPort(), m_comm.handshaking());
@@ -258,9 +278,10 @@ void frmProperties::LoadPropertySettings()
 void frmProperties::showPortDevice()
 {
     m_portList->setToolTip(m_portList->currentData(Qt::ToolTipRole).toString());
-    // The device field follows the port chosen: what that number stands for now.
-    showDevice(m_portList->currentIndex() < 0 ? QString()
-                                              : m_comm.deviceName(m_portList->currentIndex() + 1));
+    // The device field follows the port chosen: what that number stands for now, or what the
+    // operator typed for it since the dialog opened.
+    const int port = m_portList->currentIndex() + 1;
+    showDevice(port < 1 ? QString() : m_typed.value(port, m_comm.deviceName(port)));
 }
 
 void frmProperties::showDevice(const QString &device)
@@ -282,6 +303,7 @@ void frmProperties::onOkClicked()
     // A device other than the one the number stands for now is stored with the settings.
     const QString device = choice.device->trimmed();
     const bool newDevice = choice.port >= 1 && device != m_comm.deviceName(choice.port);
+    const QString before = m_comm.currentDevice();
     const SerialError failure =
         properties::applyChoice(m_comm, choice, [this](const SerialError &f) {
             m_messages.show(f.description, kStyleWarning);
@@ -290,8 +312,12 @@ void frmProperties::onOkClicked()
         return;  // the dialog stays open with the operator's choices
 
     store(m_comm.handshaking(), newDevice ? PortEntry{choice.port, device} : PortEntry{});
-    emit settingsApplied();
+    const bool otherDevice = !PrinterSearch::sameDevice(before, m_comm.currentDevice());
+    const bool foundPrinter =
+        m_found && PrinterSearch::sameDevice(m_found->first, m_comm.currentDevice()) &&
+        m_comm.settings().startsWith(QString::number(m_found->second) + QLatin1Char(','));
     accept();
+    emit settingsApplied(otherDevice, foundPrinter);
 }
 
 void frmProperties::store(int flowMode, const PortEntry &device)
@@ -336,6 +362,7 @@ void frmProperties::done(int result)
         m_search->cancel();
         return;
     }
+    m_operation.reset();  // whoever acts on the new settings may talk to the printer
     QDialog::done(result);
 }
 
@@ -357,7 +384,7 @@ void frmProperties::onSearchClicked()
     }
     search();
     if (m_doneAfterSearch)
-        QDialog::done(*std::exchange(m_doneAfterSearch, std::nullopt));
+        done(*std::exchange(m_doneAfterSearch, std::nullopt));
 }
 
 void frmProperties::search()
@@ -368,15 +395,18 @@ void frmProperties::search()
 
     PrinterSearch search(m_link, m_devices);
     connect(&search, &PrinterSearch::probing, this,
-            [this](const QString &device, int speed, int index, int count) {
+            [this](int speed, int round, int rounds, int devices) {
                 m_searchResult->setPlainText(
-                    QStringLiteral("Ricerca in corso: %1 a %2 baud (dispositivo %3 di %4)...")
-                        .arg(device)
+                    QStringLiteral("Ricerca in corso a %1 baud (velocità %2 di %3): %4...")
                         .arg(speed)
-                        .arg(index)
-                        .arg(count));
+                        .arg(round)
+                        .arg(rounds)
+                        .arg(devices == 1 ? QStringLiteral("1 dispositivo")
+                                          : QStringLiteral("%1 dispositivi").arg(devices)));
             });
     m_search = &search;
+    m_found.reset();
+    showResultLines(kResultLines);
     setSearching(true);
     const PrinterSearch::Result result = search.run(
         m_deviceList->currentText().trimmed(),
@@ -386,15 +416,20 @@ void frmProperties::search()
         return;  // the program is ending
     setSearching(false);
     m_searchResult->setPlainText(result.text());
+    // Long device names (/dev/serial/by-id/...) wrap: the box grows to keep them in view.
+    showResultLines(kResultLines +
+                    qMin(m_searchResult->verticalScrollBar()->maximum(), kResultLines));
     const PrinterSearch::Answer *chosen = result.chosen();
     if (!chosen)
         return;
 
-    // The device in use when it answered, else the first that did: its port number where one
-    // stands for it, else the device for the port chosen; and the speed it answered at. Nothing
-    // is applied or stored before OK.
+    // The answer chosen (Result::chosen): its port number where one stands for it, else the
+    // device for the port chosen; and the speed it answered at. Nothing is applied or stored
+    // before OK.
     const PrinterSearch::Answer &found = *chosen;
+    m_found.emplace(found.device, found.speed);
     if (found.port >= 1 && found.port <= m_portList->count()) {
+        m_typed.remove(found.port);
         m_portList->setCurrentIndex(found.port - 1);
         showPortDevice();
     } else {

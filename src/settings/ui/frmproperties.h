@@ -3,9 +3,11 @@
 #include "link/printerlink.h"
 
 #include <QDialog>
+#include <QHash>
 
 #include <array>
 #include <optional>
+#include <utility>
 
 class MessageSink;
 class PrinterSearch;
@@ -50,8 +52,10 @@ public:
     void done(int result) override;
 
 signals:
-    // New settings are in use (the main window's UpgradeStatusBar).
-    void settingsApplied();
+    // New settings are in use (the main window's UpgradeStatusBar), on `otherDevice` than before;
+    // `foundPrinter`: the printer the search found, at the speed it answered at. Emitted once the
+    // dialog has closed and let the printer go.
+    void settingsApplied(bool otherDevice, bool foundPrinter);
 
 private:
     void buildWindow();
@@ -68,6 +72,9 @@ private:
     void onSearchClicked();
     void search();
     void setSearching(bool on);
+    // The result box shows `lines` lines.
+    void showResultLines(int lines);
+    static constexpr int kResultLines = 7;
 
     PrinterLink &m_link;
     SerialControl &m_comm;
@@ -91,4 +98,8 @@ private:
     std::optional<PrinterLink::Operation> m_operation;
     PrinterSearch *m_search = nullptr;  // while "Cerca stampante" runs
     std::optional<int> m_doneAfterSearch;
+    // The device and speed the search selected.
+    std::optional<std::pair<QString, int>> m_found;
+    // Devices typed for port numbers other than the one shown, until OK or Annulla.
+    QHash<int, QString> m_typed;
 };
