@@ -12,6 +12,14 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+
+// A closed port is opened again by OK in the settings dialog, whatever closed it.
+const QString kReopenHint = QStringLiteral(
+    "Per riaprire la porta: ricollegare la stampante, poi \"Porta Seriale...\" e OK.");
+
+}  // namespace
+
 PrinterLink::PrinterLink(SerialControl &control, MessageSink &messages, QObject *parent)
     : QObject(parent), m_control(control), m_messages(messages)
 {
@@ -47,9 +55,12 @@ bool PrinterLink::SendCommand(const QString &command)
     const SerialError e = m_control.output(bytes);
     if (e.failed()) {
         // A lost device is reported once, by onLost (perhaps still on its way).
-        if (e.number != SerialError::DeviceLost && !m_lossReportPending)
-            m_messages.show(QStringLiteral("ATTENZIONE! Comando non inviato.\n%1").arg(e.text()),
-                            kStyleError);
+        if (e.number != SerialError::DeviceLost && !m_lossReportPending) {
+            QString text = QStringLiteral("ATTENZIONE! Comando non inviato: %1.").arg(e.text());
+            if (e.number == SerialError::PortNotOpen)
+                text += QLatin1String("\n\n") + kReopenHint;
+            m_messages.show(text, kStyleError);
+        }
         return false;
     }
     m_trace.toPrinter(bytes);
@@ -160,9 +171,8 @@ void PrinterLink::onLost(const SerialError &error)
         if (m_abandoned)
             return;
         m_messages.show(QStringLiteral("ATTENZIONE! Collegamento con la stampante perso: la porta "
-                                       "è stata chiusa.\n%1\n\nRicollegare la stampante e "
-                                       "confermare la porta da \"Porta Seriale...\".")
-                            .arg(error.text()),
+                                       "è stata chiusa.\n%1.\n\n%2")
+                            .arg(error.text(), kReopenHint),
                         kStyleError);
     });
 }

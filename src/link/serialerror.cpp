@@ -2,5 +2,5 @@
 
 QString SerialError::text() const
 {
-    return QStringLiteral("Errore %1: %2").arg(number).arg(description);
+    return QStringLiteral("%1 (codice errore %2)").arg(description).arg(number);
 }

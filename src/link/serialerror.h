@@ -35,6 +35,7 @@ struct SerialError
 
     bool ok() const { return number == None; }
     bool failed() const { return number != None; }
-    // "Errore 6: /dev/ttyUSB0: accesso negato"
+    // The cause first, in words; the number after it, for a technician:
+    // "/dev/ttyUSB0: accesso negato (codice errore 6)"
     QString text() const;
 };

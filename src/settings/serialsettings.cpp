@@ -33,13 +33,11 @@ bool toInteger(const QString &text, qint64 min, qint64 max, qint64 *value, QStri
     bool ok = false;
     const qint64 v = text.trimmed().toLongLong(&ok);
     if (!ok) {
-        *why = QStringLiteral("Errore 13: non è un numero intero");
+        *why = QStringLiteral("non è un numero intero");
         return false;
     }
     if (v < min || v > max) {
-        *why = QStringLiteral("Errore 6: numero fuori dall'intervallo ammesso (%1 ... %2)")
-                   .arg(min)
-                   .arg(max);
+        *why = QStringLiteral("numero fuori dall'intervallo ammesso (%1 ... %2)").arg(min).arg(max);
         return false;
     }
     *value = v;

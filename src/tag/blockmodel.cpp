@@ -3,6 +3,7 @@
 #include "link/replytext.h"
 #include "tag/blockdata.h"
 
+#include <algorithm>
 #include <utility>
 
 BlockModel::BlockModel(QObject *parent) : QObject(parent) {}
@@ -50,6 +51,8 @@ bool BlockModel::setMode(Mode mode)
     emit modeChanged(mode);
     for (int row = 0; row < kRows; ++row)
         emit rowChanged(row);
+    for (int row : std::as_const(m_failedRows))
+        emit marksChanged(row);
     return true;
 }
 
@@ -173,9 +176,40 @@ void BlockModel::setWorkingRow(int row)
         emit marksChanged(row);
 }
 
-void BlockModel::setFailedRows(const QList<int> &rows)
+void BlockModel::setFailedRows(const QList<int> &rows, const QHash<int, Mismatch> &mismatches)
 {
     const QList<int> previous = std::exchange(m_failedRows, rows);
+    m_mismatches = mismatches;
     for (int row : previous + rows)
         emit marksChanged(row);
+}
+
+QString BlockModel::failureText(int row) const
+{
+    if (!m_failedRows.contains(row))
+        return {};
+    const auto it = m_mismatches.constFind(row);
+    if (it == m_mismatches.constEnd())
+        return QStringLiteral("Verifica fallita");
+    const QByteArray &written = it->written;
+    // As the field shows bytes. Characters cannot show code 0 or the other control codes, nor
+    // tell blocks apart by the blanks around: there the digits do.
+    const auto plain = [](const QByteArray &b) {
+        return std::none_of(b.begin(), b.end(), [](char c) {
+            const auto u = uchar(c);
+            return u < 0x20 || (u >= 0x7F && u < 0xA0);
+        });
+    };
+    const bool hex = m_mode == Mode::Hex || !plain(written) ||
+                     (it->held && (!plain(*it->held) ||
+                                   blockdata::trimmed(written) == blockdata::trimmed(*it->held)));
+    const auto shown = [hex](const QByteArray &bytes) {
+        return hex ? blockdata::toHex(bytes)
+                   : QStringLiteral("«%1»").arg(QString::fromLatin1(blockdata::trimmed(bytes)));
+    };
+    if (!it->held)
+        return QStringLiteral("Verifica fallita: scritto %1, il blocco non si è potuto rileggere")
+            .arg(shown(written));
+    return QStringLiteral("Verifica fallita: scritto %1, nel tag %2")
+        .arg(shown(written), shown(*it->held));
 }

@@ -3,12 +3,14 @@
 #include "link/printercommands.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 // The block grid: the data behind the 28 block fields, held as bytes, and each row's selection
 // and marks. A field shows one representation of its row's bytes, characters or hexadecimal
@@ -73,9 +75,19 @@ public:
     // The row a read or write is working on (-1: none).
     int workingRow() const { return m_workingRow; }
     void setWorkingRow(int row);
+    // What the verification of a failed row found: the bytes written and, when the block could
+    // be read back, those the tag holds.
+    struct Mismatch
+    {
+        QByteArray written;
+        std::optional<QByteArray> held;
+    };
     // The rows whose verification failed, until the next read, write or "Cancella campi".
     const QList<int> &failedRows() const { return m_failedRows; }
-    void setFailedRows(const QList<int> &rows);
+    void setFailedRows(const QList<int> &rows, const QHash<int, Mismatch> &mismatches = {});
+    // What a failed row's verification found, in the form the fields show now; empty for a row
+    // that did not fail.
+    QString failureText(int row) const;
 
 signals:
     // The row's bytes were set from outside the field: it must show text(row).
@@ -84,7 +96,8 @@ signals:
     void contentChanged(int row);
     void modeChanged(BlockModel::Mode mode);
     void selectionChanged(int row);
-    // The row became or stopped being the working row, or a failed one.
+    // The row became or stopped being the working row, or a failed one; or a failed row's
+    // failureText() changed form.
     void marksChanged(int row);
 
 private:
@@ -100,4 +113,5 @@ private:
     Mode m_mode = Mode::Characters;
     int m_workingRow = -1;
     QList<int> m_failedRows;
+    QHash<int, Mismatch> m_mismatches;
 };

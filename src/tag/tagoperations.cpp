@@ -289,7 +289,8 @@ bool TagOperations::writeRows(const QList<RowBytes> &blocks, int *sent)
 
 TagOperations::Outcome TagOperations::verifyRows(const QList<RowBytes> &written, QList<int> *failed,
                                                  QList<int> *missing,
-                                                 const std::function<void(int)> &onRow)
+                                                 const std::function<void(int)> &onRow,
+                                                 QHash<int, QByteArray> *held)
 {
     PrinterLink &link = m_context.link;
     if (!link.SendCommand(QLatin1String(printer::kRfPreamble)) ||
@@ -301,8 +302,12 @@ TagOperations::Outcome TagOperations::verifyRows(const QList<RowBytes> &written,
         const BlockReply reply = readBlock(w.row);
         if (reply == BlockReply::Stopped)
             return Outcome::Ended;
-        if (reply != BlockReply::Read || replyBlockBytes(link.ReceiveBuffer) != w.bytes)
+        const QByteArray read =
+            reply == BlockReply::Read ? replyBlockBytes(link.ReceiveBuffer) : QByteArray();
+        if (reply != BlockReply::Read || read != w.bytes)
             *failed << w.row;
+        if (reply == BlockReply::Read && held)
+            held->insert(w.row, read);
         if (reply == BlockReply::Missing && missing)
             *missing << w.row;
         if (m_stopRequested && &w != &written.last())
@@ -315,16 +320,30 @@ void TagOperations::verifyWritten(const QList<RowBytes> &written)
 {
     // Read back every row written, as LEGGI reads, and compare the four bytes with those sent.
     QList<int> failed;
+    QHash<int, QByteArray> held;
+    QHash<int, BlockModel::Mismatch> mismatches;
+    const auto markFailed = [&] {
+        for (const RowBytes &w : written) {
+            if (failed.contains(w.row))
+                mismatches.insert(w.row,
+                                  {w.bytes, held.contains(w.row) ? std::optional(held.value(w.row))
+                                                                 : std::nullopt});
+        }
+        m_blocks.setFailedRows(failed, mismatches);
+    };
     {
         LoopProgress progress(*this, QStringLiteral("Verifica del"));
         int last = -1;
-        switch (verifyRows(written, &failed, nullptr, [&](int row) {
-            progress.row(row);
-            last = row;
-        })) {
+        switch (verifyRows(
+            written, &failed, nullptr,
+            [&](int row) {
+                progress.row(row);
+                last = row;
+            },
+            &held)) {
         case Outcome::Ended: return;
         case Outcome::Stopped:
-            m_blocks.setFailedRows(failed);
+            markFailed();
             m_context.messages.show(
                 QStringLiteral("Verifica interrotta dopo il blocco %1").arg(last + 1),
                 kStyleInformation);
@@ -332,7 +351,7 @@ void TagOperations::verifyWritten(const QList<RowBytes> &written)
         case Outcome::Done: break;
         }
     }
-    m_blocks.setFailedRows(failed);
+    markFailed();
     if (failed.isEmpty()) {
         m_context.messages.show(QStringLiteral("Scrittura terminata e verificata"),
                                 kStyleInformation);

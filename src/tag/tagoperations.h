@@ -6,6 +6,7 @@
 #include "tag/blockdata.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -46,11 +47,13 @@ public:
     // blocks whose command went out, in order: those the tag may hold when the line fails.
     bool writeRows(const QList<RowBytes> &blocks, int *sent);
     // The read-back of "Verifica dopo scrittura": the rows that differ (or were not read) in
-    // `failed`, those that got no answer at all also in `missing`. `onRow` runs before each row;
-    // after a row, a requested stop ends it (Stopped) unless that was the last.
+    // `failed`, those that got no answer at all also in `missing`; the bytes of each row read back
+    // in `held`, when given. `onRow` runs before each row; after a row, a requested stop ends it
+    // (Stopped) unless that was the last.
     enum class Outcome { Done, Stopped, Ended };
     Outcome verifyRows(const QList<RowBytes> &written, QList<int> *failed, QList<int> *missing,
-                       const std::function<void(int)> &onRow = {});
+                       const std::function<void(int)> &onRow = {},
+                       QHash<int, QByteArray> *held = nullptr);
 
 signals:
     // A block loop is under way (seconds of it): the window shows that it is busy.

@@ -55,6 +55,17 @@ private:
         QCOMPARE(r.window->tagPage->cmdStampa1->text(), QStringLiteral("Stampa"));
         QVERIFY2(idleCpuMs() < 150, "the program keeps working after the device is gone");
         QCOMPARE(r.messages.shown.size(), 1);
+        // The cause once, its code after it, and how to reopen the port; the next command, sent
+        // on the closed port, says that again.
+        const QString reopen = QStringLiteral("Per riaprire la porta: ricollegare la stampante, "
+                                              "poi \"Porta Seriale...\" e OK.");
+        const QString lost = r.messages.shown[0].text;
+        QVERIFY2(lost.contains(" (codice errore 11).") && !lost.contains("))") &&
+                     lost.endsWith(reopen),
+                 qPrintable(lost));
+        r.window->cmdInterroga->click();
+        QCOMPARE(r.messages.shown.size(), 2);
+        QVERIFY2(r.messages.shown[1].text.endsWith(reopen), qPrintable(r.messages.shown[1].text));
 
         r.printer.model().behaviour = {};
         r.printer.model().tag.present = true;
@@ -66,7 +77,7 @@ private:
         r.window->txtModello->clear();
         r.window->cmdInterroga->click();
         QCOMPARE(r.window->txtModello->text(), QStringLiteral(" VIREO 4400"));
-        QCOMPARE(r.messages.shown.size(), 1);
+        QCOMPARE(r.messages.shown.size(), 2);
 
         r.window->cmdEsci->click();
         QCOMPARE(r.ended, 1);

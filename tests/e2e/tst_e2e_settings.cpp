@@ -357,8 +357,8 @@ private Q_SLOTS:
 
         QVERIFY2(seen.size() >= 1 && seen[0].startsWith("ATTENZIONE! Il programma non può "
                                                         "partire.\n\nLa porta COM1 non si può "
-                                                        "aprire.\nErrore 5: /dev/v4400-assente: "
-                                                        "dispositivo inesistente"),
+                                                        "aprire.\n/dev/v4400-assente: "
+                                                        "dispositivo inesistente ("),
                  qPrintable(seen.join('|')));
         if (!recover) {
             QCOMPARE(seen.size(), 1);
@@ -473,8 +473,9 @@ private Q_SLOTS:
             << "«" + QString(60, '9') + "…» (1000000 caratteri)";
         QTest::newRow("device of nearly a megabyte")
             << "[Ports]\nCom1=/dev/" + QByteArray(1000000, 'x') + '\n'
-            << "Errore 8: /dev/" + QString(245, 'x') +
-                   "… (1000005 caratteri): apertura non riuscita (nome troppo lungo)";
+            << "/dev/" + QString(245, 'x') +
+                   "… (1000005 caratteri): apertura non riuscita (nome troppo lungo) (codice "
+                   "errore 8)";
     }
     void settingsFileThatCannotBeUsed()
     {

@@ -142,7 +142,7 @@ private Q_SLOTS:
         h.comm.model().behaviour.ignoredWrites = {1};
         BlocksPage &page = *h.window.blockPage;
         QVERIFY(!page.chkVerify->isChecked());
-        QCOMPARE(page.chkVerify->text(), QStringLiteral("Verifica dopo scrittura"));
+        QCOMPARE(page.chkVerify->text(), QStringLiteral("&Verifica dopo scrittura"));
         for (int row : {0, 1}) {
             page.chkBlocks[row]->setChecked(true);
             page.txtBlocks[row]->setText(QStringLiteral("W%1").arg(row));
@@ -154,7 +154,14 @@ private Q_SLOTS:
         QCOMPARE(h.messages.texts(), QStringList{"ATTENZIONE! Verifica fallita per i blocchi: 2"});
         const QColor normal = page.txtBlocks[0]->palette().color(QPalette::Base);
         QVERIFY(page.txtBlocks[1]->palette().color(QPalette::Base) != normal);
-        QCOMPARE(page.txtBlocks[1]->accessibleDescription(), QStringLiteral("Verifica fallita"));
+        // What was written and what the tag holds, in the form the fields show.
+        QCOMPARE(page.txtBlocks[1]->accessibleDescription(),
+                 QStringLiteral("Verifica fallita: scritto «W1», nel tag «B002»"));
+        page.chkHex->setChecked(true);
+        QCOMPARE(page.txtBlocks[1]->toolTip(),
+                 QStringLiteral("Verifica fallita: scritto 20205731, nel tag 42303032"));
+        QCOMPARE(page.txtBlocks[1]->accessibleDescription(), page.txtBlocks[1]->toolTip());
+        page.chkHex->setChecked(false);
         QVERIFY(page.txtBlocks[0]->accessibleDescription().isEmpty());
 
         page.cmdClearFlds->click();

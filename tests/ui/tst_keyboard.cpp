@@ -1,5 +1,7 @@
 #include "app/ui/frmsplash.h"
+#include "app/ui/messagebox.h"
 #include "harness.h"
+#include "scriptedchooser.h"
 #include "settings/ui/frmproperties.h"
 #include "testmain.h"
 
@@ -18,6 +20,7 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -239,6 +242,82 @@ private Q_SLOTS:
         }
         QTest::keyClick(h.window.widget(), Qt::Key_C, Qt::AltModifier);
         QTRY_COMPARE(h.ended, 1);
+    }
+
+    // The block page's keys press its buttons: the access keys and Ctrl+S, Ctrl+O only while the
+    // page is shown, the grid's keys from a field (the ticked rows written without 56 Tabs).
+    void blockPageKeys_data()
+    {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<QString>("control");
+        const int alt = Qt::AltModifier, ctrl = Qt::ControlModifier;
+        QTest::newRow("Alt+S") << int(Qt::Key_S) << alt << "cmdSaveBlocks";
+        QTest::newRow("Ctrl+S") << int(Qt::Key_S) << ctrl << "cmdSaveBlocks";
+        QTest::newRow("Alt+R") << int(Qt::Key_R) << alt << "cmdLoadBlocks";
+        QTest::newRow("Ctrl+O") << int(Qt::Key_O) << ctrl << "cmdLoadBlocks";
+        QTest::newRow("Alt+D") << int(Qt::Key_D) << alt << "cmdProduction";
+        QTest::newRow("Alt+V") << int(Qt::Key_V) << alt << "chkVerify";
+        QTest::newRow("Alt+E") << int(Qt::Key_E) << alt << "chkHex";
+        QTest::newRow("Ctrl+Return") << int(Qt::Key_Return) << ctrl << "cmdWriteBlocks";
+        QTest::newRow("Ctrl+Enter")
+            << int(Qt::Key_Enter) << int(ctrl | Qt::KeypadModifier) << "cmdWriteBlocks";
+        QTest::newRow("Ctrl+L") << int(Qt::Key_L) << ctrl << "cmdReadBlocks";
+    }
+    void blockPageKeys()
+    {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(QString, control);
+        Harness h;
+        ScriptedChooser chooser;  // cancels
+        h.window.setFileChooser(chooser);
+        QVERIFY(h.start());
+        QVERIFY(activate(h.window.widget()));
+        auto *pressed = h.window.findChild<QAbstractButton *>(control);
+        QVERIFY(pressed);
+        QSignalSpy clicks(pressed, &QAbstractButton::clicked);
+        const auto type = [&](QWidget *w) {
+            w->setFocus();
+            QTest::keyClick(w, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        };
+
+        // An access key takes the focus at once and clicks a moment later; a Ctrl key clicks.
+        type(h.window.tagPage->txtUId);
+        QCOMPARE(QApplication::focusWidget(), h.window.tagPage->txtUId);
+        QCOMPARE(clicks.size(), 0);
+        h.window.TabStrip->setCurrentIndex(1);
+        type(h.window.blockPage->txtBlocks[5]);
+        QTRY_COMPARE(clicks.size(), 1);
+        if (ProductionPage *production = h.window.production()) {
+            QTRY_VERIFY(production->dialog->isVisible());
+            checkAccessKeysDistinct(production->dialog);
+            production->dialog->close();
+        }
+    }
+
+    // A message over the production dialog (the program's box, parented to the main window)
+    // gives the focus back to the dialog, where the operator was.
+    void focusReturnsAfterAMessage()
+    {
+        Harness h;
+        QVERIFY(h.start());
+        h.window.TabStrip->setCurrentIndex(1);
+        h.window.blockPage->cmdProduction->click();
+        ProductionPage *production = h.window.production();
+        QVERIFY(production);
+        QVERIFY(activate(production->dialog));
+        production->spnCount->setFocus();
+        QWidget *box = nullptr;
+        QTimer::singleShot(0, [&] {
+            box = QApplication::activeModalWidget();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        MessageBoxSink(h.window.widget()).show("ATTENZIONE! prova", kStyleError);
+        QVERIFY(box);
+        QTRY_COMPARE(QApplication::activeWindow(), production->dialog);
+        QCOMPARE(QApplication::focusWidget(), production->spnCount);
+        production->dialog->close();
     }
 
     // Alt+C moves into the flow options, onto the one chosen; the arrows then choose another.

@@ -144,7 +144,7 @@ private Q_SLOTS:
                               {"/dev/ttyS0", ""}};
         QVERIFY(h.start());
         const auto d = openDialog(h);
-        QCOMPARE(d->lblDevice->text(), QStringLiteral("Dispositivo:"));
+        QCOMPARE(d->lblDevice->text(), QStringLiteral("&Dispositivo:"));
         QCOMPARE(d->lblDevice->buddy(), d->cboDevice);
         QVERIFY(d->cboDevice->isEditable());
         QCOMPARE(d->cboDevice->accessibleName(), QStringLiteral("Dispositivo"));
@@ -282,7 +282,7 @@ private Q_SLOTS:
         h.devices.printers[printer] = printerSpeed;
         QVERIFY(h.start());
         const auto d = openDialog(h);
-        QCOMPARE(d->cmdSearch->text(), QStringLiteral("Cerca stampante"));
+        QCOMPARE(d->cmdSearch->text(), QStringLiteral("Cerca &stampante"));
         QCOMPARE(d->txtSearch->accessibleName(), QStringLiteral("Esito della ricerca"));
         QStringList progress;
         QList<bool> held;  // the printer held, the settings locked, at each step shown
@@ -303,7 +303,7 @@ private Q_SLOTS:
         held.removeLast();  // the result
         QVERIFY(!held.contains(false));
         QVERIFY(!h.window.link().operationRunning());
-        QCOMPARE(d->cmdSearch->text(), QStringLiteral("Cerca stampante"));
+        QCOMPARE(d->cmdSearch->text(), QStringLiteral("Cerca &stampante"));
         QVERIFY(d->cmdOK->isEnabled());
         QCOMPARE(d->cboPort->currentText(), port);
         QCOMPARE(d->cboDevice->currentText(), printer);

@@ -175,6 +175,7 @@ private Q_SLOTS:
         Harness h;
         QVERIFY(h.start());
         MainWindowPage &w = h.window;
+        w.widget()->resize(w.widget()->sizeHint());  // all of it, however small the screen
 
         // The tag page with everything the program writes into it.
         w.cmdInterroga->click();
@@ -240,6 +241,51 @@ private Q_SLOTS:
         w.tagPage->cmdStampa1->click();
         QVERIFY(checkedWhilePrinting);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join('\n')));
+    }
+
+    // On a screen of at least 1024x768 at up to 125 % the main window fits the screen's free
+    // area with room for a title bar and a panel, and at its smallest every control can be
+    // brought into view; where the design size fits, the window opens at it.
+    void smallScreen()
+    {
+        const QScreen *screen = QGuiApplication::primaryScreen();
+        const QSize physical = screen->geometry().size() * screen->devicePixelRatio();
+        if (physical.width() < 1024 || physical.height() < 768 || screen->devicePixelRatio() > 1.25)
+            QSKIP("for a screen of 1024x768 or more at up to 125 %");
+        Harness h;
+        QVERIFY(h.start());
+        QWidget *window = h.window.widget();
+        const QSize free = screen->availableGeometry().size();
+        QCOMPARE(window->size(), window->sizeHint().boundedTo(free));
+        const QSize smallest = window->minimumSizeHint();
+        QVERIFY2(smallest.width() <= free.width() - 16 && smallest.height() <= free.height() - 80,
+                 qPrintable(QStringLiteral("%1x%2").arg(smallest.width()).arg(smallest.height())));
+
+        window->resize(smallest);
+        QApplication::processEvents();
+        const QRect inside = window->rect();
+        const auto onScreen = [&](QWidget *w) {
+            return inside.contains(QRect(w->mapTo(window, QPoint(0, 0)), w->size()));
+        };
+        for (QWidget *w : {static_cast<QWidget *>(h.window.cmdEsci),
+                           static_cast<QWidget *>(h.window.statusBar())})
+            QVERIFY2(onScreen(w), qPrintable(describe(w)));
+        for (int page = 0; page < 2; ++page) {
+            h.window.TabStrip->setCurrentIndex(page);
+            QWidget *shown = page == 0 ? h.window.tagPage->widget : h.window.blockPage->widget;
+            QApplication::processEvents();
+            QVERIFY(page == 1 || onScreen(shown));  // the information page never scrolls
+            for (QWidget *w : shown->findChildren<QWidget *>()) {
+                if (w->focusPolicy() == Qt::NoFocus || !w->isEnabled() || !w->isVisibleTo(window))
+                    continue;
+                w->setFocus(Qt::TabFocusReason);
+                QApplication::processEvents();
+                QVERIFY2(onScreen(w), qPrintable(describe(w)));
+            }
+        }
+        h.window.mnuMonitor->trigger();  // the line monitor fits too
+        QVERIFY(h.window.monitor());
+        QVERIFY(fits(h.window.monitor()->window->size(), free));
     }
 
     void cleanup() { QApplication::setFont(m_desktopFont); }

@@ -229,6 +229,14 @@ private Q_SLOTS:
                  QStringList{"ATTENZIONE! Verifica fallita per i blocchi: 2, 5, 7"});
         QCOMPARE(d.messages.shown[0].style, int(kStyleError));
         QCOMPARE(grid.failedRows(), (QList<int>{1, 4, 6}));
+        // Each failed row tells what was written and what the tag holds.
+        QCOMPARE(grid.failureText(1),
+                 QStringLiteral("Verifica fallita: scritto «WXYZ», nel tag «B002»"));
+        QCOMPARE(grid.failureText(4),
+                 QStringLiteral("Verifica fallita: scritto «ABCD», nel tag «@BCD»"));
+        QCOMPARE(grid.failureText(6), QStringLiteral("Verifica fallita: scritto «QRST», il blocco "
+                                                     "non si è potuto rileggere"));
+        QVERIFY(grid.failureText(0).isEmpty());
         QCOMPARE(grid.text(1), QStringLiteral("WXYZ"));
         QCOMPARE(grid.text(4), QStringLiteral("ABCD"));
 
@@ -237,6 +245,45 @@ private Q_SLOTS:
         QCOMPARE(grid.failedRows(), (QList<int>{1, 6}));
         d.bench.tags().readBlocks();
         QVERIFY(grid.failedRows().isEmpty());
+    }
+
+    // A failed row's text follows the fields' form; characters that would show two blocks alike
+    // give way to the digits.
+    void failureTextsFollowTheForm_data()
+    {
+        QTest::addColumn<bool>("hex");
+        QTest::addColumn<QByteArray>("written");
+        QTest::addColumn<QByteArray>("held");  // null: not read back
+        QTest::addColumn<QString>("text");
+        QTest::newRow("characters") << false << QByteArray("B001") << QByteArray("B00A")
+                                    << "Verifica fallita: scritto «B001», nel tag «B00A»";
+        QTest::newRow("hexadecimal") << true << QByteArray("B001") << QByteArray("B00A")
+                                     << "Verifica fallita: scritto 42303031, nel tag 42303041";
+        QTest::newRow("alike as characters")
+            << false << QByteArray("  AB") << QByteArray("\0\0AB", 4)
+            << "Verifica fallita: scritto 20204142, nel tag 00004142";
+        QTest::newRow("not read back") << true << QByteArray("B001") << QByteArray()
+                                       << "Verifica fallita: scritto 42303031, il blocco non si "
+                                          "è potuto rileggere";
+    }
+    void failureTextsFollowTheForm()
+    {
+        QFETCH(bool, hex);
+        QFETCH(QByteArray, written);
+        QFETCH(QByteArray, held);
+        QFETCH(QString, text);
+        BlockModel grid;
+        QSignalSpy marks(&grid, &BlockModel::marksChanged);
+        grid.setFailedRows({3},
+                           {{3, {written, held.isNull() ? std::nullopt : std::optional(held)}}});
+        if (hex) {
+            marks.clear();
+            QVERIFY(grid.setMode(BlockModel::Mode::Hex));
+            QCOMPARE(marks.size(), 1);  // the view shows the new form
+        }
+        QCOMPARE(grid.failureText(3), text);
+        grid.setFailedRows({});
+        QVERIFY(grid.failureText(3).isEmpty());
     }
 
     // Bytes in hexadecimal: the view changes, never the bytes; a write sends exactly the bytes,

@@ -1,4 +1,5 @@
 #include "fakeserialcontrol.h"
+#include "link/port/qserialportcontrol.h"
 #include "link/printerlink.h"
 #include "recordingmessages.h"
 #include "testmain.h"
@@ -123,16 +124,48 @@ private Q_SLOTS:
         QTest::qWait(50);
         QCOMPARE(messages.shown.size(), 1);
         QCOMPARE(lost.count(), 1);
-        QVERIFY(messages.shown[0].text.startsWith(
-            QStringLiteral("ATTENZIONE! Collegamento con la stampante perso")));
+        // The cause once, then how to get the line back.
+        const QString reopen = QStringLiteral(
+            "\n\nPer riaprire la porta: ricollegare la stampante, poi \"Porta Seriale...\" e OK.");
+        QCOMPARE(messages.shown[0].text,
+                 "ATTENZIONE! Collegamento con la stampante perso: la porta è stata chiusa.\n"
+                 "/dev/fake0: dispositivo scollegato (codice errore 11)." +
+                     reopen);
         QVERIFY(!comm.portOpen());
 
-        // Later sends on the closed port say so, once each; reopening brings the line back.
+        // Later sends on the closed port say so, once each, and how to reopen it; reopening
+        // brings the line back.
         QVERIFY(!link.SendCommand(QStringLiteral("?54&10")));
         QCOMPARE(messages.shown.size(), 2);
+        QCOMPARE(messages.shown[1].text,
+                 "ATTENZIONE! Comando non inviato: la porta COM1 (/dev/fake0) non è aperta "
+                 "(codice errore 9)." +
+                     reopen);
         QVERIFY(comm.setPortOpen(true).ok());
         QVERIFY(link.SendCommand(QStringLiteral("?54&10")));
         QCOMPARE(comm.writes.last(), QByteArray("?54&10\r\n"));
+    }
+
+    // A line that fails under an open port is told by its cause, once.
+    void lostLineTexts_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("unplugged")
+            << int(QSerialPort::ResourceError)
+            << "/dev/ttyUSB0: dispositivo scollegato o non più raggiungibile";
+        QTest::newRow("read") << int(QSerialPort::ReadError)
+                              << "/dev/ttyUSB0: errore di lettura dal dispositivo";
+        QTest::newRow("write") << int(QSerialPort::WriteError)
+                               << "/dev/ttyUSB0: errore di scrittura sul dispositivo";
+    }
+    void lostLineTexts()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, text);
+        QCOMPARE(lostLineText("/dev/ttyUSB0", QSerialPort::SerialPortError(error)), text);
+        QCOMPARE(SerialError(SerialError::DeviceLost, text).text(),
+                 text + QStringLiteral(" (codice errore 11)"));
     }
 
     // A line that never stops: ReceiveBuffer keeps the first characters up to its limit, idle and

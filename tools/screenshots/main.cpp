@@ -138,6 +138,15 @@ int main(int argc, char *argv[])
     box.show();
     saveScreen(h.window.widget(), dir, QStringLiteral("verify-failed"));
     box.close();
+    // A failed row's tooltip: what was written, what the tag holds.
+    h.window.activateWindow();
+    QTest::qWaitForWindowActive(h.window.widget());
+    QLineEdit *failed = blocks.txtBlocks[2];
+    QTest::mouseMove(failed);
+    QToolTip::showText(failed->mapToGlobal(QPoint(40, failed->height())), failed->toolTip(),
+                       failed);
+    saveScreen(h.window.widget(), dir, QStringLiteral("verify-tooltip"));
+    QToolTip::hideText();
 
     // The grid in hexadecimal: bytes that characters cannot show.
     blocks.cmdClearFlds->click();

@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QVBoxLayout>
@@ -81,7 +82,8 @@ void frmLineMonitor::buildWindow()
     layout->addWidget(m_droppedNote);
     layout->addLayout(buttons);
     m_traffic->setFocus();
-    resize(980, 440);
+    // Room for a line of 80 bytes, as far as the screen has it (1024x768 at 125 %).
+    resize(QSize(980, 440).boundedTo(screen()->availableGeometry().size()));
 }
 
 void frmLineMonitor::showEvent(QShowEvent *event)

@@ -29,10 +29,51 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShowEvent>
 #include <QStackedLayout>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QVBoxLayout>
+
+namespace {
+
+// A scroll area that asks for room for all its page, as the page itself would: the window opens
+// at its design size wherever the screen has room for it, and only a smaller screen scrolls.
+class PageScroller : public QScrollArea
+{
+public:
+    QSize sizeHint() const override
+    {
+        const int frame = 2 * frameWidth();
+        return widget() ? widget()->sizeHint() + QSize(frame, frame) : QScrollArea::sizeHint();
+    }
+};
+
+// Both pages in the same place. It asks for the larger page's size, so that the window keeps
+// its size when the tab changes, but needs no more than the page shown: on a small screen only a
+// page larger than the room there scrolls.
+class TabPane : public QFrame
+{
+public:
+    explicit TabPane(QStackedLayout *pages) : m_pages(pages)
+    {
+        (new QGridLayout(this))->addLayout(m_pages, 0, 0);
+        connect(m_pages, &QStackedLayout::currentChanged, this, &QWidget::updateGeometry);
+    }
+    QSize minimumSizeHint() const override
+    {
+        const QWidget *page = m_pages->currentWidget();
+        const QSize all = QFrame::minimumSizeHint();
+        return page ? all - m_pages->minimumSize() + page->minimumSizeHint() : all;
+    }
+
+private:
+    QStackedLayout *m_pages;
+};
+
+}  // namespace
 
 frmMain::frmMain(SerialControl &comm, SettingsStore &store, MessageSink &messages, QWidget *parent)
     : QMainWindow(parent), m_comm(comm), m_store(store), m_messages(messages),
@@ -149,17 +190,43 @@ QLayout *frmMain::buildTabs()
     tabs->setSpacing(0);
     tabs->addWidget(m_tabStrip);
 
-    auto *pane = named(new QFrame, "TabPane");
-    pane->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     m_pages = new QStackedLayout;
-    (new QGridLayout(pane))->addLayout(m_pages, 0, 0);
+    auto *pane = named(new TabPane(m_pages), "TabPane");
+    pane->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     m_tagPage = new TagInfoPage(m_bench.tagInfo());
     m_blockPage = new BlockPage(m_bench.blocks());
     m_pages->addWidget(m_tagPage);
     m_pages->addWidget(m_blockPage);
     connect(m_tabStrip, &QTabBar::currentChanged, m_pages, &QStackedLayout::setCurrentIndex);
-    tabs->addWidget(pane, 1);
+    // On a small screen (1024x768 at 125 %) the pane scrolls rather than push the window's right
+    // edge off the screen; a control that takes the focus (Tab, an access key) scrolls into view.
+    auto *scroller = named(new PageScroller, "TabScroller");
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setFocusPolicy(Qt::NoFocus);  // Tab goes on to the page
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(pane);
+    // The information page, the smaller, never scrolls.
+    scroller->setMinimumSize(pane->minimumSizeHint());
+    connect(qApp, &QApplication::focusChanged, scroller, [scroller](QWidget *, QWidget *now) {
+        // All of the control, not only a field's text cursor as ensureWidgetVisible() would.
+        if (now && scroller->widget()->isAncestorOf(now)) {
+            const QPoint centre = now->mapTo(scroller->widget(), now->rect().center());
+            scroller->ensureVisible(centre.x(), centre.y(), now->width() / 2 + 8,
+                                    now->height() / 2 + 8);
+        }
+    });
+    tabs->addWidget(scroller, 1);
     return tabs;
+}
+
+void frmMain::showEvent(QShowEvent *event)
+{
+    // Its design size where the screen has room for it, else the room there is.
+    if (!m_sized && !event->spontaneous()) {
+        m_sized = true;
+        resize(sizeHint().boundedTo(screen()->availableGeometry().size()));
+    }
+    QMainWindow::showEvent(event);
 }
 
 // The printer fields show the printer's identity and are the operator's word for it.

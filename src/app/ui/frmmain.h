@@ -82,6 +82,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildWindow();
@@ -130,5 +131,6 @@ private:
     std::function<void()> m_endProgram;
     QPointer<frmSplash> m_about;
     std::chrono::milliseconds m_aboutCloseAfter;
+    bool m_sized = false;  // given its first size
     bool m_ending = false;
 };

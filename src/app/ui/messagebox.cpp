@@ -2,9 +2,11 @@
 
 #include "common/application.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 
 namespace {
@@ -51,12 +53,29 @@ private:
     QList<QCursor> m_cursors;
 };
 
+// The window the operator was in (the production dialog, the line monitor) has the focus again
+// once the box closes, rather than the main window the box belongs to.
+class FocusBack
+{
+public:
+    FocusBack() : m_window(QApplication::activeWindow()) {}
+    ~FocusBack()
+    {
+        if (m_window && m_window->isVisible() && QApplication::activeWindow() != m_window)
+            m_window->activateWindow();
+    }
+
+private:
+    QPointer<QWidget> m_window;
+};
+
 }  // namespace
 
 void MessageBoxSink::show(const QString &text, MessageStyle style)
 {
     QMessageBox box(iconFor(style), applicationTitle(), shortened(text), QMessageBox::Ok, m_parent);
     box.setTextFormat(Qt::PlainText);  // a value such as "<b>" shows as written, not as markup
+    const FocusBack focus;
     const CursorAside aside;
     box.exec();
 }
@@ -66,8 +85,10 @@ bool MessageBoxSink::showWithChoice(const QString &text, MessageStyle style, con
     QMessageBox box(iconFor(style), applicationTitle(), shortened(text), QMessageBox::Ok, m_parent);
     box.setTextFormat(Qt::PlainText);
     QPushButton *choice = box.addButton(other, QMessageBox::ActionRole);
-    box.setDefaultButton(QMessageBox::Ok);
+    // Enter takes the way out of the trouble; Esc keeps to the plain acknowledgement.
+    box.setDefaultButton(choice);
     box.setEscapeButton(QMessageBox::Ok);
+    const FocusBack focus;
     const CursorAside aside;
     box.exec();
     return box.clickedButton() == choice;

@@ -68,6 +68,15 @@ QString portErrorReason(QSerialPort::SerialPortError error)
 
 }  // namespace
 
+QString lostLineText(const QString &device, QSerialPort::SerialPortError error)
+{
+    // The cause once: Qt calls a vanished device a resource error.
+    const QString cause = error == QSerialPort::ResourceError
+                              ? QStringLiteral("dispositivo scollegato o non più raggiungibile")
+                              : portErrorReason(error);
+    return QStringLiteral("%1: %2").arg(shownPath(device), cause);
+}
+
 QSerialPortControl::QSerialPortControl(PortResolver resolver, QObject *parent)
     : SerialControl(parent)
 {
@@ -201,9 +210,7 @@ void QSerialPortControl::onError(QSerialPort::SerialPortError error)
     case QSerialPort::ReadError:
     case QSerialPort::WriteError:
         // Qt keeps reporting a vanished device in a tight loop until the port is closed.
-        deviceLost({SerialError::DeviceLost,
-                    QStringLiteral("%1: dispositivo scollegato o non più raggiungibile (%2)")
-                        .arg(shownPath(currentDevice()), portErrorReason(error))});
+        deviceLost({SerialError::DeviceLost, lostLineText(currentDevice(), error)});
         break;
     default: break;
     }

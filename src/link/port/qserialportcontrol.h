@@ -4,6 +4,10 @@
 
 #include <QSerialPort>
 
+// What the operator is told when the line fails under an open port: the device and the cause,
+// said once ("/dev/ttyUSB0: dispositivo scollegato o non più raggiungibile").
+QString lostLineText(const QString &device, QSerialPort::SerialPortError error);
+
 // The serial control on a real port. Port number N is the device the resolver names for it, else
 // /dev/ttyS(N-1) (COMN on Windows).
 class QSerialPortControl : public SerialControl

@@ -179,7 +179,7 @@ QWidget *frmProperties::buildFlow()
 // Below the lists, as wide as the dialog: device names under /dev/serial/by-id are long.
 QLayout *frmProperties::buildDeviceRow()
 {
-    auto *caption = named(new QLabel(QStringLiteral("Dispositivo:")), "lblDevice");
+    auto *caption = named(new QLabel(QStringLiteral("&Dispositivo:")), "lblDevice");
     m_deviceList = named(new QComboBox, "cboDevice");
     m_deviceList->setEditable(true);
     m_deviceList->setInsertPolicy(QComboBox::NoInsert);
@@ -197,13 +197,13 @@ QLayout *frmProperties::buildDeviceRow()
 
 QLayout *frmProperties::buildSearchRow()
 {
-    m_searchButton = named(new QPushButton(QStringLiteral("Cerca stampante")), "cmdSearch");
+    m_searchButton = named(new QPushButton(QStringLiteral("Cerca &stampante")), "cmdSearch");
     m_searchButton->setToolTip(QStringLiteral("Prova ogni dispositivo seriale con la richiesta "
                                               "del modello, a ogni velocità se serve"));
     // Room for the caption it takes while the search runs.
     m_searchButton->setText(QStringLiteral("Interrompi ricerca"));
     setDesignMinimumSize(m_searchButton, {0, 0});
-    m_searchButton->setText(QStringLiteral("Cerca stampante"));
+    m_searchButton->setText(QStringLiteral("Cerca &stampante"));
     m_searchResult = named(new QPlainTextEdit, "txtSearch");
     m_searchResult->setReadOnly(true);
     m_searchResult->setTabChangesFocus(true);
@@ -445,5 +445,5 @@ void frmProperties::setSearching(bool on)
                                           m_stopBitsList, m_flowBox, m_deviceList, m_okButton})
         w->setEnabled(!on);
     m_searchButton->setText(on ? QStringLiteral("Interrompi ricerca")
-                               : QStringLiteral("Cerca stampante"));
+                               : QStringLiteral("Cerca &stampante"));
 }

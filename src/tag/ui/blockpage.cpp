@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -55,6 +56,7 @@ BlockPage::BlockPage(BlockModel &model, QWidget *parent)
     setTabOrders();
     bindRows();
     bindButtons();
+    bindKeys();
 }
 
 // Four columns of seven: column c holds the rows 7c to 7c + 6, top to bottom.
@@ -115,10 +117,10 @@ QWidget *BlockPage::buildGridButtons()
 
 QLayout *BlockPage::buildOptions()
 {
-    m_verifyCheck = named(new QCheckBox(QStringLiteral("Verifica dopo scrittura")), "chkVerify");
+    m_verifyCheck = named(new QCheckBox(QStringLiteral("&Verifica dopo scrittura")), "chkVerify");
     m_verifyCheck->setToolTip(
         QStringLiteral("Dopo la scrittura rilegge i blocchi scritti e li confronta"));
-    m_hexCheck = named(new QCheckBox(QStringLiteral("Esadecimale")), "chkHex");
+    m_hexCheck = named(new QCheckBox(QStringLiteral("&Esadecimale")), "chkHex");
     m_hexCheck->setToolTip(QStringLiteral("Mostra e accetta i dati dei blocchi come cifre "
                                           "esadecimali, due per byte"));
     auto *options = new QVBoxLayout;
@@ -130,17 +132,17 @@ QLayout *BlockPage::buildOptions()
 QLayout *BlockPage::buildTools()
 {
     m_stopButton =
-        gridButton("cmdStop", QStringLiteral("Interrompi"),
+        gridButton("cmdStop", QStringLiteral("&Interrompi"),
                    QStringLiteral("Ferma la lettura o la scrittura dopo il blocco in corso"));
     m_stopButton->setEnabled(false);
     m_loadButton =
-        gridButton("cmdLoadBlocks", QStringLiteral("Carica..."),
+        gridButton("cmdLoadBlocks", QStringLiteral("Ca&rica..."),
                    QStringLiteral("Riempie i campi dei blocchi da un file (.bin o .json)"));
     m_saveButton =
-        gridButton("cmdSaveBlocks", QStringLiteral("Salva..."),
+        gridButton("cmdSaveBlocks", QStringLiteral("&Salva..."),
                    QStringLiteral("Salva i campi dei blocchi in un file (.bin o .json)"));
     m_productionButton =
-        gridButton("cmdProduction", QStringLiteral("Produzione..."),
+        gridButton("cmdProduction", QStringLiteral("Pro&duzione..."),
                    QStringLiteral("Programma, verifica, etichetta e registra una serie di tag con "
                                   "i dati della griglia"));
     auto *tools = new QHBoxLayout;
@@ -215,6 +217,26 @@ void BlockPage::bindButtons()
     connect(m_productionButton, &QPushButton::clicked, this, &BlockPage::productionRequested);
 }
 
+// Keys that press the page's buttons, as a click would: nothing while the button is disabled (an
+// operation runs). The file keys work while the page is shown; the grid's from within the page,
+// so that the ticked rows are written without tabbing past 56 controls.
+void BlockPage::bindKeys()
+{
+    struct Key
+    {
+        QKeyCombination keys;
+        QPushButton *button;
+        Qt::ShortcutContext context;
+    };
+    const Key table[] = {{Qt::CTRL | Qt::Key_S, m_saveButton, Qt::WindowShortcut},
+                         {Qt::CTRL | Qt::Key_O, m_loadButton, Qt::WindowShortcut},
+                         {Qt::CTRL | Qt::Key_Return, m_writeButton, Qt::WidgetWithChildrenShortcut},
+                         {Qt::CTRL | Qt::Key_Enter, m_writeButton, Qt::WidgetWithChildrenShortcut},
+                         {Qt::CTRL | Qt::Key_L, m_readButton, Qt::WidgetWithChildrenShortcut}};
+    for (const Key &k : table)
+        new QShortcut(QKeySequence(k.keys), this, k.button, &QPushButton::click, k.context);
+}
+
 void BlockPage::onHexToggled(bool hex)
 {
     const auto mode = hex ? BlockModel::Mode::Hex : BlockModel::Mode::Characters;
@@ -265,5 +287,7 @@ void BlockPage::showMarks(int row)
     else if (failed)
         palette.setColor(QPalette::Base, QColor(0xF8, 0xB4, 0xB4));
     field->setPalette(palette);
-    field->setAccessibleDescription(failed ? QStringLiteral("Verifica fallita") : QString());
+    const QString failure = m_model.failureText(row);
+    field->setToolTip(failure);
+    field->setAccessibleDescription(failure);
 }

@@ -50,6 +50,7 @@ private:
     void setTabOrders();
     void bindRows();
     void bindButtons();
+    void bindKeys();
     void showMarks(int row);
     void showRow(int row);
     void showMode(BlockModel::Mode mode);
