@@ -7,6 +7,7 @@
 #include "label/labeljobs.h"
 #include "production/production.h"
 #include "production/productionlog.h"
+#include "production/productionrecord.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -113,6 +114,10 @@ private:
     Ending lineEnded() const;
 
     QString refusal(const ProductionPlan &plan) const;
+    // The first free value when the plan's serial numbers touch a used one.
+    std::optional<quint64> freeStart(const ProductionPlan &plan) const;
+    // What the chosen log records joins the session's; false when it is not a log to go on.
+    bool continueLog();
     bool open(const ProductionPlan &plan);
     void begin();
     Ending series();
@@ -128,6 +133,7 @@ private:
     // The tag in progress when the run ends before its result is known.
     Ending unfinished(const Tag &tag, bool interrupted);
     void useSerial();
+    void logSkipped();
     void setStep(const QString &step);
     // False, with `why`, when the line did not reach the log.
     bool log(const Tag &tag, const QString &result, QString *why);
@@ -144,6 +150,8 @@ private:
     ProductionProgress m_progress;
     ProductionLog m_log;
     production::UsedSerials m_used;
+    production::LogFormat m_format = production::LogFormat::Spreadsheet;
+    production::RunStamp m_stamp;
     QSet<QByteArray> m_programmed;  // the UIDs programmed successfully in this session
     QSet<QByteArray> m_tried;       // the UIDs written in this run, whatever the result
     std::optional<quint64> m_nextSerial;
@@ -155,6 +163,7 @@ private:
     quint64 m_value = 0;                                 // the next tag's serial number
     bool m_serialsLeft = true;
     QList<production::ValueRange> m_skipped;  // serial numbers whose bytes cannot travel
+    qsizetype m_skippedLogged = 0;
     int m_sequence = 0;
     QString m_note;  // a tag left out of the log on the way to another end
     QElapsedTimer m_clock;

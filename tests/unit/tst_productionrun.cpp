@@ -44,6 +44,8 @@ struct ProductionRoll
         serial(start).width = 8;
         plan.label = ProductionPlan::Label::Blocks;
     }
+    // The log's lines, a run's first line left out; the time, the run and the
+    // printer replaced by "T", the serial's formula by its text.
     QStringList log() const
     {
         QFile f(dir.filePath("registro.csv"));
@@ -51,11 +53,12 @@ struct ProductionRoll
             return {};
         QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
         lines.removeAll(QString());
-        // The time of day differs on every run.
-        for (QString &line : lines)
-            line.replace(QRegularExpression("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d"
-                                            "(Z|[+-]\\d\\d:\\d\\d),"),
-                         "T,");
+        lines.removeIf([](const QString &l) { return l.endsWith(";inizio serie"); });
+        for (QString &line : lines) {
+            line.replace(QRegularExpression("^[^;]*;UTC[+-]\\d\\d:\\d\\d;[^;]*;[^;]*;[^;]*;"),
+                         "T;");
+            line.replace(QRegularExpression("\"=\"\"(\\w+)\"\"\""), "\\1");
+        }
         return lines;
     }
     QByteArray memory(int tag, int row) const
@@ -130,9 +133,10 @@ private Q_SLOTS:
                               "?52&31,480,37,14,116;00000041",
                               "?14&1",
                               "?81&0"}));
-        QStringList expected{"ora,sequenza,uid,seriale,dati,esito"};
+        QStringList expected{
+            "\uFEFFora;utc;serie;modello;versione;sequenza;uid;seriale;dati;esito"};
         for (int tag = 1; tag <= 5; ++tag)
-            expected << QStringLiteral("T,%1,%2,%3,1:30303030 2:3030%4 3:44415441,OK")
+            expected << QStringLiteral("T;%1;%2;000000%3;1:30303030 2:3030%4 3:44415441;OK")
                             .arg(tag)
                             .arg(rollUid(tag))
                             .arg(40 + tag)
@@ -176,7 +180,7 @@ private Q_SLOTS:
         QCOMPARE(seen, QStringLiteral("Tag già programmato: sostituirlo"));
         QCOMPARE(r.d.comm.commands().filter("?R2&24,").size(), 3);  // the first tag's three rows
         QCOMPARE(r.log().size(), 2);
-        QVERIFY(r.log().at(1).endsWith(",OK"));
+        QVERIFY(r.log().at(1).endsWith(";OK"));
         QCOMPARE(r.d.messages.texts().value(0).section('\n', 0, 0),
                  QStringLiteral("Produzione interrotta: 1 tag riusciti, 0 falliti."));
         QCOMPARE(r.run.nextSerial(), std::optional<quint64>(2));  // the series goes on
@@ -187,6 +191,58 @@ private Q_SLOTS:
         r.plan.serial->start = 2;
         r.start();
         QCOMPARE(r.d.comm.commands().filter("?R2&24,").size(), 0);
+    }
+
+    // The program started again on the same log: a used first value is refused and the first
+    // free one offered, a tag the log records is never written again, the sequence goes on. A
+    // log in the old comma form is read too, and goes on in that form.
+    void aLogGoesOnAfterARestart_data()
+    {
+        QTest::addColumn<bool>("oldForm");
+        QTest::addColumn<QString>("fourth");
+        QTest::newRow("this program's") << false << QStringLiteral("T;4;%1;00001004;");
+        QTest::newRow("old comma form") << true << QStringLiteral(",4,%1,1004,");
+    }
+    void aLogGoesOnAfterARestart()
+    {
+        QFETCH(bool, oldForm);
+        QFETCH(QString, fourth);
+        ProductionRoll r;
+        if (oldForm) {
+            QFile f(r.d.chooser.answer);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("ora,sequenza,uid,seriale,dati,esito\n");
+            for (int tag = 1; tag <= 3; ++tag)
+                f.write(QStringLiteral("2026-12-08T21:30:0%1+01:00,%1,%2,%3,1:3030,OK\n")
+                            .arg(tag)
+                            .arg(rollUid(tag))
+                            .arg(1000 + tag)
+                            .toUtf8());
+        } else {
+            ProductionRoll yesterday;
+            yesterday.d.chooser.answer = r.d.chooser.answer;
+            yesterday.serialsAndBlockLabel(3, 1001);
+            yesterday.start();
+            QCOMPARE(yesterday.run.nextSerial(), std::optional<quint64>(1004));
+        }
+        r.printer.loadRollTag(3);  // the last tag programmed is still over the antenna
+        r.serialsAndBlockLabel(2, 1001);
+        r.d.messages.choose = [](const RecordingMessages::Message &m) {
+            return m.choice == QLatin1String("Parti da 1004");
+        };
+        connect(&r.run, &ProductionRun::progressChanged, this, [&](const ProductionProgress &p) {
+            if (p.step == QStringLiteral("Tag già programmato: sostituirlo"))
+                r.printer.loadRollTag(4);
+        });
+        r.start();
+        QCOMPARE(r.d.messages.texts().value(0),
+                 QStringLiteral("ATTENZIONE! La produzione non può partire: il numero di serie "
+                                "1001 è già stato scritto: la serie può partire da 1004."));
+        QCOMPARE(r.printer.roll.passed.last().memory.left(8), QByteArray("00001005"));
+        const QStringList log = r.log();
+        QCOMPARE(log.size(), 6);
+        QVERIFY2(log.at(4).contains(fourth.arg(rollUid(4))), qPrintable(log.at(4)));
+        QCOMPARE(r.run.nextSerial(), std::optional<quint64>(1006));
     }
 
     // Serial numbers: binary values holding 0D or 0A are passed over and named; a run until
@@ -288,7 +344,7 @@ private Q_SLOTS:
         QTest::newRow("during the write") << "?R2&24,0"
                                           << "scritto in parte (blocchi 1)" << 42;
         QTest::newRow("during verification") << "?R2&23,0"
-                                             << "\"scritto, non verificato\"" << 42;
+                                             << "scritto, non verificato" << 42;
     }
     void lineLostPartWay()
     {
@@ -304,8 +360,9 @@ private Q_SLOTS:
         };
         r.start();
         QCOMPARE(r.log().size(), 2);
-        QCOMPARE(r.log().at(1), QStringLiteral("T,1,%1,41,1:30303030 2:30303431 3:44415441,%2")
-                                    .arg(rollUid(1), result));
+        QCOMPARE(r.log().at(1),
+                 QStringLiteral("T;1;%1;00000041;1:30303030 2:30303431 3:44415441;%2")
+                     .arg(rollUid(1), result));
         QCOMPARE(r.run.nextSerial(), std::optional<quint64>(next));
         QVERIFY(r.d.messages.texts().last().startsWith(
             "ATTENZIONE! Produzione fermata: la stampante non riceve i comandi.\n0 tag riusciti"));
@@ -343,8 +400,8 @@ private Q_SLOTS:
                 voided ? ProductionPlan::OnFailure::Void : ProductionPlan::OnFailure::Stop;
             r.start();
             const QStringList log = r.log();
-            QVERIFY(log.at(2).startsWith(QStringLiteral("T,2,%1,2,").arg(rollUid(2))));
-            QVERIFY2(log.at(2).endsWith(",\"verifica fallita per i blocchi 1, 2, 3\""),
+            QVERIFY(log.at(2).startsWith(QStringLiteral("T;2;%1;00000002;").arg(rollUid(2))));
+            QVERIFY2(log.at(2).endsWith(";verifica fallita per i blocchi 1, 2, 3"),
                      qPrintable(log.at(2)));
             if (!voided) {
                 QCOMPARE(log.size(), 3);
@@ -357,9 +414,9 @@ private Q_SLOTS:
                 continue;
             }
             QCOMPARE(log.size(), 5);  // three good tags and the void one
-            QVERIFY(log.at(3).startsWith(QStringLiteral("T,3,%1,2,").arg(rollUid(3))));
-            QVERIFY(log.at(4).startsWith(QStringLiteral("T,4,%1,3,").arg(rollUid(4))));
-            QVERIFY(log.at(4).endsWith(",OK"));
+            QVERIFY(log.at(3).startsWith(QStringLiteral("T;3;%1;00000002;").arg(rollUid(3))));
+            QVERIFY(log.at(4).startsWith(QStringLiteral("T;4;%1;00000003;").arg(rollUid(4))));
+            QVERIFY(log.at(4).endsWith(";OK"));
             QVERIFY(r.printer.transcript.contains(
                 "?52&   riga  720 colonna   10 (tipo 20, 7, 12): \"ANNULLATO\""));
             QCOMPARE(r.memory(2, 1), QByteArray("0002"));  // the serial the void tag did not keep
@@ -379,10 +436,10 @@ private Q_SLOTS:
         r.start();
         const QStringList log = r.log();
         QCOMPARE(log.size(), 4);
-        QVERIFY2(log.at(2).startsWith(QStringLiteral("T,2,%1,2,").arg(rollUid(2))),
+        QVERIFY2(log.at(2).startsWith(QStringLiteral("T;2;%1;00000002;").arg(rollUid(2))),
                  qPrintable(log.at(2)));
-        QVERIFY(log.at(2).endsWith(",verifica fallita per i blocchi 3"));
-        QVERIFY2(log.at(3).startsWith(QStringLiteral("T,3,%1,3,").arg(rollUid(3))),
+        QVERIFY(log.at(2).endsWith(";verifica fallita per i blocchi 3"));
+        QVERIFY2(log.at(3).startsWith(QStringLiteral("T;3;%1;00000003;").arg(rollUid(3))),
                  qPrintable(log.at(3)));
         QCOMPARE(r.memory(1, 1), QByteArray("0002"));
     }
@@ -403,7 +460,7 @@ private Q_SLOTS:
             // number is spent.
             QCOMPARE(r.d.comm.commands().last(), QStringLiteral("?R2&24,2,1,DATA"));
             QCOMPARE(r.log().size(), 4);
-            QVERIFY(r.log().at(3).endsWith(",\"scritto, non verificato, interrotto\""));
+            QVERIFY(r.log().at(3).endsWith(";scritto, non verificato, interrotto"));
             QCOMPARE(r.run.nextSerial(), std::optional<quint64>(4));
             QCOMPARE(r.printer.roll.passed.size(), 2);
             QCOMPARE(r.d.messages.texts().value(0).section('\n', 0, 0),
@@ -418,7 +475,7 @@ private Q_SLOTS:
         r.start();
         QVERIFY(r.d.comm.commands().last().startsWith("?R2&23,1,1"));  // nothing more was sent
         QCOMPARE(r.log().size(), 3);
-        QVERIFY(r.log().at(2).endsWith(",\"scritto, non verificato, interrotto\""));
+        QVERIFY(r.log().at(2).endsWith(";scritto, non verificato, interrotto"));
         QVERIFY(r.d.messages.shown.isEmpty());
         QVERIFY(!r.run.running());
     }
