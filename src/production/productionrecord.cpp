@@ -13,8 +13,9 @@ namespace production {
 
 namespace {
 
-constexpr char kBom[] = "\xEF\xBB\xBF";
-constexpr char kSpreadsheetColumns[] = "ora;utc;serie;modello;versione;sequenza;uid;seriale;dati;esito";
+constexpr char kLogBom[] = "\xEF\xBB\xBF";
+constexpr char kSpreadsheetColumns[] =
+    "ora;utc;serie;modello;versione;sequenza;uid;seriale;dati;esito";
 
 // RFC 4180: quoted where it holds the separator, a quote or a line break.
 QString quotedField(QString text)
@@ -48,8 +49,7 @@ QString utcOffset(const QDateTime &time)
 
 // One record of RFC 4180 text separated by `separator`, from `*pos` on; `*pos` moves past its
 // line break. False when a quote is left open or stray text follows a closing quote.
-bool nextRecord(QStringView text, qsizetype *pos, QChar separator, QStringList *fields,
-                bool *ended)
+bool nextRecord(QStringView text, qsizetype *pos, QChar separator, QStringList *fields, bool *ended)
 {
     fields->clear();
     QString field;
@@ -68,7 +68,8 @@ bool nextRecord(QStringView text, qsizetype *pos, QChar separator, QStringList *
             continue;
         }
         if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
-            if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+            if (c == QLatin1Char('\r') && i + 1 < text.size() &&
+                text.at(i + 1) == QLatin1Char('\n'))
                 ++i;
             *ended = true;
             ++i;
@@ -111,7 +112,8 @@ std::optional<SerialNumber> parseLayout(const QString &text, bool *valid)
     s.row = m.captured(1).toInt() - 1;
     s.width = m.captured(2).toInt();
     s.form = m.captured(3) == QLatin1String("binario") ? SerialForm::Binary : SerialForm::Decimal;
-    *valid = m.hasMatch() && s.row >= 0 && s.row + s.width / printer::kBlockSize <= printer::kTagBlocks;
+    *valid =
+        m.hasMatch() && s.row >= 0 && s.row + s.width / printer::kBlockSize <= printer::kTagBlocks;
     return s;
 }
 
@@ -138,7 +140,7 @@ bool parseSerial(QString text, const SerialNumber &layout, LogFormat format, qui
 
 QByteArray spreadsheetHeader()
 {
-    return QByteArray(kBom) + kSpreadsheetColumns;
+    return QByteArray(kLogBom) + kSpreadsheetColumns;
 }
 
 QByteArray commaHeader()
@@ -156,7 +158,8 @@ QString newRunId(const QDateTime &start)
 QString serialText(const SerialNumber &serial, quint64 value)
 {
     const QByteArray bytes = serialBytes(serial, value);
-    return serial.form == SerialForm::Decimal ? QString::fromLatin1(bytes) : blockdata::toHex(bytes);
+    return serial.form == SerialForm::Decimal ? QString::fromLatin1(bytes)
+                                              : blockdata::toHex(bytes);
 }
 
 QString layoutText(const SerialNumber *serial)
@@ -197,7 +200,7 @@ bool readLog(const QByteArray &bytes, const SerialNumber *assumed, LogContent *c
     *content = {};
     if (bytes.isEmpty())
         return true;
-    const QString text = QString::fromUtf8(bytes.startsWith(kBom) ? bytes.mid(3) : bytes);
+    const QString text = QString::fromUtf8(bytes.startsWith(kLogBom) ? bytes.mid(3) : bytes);
     qsizetype pos = 0;
     QStringList fields;
     bool ended = false;
@@ -230,8 +233,8 @@ bool readLog(const QByteArray &bytes, const SerialNumber *assumed, LogContent *c
             continue;
         // A last line cut short by a crash: its tag went no further. A quote left open over
         // several lines is no such line: it would hide the lines after it.
-        if (!ended && (!read || fields.size() != columns.count) && !shown.contains(QLatin1Char('\n')) &&
-            !shown.contains(QLatin1Char('\r')))
+        if (!ended && (!read || fields.size() != columns.count) &&
+            !shown.contains(QLatin1Char('\n')) && !shown.contains(QLatin1Char('\r')))
             break;
         auto bad = [&](const QString &what) {
             *why = QStringLiteral("non si può continuare: la riga %1 %2 (%3)")

@@ -50,9 +50,9 @@ inline constexpr char kSkipped[] = "saltati: i loro byte contengono 0D o 0A";
 struct LogContent
 {
     LogFormat format = LogFormat::Spreadsheet;
-    UsedSerials used;           // per layout: the runs' own, or the one assumed for old lines
-    QSet<QByteArray> uids;      // programmed successfully
-    int lastSequence = 0;       // the highest sequence number, 0 for none
+    UsedSerials used;       // per layout: the runs' own, or the one assumed for old lines
+    QSet<QByteArray> uids;  // programmed successfully
+    int lastSequence = 0;   // the highest sequence number, 0 for none
     std::optional<SerialNumber> lastLayout;  // the last run's serial number, if it had one
 };
 

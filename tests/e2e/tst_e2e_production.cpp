@@ -44,8 +44,9 @@ private:
                                            : QStringList();
     }
 
+    // QString::fromUtf8() leaves the byte-order mark out.
     const QString kHeader =
-        QStringLiteral("\uFEFFora;utc;serie;modello;versione;sequenza;uid;seriale;dati;esito");
+        QStringLiteral("ora;utc;serie;modello;versione;sequenza;uid;seriale;dati;esito");
 
 private Q_SLOTS:
     // Tags 1 to 6 of the roll, the fourth faulty: voided and the series goes on with the same
@@ -138,9 +139,10 @@ private Q_SLOTS:
         QStringList tags = log().filter(QRegularExpression(";OK$"));
         QCOMPARE(tags.size(), 4);
         for (int n = 1; n <= 4; ++n)
-            QVERIFY2(tags.at(n - 1).contains(QStringLiteral(";%1;E00401502A3C7B1%2;\"=\"\"0000000%1\"\"\";")
-                                                 .arg(n)
-                                                 .arg(n + 1)),
+            QVERIFY2(tags.at(n - 1).contains(
+                         QStringLiteral(";%1;E00401502A3C7B1%2;\"=\"\"0000000%1\"\"\";")
+                             .arg(n)
+                             .arg(n + 1)),
                      qPrintable(tags.at(n - 1)));
         QCOMPARE(dialog->txtSerialStart->text(), QStringLiteral("5"));
     }
