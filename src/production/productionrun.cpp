@@ -3,11 +3,13 @@
 #include "common/displaytext.h"
 #include "common/filechooser.h"
 #include "common/operationcontext.h"
+#include "common/safefile.h"
 #include "label/labelcommands.h"
 #include "link/printercommands.h"
 #include "link/printeridentity.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
+#include "production/productionjob.h"
 #include "tag/blockmodel.h"
 #include "tag/taginfomodel.h"
 #include "tag/tagoperations.h"
@@ -108,7 +110,7 @@ void ProductionPlan::takeTemplate(const BlockModel &grid)
 }
 
 ProductionRun::ProductionRun(OperationContext &context, TagOperations &tags, LabelJobs &labels,
-                             TagInfoModel &info, const BlockModel &grid, FileChooser &chooser,
+                             TagInfoModel &info, BlockModel &grid, FileChooser &chooser,
                              QObject *parent)
     : QObject(parent), m_context(context), m_tags(tags), m_labels(labels), m_info(info),
       m_grid(grid), m_chooser(&chooser)
@@ -193,13 +195,84 @@ void ProductionRun::start(ProductionPlan options)
     }
     options.logPath = m_chooser->saveFile(
         QStringLiteral("Registro della produzione"),
-        QStringLiteral("produzione-%1.csv").arg(QDate::currentDate().toString(Qt::ISODate)),
+        !m_lastLog.isEmpty()
+            ? m_lastLog
+            : QStringLiteral("produzione-%1.csv").arg(QDate::currentDate().toString(Qt::ISODate)),
         {QStringLiteral("Registro CSV (*.csv)"), QStringLiteral("Tutti i file (*)")},
         FileChooser::Existing::Append);
     if (options.logPath.isEmpty())
         return;
+    m_lastLog = options.logPath;
     emit logChosen(options.logPath);
     run(options);
+}
+
+void ProductionRun::saveJob(ProductionPlan options)
+{
+    options.takeTemplate(m_grid);
+    options.logPath = m_lastLog;
+    const QString path = m_chooser->saveFile(
+        QStringLiteral("Salva lavoro"), QStringLiteral("lavoro.json"),
+        {QStringLiteral("Lavoro di produzione (*.json)"), QStringLiteral("Tutti i file (*)")},
+        FileChooser::Existing::Replace);
+    if (path.isEmpty())
+        return;
+    if (QString why; !safefile::writeFile(path, productionjob::toJson(options), &why))
+        m_context.messages.show(QStringLiteral("ATTENZIONE! Il lavoro non è stato salvato in "
+                                               "%1: %2.")
+                                    .arg(logName(path), why),
+                                kStyleError);
+}
+
+std::optional<ProductionPlan> ProductionRun::openJob()
+{
+    const QString path = m_chooser->openFile(
+        QStringLiteral("Apri lavoro"),
+        {QStringLiteral("Lavoro di produzione (*.json)"), QStringLiteral("Tutti i file (*)")});
+    if (path.isEmpty())
+        return std::nullopt;
+    const auto refuse = [&](const QString &why) {
+        m_context.messages.show(QStringLiteral("ATTENZIONE! Il lavoro %1 non si può aprire: %2.")
+                                    .arg(logName(path), why),
+                                kStyleError);
+        return std::nullopt;
+    };
+    QByteArray bytes;
+    QString why;
+    ProductionPlan plan;
+    if (safefile::readFile(path, productionjob::kLimit, &bytes, &why) != safefile::Read::Ok)
+        return refuse(why.isEmpty() ? QStringLiteral("il file non esiste") : why);
+    if (!productionjob::fromJson(bytes, &plan, &why))
+        return refuse(why);
+    // The log the job names, read as "Avvia" would read it: the job goes on where it stopped.
+    production::LogContent log;
+    if (!plan.logPath.isEmpty()) {
+        QByteArray logBytes;
+        const safefile::Read read =
+            safefile::readFile(plan.logPath, production::kLogLimit, &logBytes, &why);
+        if (read == safefile::Read::Failed ||
+            !production::readLog(logBytes, plan.serial ? &*plan.serial : nullptr, &log, &why))
+            return refuse(QStringLiteral("il registro %1 %2").arg(logName(plan.logPath), why));
+    }
+    m_used.add(log.used);
+    m_programmed.unite(log.uids);
+    if (plan.serial) {
+        if (const QList<production::ValueRange> used = m_used.ranges(*plan.serial);
+            !used.isEmpty() && used.last().last >= plan.serial->start &&
+            used.last().last < production::largestSerial(*plan.serial)) {
+            quint64 next = used.last().last + 1;
+            production::firstSerial(*plan.serial, &next);
+            plan.serial->start = next;
+        }
+    }
+    for (int row = 0; row < BlockModel::kRows; ++row)
+        m_grid.setSelected(row, false);
+    for (const RowBytes &r : std::as_const(plan.templateRows)) {
+        m_grid.setBytes(r.row, r.bytes);
+        m_grid.setSelected(r.row, true);
+    }
+    m_lastLog = plan.logPath;
+    return plan;
 }
 
 void ProductionRun::requestStop()
@@ -565,7 +638,8 @@ bool ProductionRun::log(const Tag &tag, const QString &result, QString *why)
     const bool ok = m_log.append(line, why);
     emit tagLogged(QStringLiteral("%1  %2  %3  %4")
                        .arg(tag.sequence, 4)
-                       .arg(blockdata::toHex(tag.uid), tag.serialText, result));
+                       .arg(blockdata::toHex(tag.uid),
+                            m_serial ? QString::number(tag.serial) : QString(), result));
     return ok;
 }
 

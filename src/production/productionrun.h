@@ -64,7 +64,7 @@ class ProductionRun : public QObject
     Q_OBJECT
 public:
     ProductionRun(OperationContext &context, TagOperations &tags, LabelJobs &labels,
-                  TagInfoModel &info, const BlockModel &grid, FileChooser &chooser,
+                  TagInfoModel &info, BlockModel &grid, FileChooser &chooser,
                   QObject *parent = nullptr);
 
     // Where the log file is asked for.
@@ -80,6 +80,14 @@ public:
     // The serial numbers that went out to a tag in this session; a plan that would write one of
     // them again is refused. Others (those a log records) may be added.
     production::UsedSerials &usedSerials() { return m_used; }
+
+    // "Salva lavoro...": `options` with the grid's template and the last log, in a file the
+    // operator chooses.
+    void saveJob(ProductionPlan options);
+    // "Apri lavoro...": the job of a file the operator chooses, its template put in the grid and
+    // its log read, the first value moved on to the one after the last the log records. Nothing
+    // changes when the file is refused (the operator is told why) or none is chosen.
+    std::optional<ProductionPlan> openJob();
 
     // "Avvia": the run `options` describe with the grid's template, refused with the reason
     // before anything is sent when it cannot run, the log file asked for, then run().
@@ -144,7 +152,8 @@ private:
     TagOperations &m_tags;
     LabelJobs &m_labels;
     TagInfoModel &m_info;
-    const BlockModel &m_grid;
+    BlockModel &m_grid;
+    QString m_lastLog;  // the log of the last run, or of the job opened
     FileChooser *m_chooser;
     ProductionPlan m_plan;
     ProductionProgress m_progress;

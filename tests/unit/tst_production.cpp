@@ -1,4 +1,5 @@
 #include "production/production.h"
+#include "production/productionjob.h"
 #include "production/productionrecord.h"
 #include "testmain.h"
 
@@ -254,6 +255,66 @@ private Q_SLOTS:
             << "non si può continuare: la riga 4 non ha i campi del registro "
                "(«2026-12-08,9,E004,1003,,\"OK\\n2026-12-08,10,E005,1004,,OK»)";
     }
+    // A job file: what is saved opens the same; every field is checked, a bad file refused
+    // with the reason.
+    void jobFiles_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("as saved") << QByteArray() << QByteArray() << QString();
+        QTest::newRow("not JSON") << QByteArray("{") << QByteArray("[")
+                                  << "non è un file JSON valido";
+        QTest::newRow("another format")
+            << QByteArray("v4400-tag-rf-lavoro") << QByteArray("v4400-tag-rf-blocchi")
+            << "non è un lavoro di produzione di questo programma";
+        QTest::newRow("a later version")
+            << QByteArray("\"version\": 1") << QByteArray("\"version\": 2")
+            << "è di una versione che questo programma non conosce";
+        QTest::newRow("row 29") << QByteArray("\"row\": 3") << QByteArray("\"row\": 29")
+                                << "il campo \"template\" non è valido";
+        QTest::newRow("odd hex") << QByteArray("44415441") << QByteArray("4441544")
+                                 << "il campo \"template\" non è valido";
+        QTest::newRow("count 0") << QByteArray("\"count\": 7") << QByteArray("\"count\": 0")
+                                 << "il campo \"count\" non è valido";
+        QTest::newRow("serial past its width")
+            << QByteArray("\"start\": \"41\"") << QByteArray("\"start\": \"100000000\"")
+            << "il campo \"serial\" non è valido";
+        QTest::newRow("width 5") << QByteArray("\"width\": 8") << QByteArray("\"width\": 5")
+                                 << "il campo \"serial\" non è valido";
+        QTest::newRow("a label unknown") << QByteArray("\"blocchi\"") << QByteArray("\"tutte\"")
+                                         << "il campo \"label\" non è valido";
+        QTest::newRow("no log") << QByteArray("\"log\"") << QByteArray("\"registro\"")
+                                << "il campo \"log\" non è valido";
+    }
+    void jobFiles()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QString, refusal);
+        ProductionPlan job;
+        job.templateRows = {{2, "DATA"}, {5, QByteArray("\x00\x0D\xFF ", 4)}};
+        job.count = 7;
+        job.serial = production::SerialNumber{0, 8, production::SerialForm::Decimal, 41};
+        job.verify = false;
+        job.label = ProductionPlan::Label::Blocks;
+        job.onFailure = ProductionPlan::OnFailure::Void;
+        job.logPath = QStringLiteral("/srv/produzione/registro;1.csv");
+        QByteArray content = productionjob::toJson(job);
+        QVERIFY(from.isEmpty() || content.contains(from));
+        content.replace(from, to);
+        ProductionPlan read;
+        read.count = 3;
+        QString why;
+        QCOMPARE(productionjob::fromJson(content, &read, &why), refusal.isEmpty());
+        QCOMPARE(why, refusal);
+        if (!refusal.isEmpty()) {
+            QCOMPARE(read.count, 3);  // nothing changed
+            return;
+        }
+        QCOMPARE(productionjob::toJson(read), productionjob::toJson(job));
+    }
+
     void readingALog()
     {
         QFETCH(QByteArray, content);

@@ -245,6 +245,43 @@ private Q_SLOTS:
         QCOMPARE(r.run.nextSerial(), std::optional<quint64>(1006));
     }
 
+    // A job saved, the program started again, the job opened: the grid's template, the options
+    // and the log come back, the first value the one after the log's last. A bad file changes
+    // nothing.
+    void aJobGoesOnAfterARestart()
+    {
+        ProductionRoll r;
+        const QString job = r.dir.filePath("lavoro.json");
+        {
+            ProductionRoll yesterday;
+            yesterday.d.chooser.answer = r.d.chooser.answer;
+            yesterday.serialsAndBlockLabel(3, 41);
+            yesterday.start();
+            yesterday.d.chooser.answer = job;
+            yesterday.run.saveJob(yesterday.plan);
+        }
+        const QString logPath = r.d.chooser.answer;
+        r.d.chooser.answer = job;
+        const std::optional<ProductionPlan> plan = r.run.openJob();
+        QVERIFY(plan && plan->serial);
+        QCOMPARE(plan->serial->start, 44u);
+        QCOMPARE(plan->logPath, logPath);
+        QCOMPARE(plan->label, ProductionPlan::Label::Blocks);
+        QCOMPARE(r.grid.selectedRows(), QList<int>{2});
+        QCOMPARE(r.grid.bytes(2), QByteArray("DATA"));
+
+        QFile f(job);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("{}") == 2);
+        f.close();
+        r.grid.setSelected(2, false);
+        QVERIFY(!r.run.openJob());
+        QCOMPARE(r.d.messages.texts().last(),
+                 QStringLiteral("ATTENZIONE! Il lavoro «%1» non si può aprire: non è un lavoro "
+                                "di produzione di questo programma.")
+                     .arg(job));
+        QVERIFY(r.grid.selectedRows().isEmpty());
+    }
+
     // Serial numbers: binary values holding 0D or 0A are passed over and named; a run until
     // stopped ends when the width holds no further value.
     void serialNumbersSkipAndRunOut()
