@@ -40,18 +40,19 @@ QByteArray toJson(const ProductionPlan &plan)
 {
     QJsonArray rows;
     for (const RowBytes &r : plan.templateRows)
-        rows.append(QJsonObject{{QStringLiteral("row"), r.row + 1},
-                                {QStringLiteral("data"), blockdata::toHex(blockdata::padded(r.bytes))}});
+        rows.append(
+            QJsonObject{{QStringLiteral("row"), r.row + 1},
+                        {QStringLiteral("data"), blockdata::toHex(blockdata::padded(r.bytes))}});
     QJsonValue serial;
     if (plan.serial)
-        serial = QJsonObject{
-            {QStringLiteral("row"), plan.serial->row + 1},
-            {QStringLiteral("width"), plan.serial->width},
-            {QStringLiteral("form"), plan.serial->form == production::SerialForm::Binary
-                                         ? QStringLiteral("binario")
-                                         : QStringLiteral("decimale")},
-            // A string: a double holds a 64-bit value only up to 2^53.
-            {QStringLiteral("start"), QString::number(plan.serial->start)}};
+        serial =
+            QJsonObject{{QStringLiteral("row"), plan.serial->row + 1},
+                        {QStringLiteral("width"), plan.serial->width},
+                        {QStringLiteral("form"), plan.serial->form == production::SerialForm::Binary
+                                                     ? QStringLiteral("binario")
+                                                     : QStringLiteral("decimale")},
+                        // A string: a double holds a 64-bit value only up to 2^53.
+                        {QStringLiteral("start"), QString::number(plan.serial->start)}};
     const QJsonObject job{{QStringLiteral("format"), QLatin1String(kFormat)},
                           {QStringLiteral("version"), kVersion},
                           {QStringLiteral("template"), rows},

@@ -226,6 +226,8 @@ void ProductionRun::saveJob(ProductionPlan options)
 
 std::optional<ProductionPlan> ProductionRun::openJob()
 {
+    if (m_running)
+        return std::nullopt;
     const QString path = m_chooser->openFile(
         QStringLiteral("Apri lavoro"),
         {QStringLiteral("Lavoro di produzione (*.json)"), QStringLiteral("Tutti i file (*)")});
