@@ -1,4 +1,5 @@
 #include "desk.h"
+#include "smalldisk.h"
 #include "testmain.h"
 
 #include <QFile>
@@ -280,6 +281,37 @@ private Q_SLOTS:
                                 "di produzione di questo programma.")
                      .arg(job));
         QVERIFY(r.grid.selectedRows().isEmpty());
+    }
+
+    // A job saved on a full disk leaves the file there whole; a FIFO is refused without a wait.
+    void jobFilesThatCannotBeSavedOrOpened()
+    {
+        ProductionRoll r;
+        r.serial(41);
+        if (SmallDisk disk; disk.available()) {
+            const QString path = disk.filePath("lavoro.json");
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("{}") == 2);
+            old.close();
+            disk.fill();
+            r.d.chooser.answer = path;
+            r.run.saveJob(r.plan);
+            QVERIFY2(r.d.messages.texts().value(0).startsWith(
+                         QStringLiteral("ATTENZIONE! Il lavoro non è stato salvato in «%1»: ")
+                             .arg(path)),
+                     qPrintable(r.d.messages.texts().value(0)));
+            QVERIFY(old.open(QIODevice::ReadOnly));
+            QCOMPARE(old.readAll(), QByteArray("{}"));
+        }
+        const QString fifo = r.dir.filePath("lavoro.json");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        r.d.chooser.answer = fifo;
+        QVERIFY(!r.run.openJob());
+        QCOMPARE(
+            r.d.messages.texts().last(),
+            QStringLiteral("ATTENZIONE! Il lavoro «%1» non si può aprire: è una FIFO (pipe con "
+                           "nome), non un file.")
+                .arg(fifo));
     }
 
     // Serial numbers: binary values holding 0D or 0A are passed over and named; a run until
