@@ -273,19 +273,11 @@ private Q_SLOTS:
             << "è di una versione che questo programma non conosce";
         QTest::newRow("row 29") << QByteArray("\"row\": 3") << QByteArray("\"row\": 29")
                                 << "il campo \"template\" non è valido";
-        QTest::newRow("odd hex") << QByteArray("44415441") << QByteArray("4441544")
-                                 << "il campo \"template\" non è valido";
-        QTest::newRow("count 0") << QByteArray("\"count\": 7") << QByteArray("\"count\": 0")
-                                 << "il campo \"count\" non è valido";
         QTest::newRow("serial past its width")
             << QByteArray("\"start\": \"41\"") << QByteArray("\"start\": \"100000000\"")
             << "il campo \"serial\" non è valido";
-        QTest::newRow("width 5") << QByteArray("\"width\": 8") << QByteArray("\"width\": 5")
-                                 << "il campo \"serial\" non è valido";
         QTest::newRow("a label unknown") << QByteArray("\"blocchi\"") << QByteArray("\"tutte\"")
                                          << "il campo \"label\" non è valido";
-        QTest::newRow("no log") << QByteArray("\"log\"") << QByteArray("\"registro\"")
-                                << "il campo \"log\" non è valido";
     }
     void jobFiles()
     {
