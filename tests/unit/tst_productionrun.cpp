@@ -337,6 +337,10 @@ private Q_SLOTS:
                      "stare in un comando): 10, 13."),
                  qPrintable(r.d.messages.texts().value(0)));
         QCOMPARE(r.run.nextSerial(), std::optional<quint64>(15));
+        // The log records them too, as the tag would have held them.
+        QCOMPARE(r.log().filter(";saltati: i loro byte contengono 0D o 0A"),
+                 (QStringList{"T;;;0000000A;;saltati: i loro byte contengono 0D o 0A",
+                              "T;;;0000000D;;saltati: i loro byte contengono 0D o 0A"}));
 
         r.d.messages.shown.clear();
         r.d.comm.onWrite = {};
@@ -488,6 +492,8 @@ private Q_SLOTS:
             QVERIFY(log.at(4).endsWith(";OK"));
             QVERIFY(r.printer.transcript.contains(
                 "?52&   riga  720 colonna   10 (tipo 20, 7, 12): \"ANNULLATO\""));
+            // Its UID as the log writes it.
+            QCOMPARE(r.printer.transcript.filter("\"" + rollUid(2) + "\"").size(), 1);
             QCOMPARE(r.memory(2, 1), QByteArray("0002"));  // the serial the void tag did not keep
             QCOMPARE(r.d.messages.texts().value(0).section('\n', 0, 0),
                      QStringLiteral("Produzione terminata: 3 tag riusciti, 1 falliti."));
