@@ -21,6 +21,8 @@ public:
     // True once the printer has been queried (PrinterIdentity::queried()). Otherwise tells the
     // operator to query the printer first, emits queryNeeded() and returns false.
     bool requireQueried();
+    // The model and release as the printer answered them (or the operator gave them).
+    const PrinterIdentity &printer() const { return m_printer; }
 
 signals:
     // The operator has been told to query the printer first: the window moves the focus to the

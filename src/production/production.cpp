@@ -180,6 +180,15 @@ void UsedSerials::add(const SerialNumber &layout, quint64 first, quint64 last)
     used.emplace(first, last);
 }
 
+void UsedSerials::add(const UsedSerials &other)
+{
+    for (const auto &[layout, ranges] : other.m_used) {
+        const SerialNumber serial{std::get<0>(layout), std::get<1>(layout), std::get<2>(layout)};
+        for (const auto &[first, last] : ranges)
+            add(serial, first, last);
+    }
+}
+
 std::optional<quint64> UsedSerials::firstUsed(const SerialNumber &layout, quint64 first,
                                               quint64 last) const
 {

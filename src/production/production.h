@@ -67,6 +67,8 @@ public:
     // The first value from `from` on where a series of `count` tags (0: until the width runs out)
     // touches no used value; none when there is no such value.
     std::optional<quint64> firstFree(const SerialNumber &layout, quint64 from, int count) const;
+    // Adds every value `other` holds as used.
+    void add(const UsedSerials &other);
     // The used values of `layout`, in order, adjacent ranges joined.
     QList<ValueRange> ranges(const SerialNumber &layout) const;
 

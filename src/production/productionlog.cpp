@@ -138,6 +138,37 @@ bool ProductionLog::append(const QByteArray &line, QString *why)
     return true;
 }
 
+bool ProductionLog::read(qint64 limit, QByteArray *content, QString *why) const
+{
+    struct stat st;
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0) {
+        *why = QStringLiteral("non si può leggere (%1)")
+                   .arg(safefile::causeText(m_fd < 0 ? EBADF : errno));
+        return false;
+    }
+    if (st.st_size > limit) {
+        *why = QStringLiteral("è troppo grande (più di %1 MiB)").arg(limit >> 20);
+        return false;
+    }
+    content->resize(qsizetype(st.st_size));
+    qsizetype done = 0;
+    while (done < content->size()) {
+        const ssize_t n =
+            ::pread(m_fd, content->data() + done, size_t(content->size() - done), done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                break;  // cut shorter since: what there is
+            *why = QStringLiteral("non si può leggere (%1)").arg(safefile::causeText(errno));
+            return false;
+        }
+        done += n;
+    }
+    content->truncate(done);
+    return true;
+}
+
 int ProductionLog::writeWhole(const QByteArray &bytes)
 {
     struct stat st;

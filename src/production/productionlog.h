@@ -28,6 +28,9 @@ public:
     // failure the file is as it was and `why` continues "il registro ": "è stato cancellato o
     // spostato", "non si può più scrivere (spazio su disco esaurito)".
     bool append(const QByteArray &line, QString *why);
+    // The whole file as it is now, through the descriptor opened, at most `limit` bytes. On
+    // failure `why` continues "il registro ": "è troppo grande (più di 64 MiB)".
+    bool read(qint64 limit, QByteArray *content, QString *why) const;
     void close();
     bool isOpen() const { return m_fd >= 0; }
 

@@ -3,12 +3,14 @@
 #include "common/displaytext.h"
 #include "common/filechooser.h"
 #include "common/operationcontext.h"
+#include "common/safefile.h"
 #include "label/labelcommands.h"
 #include "link/printercommands.h"
+#include "link/printeridentity.h"
 #include "link/printerlink.h"
 #include "link/printerquery.h"
+#include "production/productionjob.h"
 #include "tag/blockmodel.h"
-#include "tag/tagcodec.h"
 #include "tag/taginfomodel.h"
 #include "tag/tagoperations.h"
 
@@ -89,7 +91,8 @@ struct ProductionRun::Tag
 {
     int sequence = 0;
     QByteArray uid;
-    QString serialText;
+    quint64 serial = 0;
+    QString serialText;       // as the tag holds it
     QList<RowBytes> blocks;   // what the label prints from
     QList<RowBytes> written;  // the four bytes of each block, as sent
     int sent = 0;             // blocks whose command went out
@@ -107,7 +110,7 @@ void ProductionPlan::takeTemplate(const BlockModel &grid)
 }
 
 ProductionRun::ProductionRun(OperationContext &context, TagOperations &tags, LabelJobs &labels,
-                             TagInfoModel &info, const BlockModel &grid, FileChooser &chooser,
+                             TagInfoModel &info, BlockModel &grid, FileChooser &chooser,
                              QObject *parent)
     : QObject(parent), m_context(context), m_tags(tags), m_labels(labels), m_info(info),
       m_grid(grid), m_chooser(&chooser)
@@ -192,13 +195,86 @@ void ProductionRun::start(ProductionPlan options)
     }
     options.logPath = m_chooser->saveFile(
         QStringLiteral("Registro della produzione"),
-        QStringLiteral("produzione-%1.csv").arg(QDate::currentDate().toString(Qt::ISODate)),
+        !m_lastLog.isEmpty()
+            ? m_lastLog
+            : QStringLiteral("produzione-%1.csv").arg(QDate::currentDate().toString(Qt::ISODate)),
         {QStringLiteral("Registro CSV (*.csv)"), QStringLiteral("Tutti i file (*)")},
         FileChooser::Existing::Append);
     if (options.logPath.isEmpty())
         return;
+    m_lastLog = options.logPath;
     emit logChosen(options.logPath);
     run(options);
+}
+
+void ProductionRun::saveJob(ProductionPlan options)
+{
+    options.takeTemplate(m_grid);
+    options.logPath = m_lastLog;
+    const QString path = m_chooser->saveFile(
+        QStringLiteral("Salva lavoro"), QStringLiteral("lavoro.json"),
+        {QStringLiteral("Lavoro di produzione (*.json)"), QStringLiteral("Tutti i file (*)")},
+        FileChooser::Existing::Replace);
+    if (path.isEmpty())
+        return;
+    if (QString why; !safefile::writeFile(path, productionjob::toJson(options), &why))
+        m_context.messages.show(QStringLiteral("ATTENZIONE! Il lavoro non è stato salvato in "
+                                               "%1: %2.")
+                                    .arg(logName(path), why),
+                                kStyleError);
+}
+
+std::optional<ProductionPlan> ProductionRun::openJob()
+{
+    if (m_running)
+        return std::nullopt;
+    const QString path = m_chooser->openFile(
+        QStringLiteral("Apri lavoro"),
+        {QStringLiteral("Lavoro di produzione (*.json)"), QStringLiteral("Tutti i file (*)")});
+    if (path.isEmpty())
+        return std::nullopt;
+    const auto refuse = [&](const QString &why) {
+        m_context.messages.show(QStringLiteral("ATTENZIONE! Il lavoro %1 non si può aprire: %2.")
+                                    .arg(logName(path), why),
+                                kStyleError);
+        return std::nullopt;
+    };
+    QByteArray bytes;
+    QString why;
+    ProductionPlan plan;
+    if (safefile::readFile(path, productionjob::kLimit, &bytes, &why) != safefile::Read::Ok)
+        return refuse(why.isEmpty() ? QStringLiteral("il file non esiste") : why);
+    if (!productionjob::fromJson(bytes, &plan, &why))
+        return refuse(why);
+    // The log the job names, read as "Avvia" would read it: the job goes on where it stopped.
+    production::LogContent log;
+    if (!plan.logPath.isEmpty()) {
+        QByteArray logBytes;
+        const safefile::Read read =
+            safefile::readFile(plan.logPath, production::kLogLimit, &logBytes, &why);
+        if (read == safefile::Read::Failed ||
+            !production::readLog(logBytes, plan.serial ? &*plan.serial : nullptr, &log, &why))
+            return refuse(QStringLiteral("il registro %1 %2").arg(logName(plan.logPath), why));
+    }
+    m_used.add(log.used);
+    m_programmed.unite(log.uids);
+    if (plan.serial) {
+        if (const QList<production::ValueRange> used = m_used.ranges(*plan.serial);
+            !used.isEmpty() && used.last().last >= plan.serial->start &&
+            used.last().last < production::largestSerial(*plan.serial)) {
+            quint64 next = used.last().last + 1;
+            production::firstSerial(*plan.serial, &next);
+            plan.serial->start = next;
+        }
+    }
+    for (int row = 0; row < BlockModel::kRows; ++row)
+        m_grid.setSelected(row, false);
+    for (const RowBytes &r : std::as_const(plan.templateRows)) {
+        m_grid.setBytes(r.row, r.bytes);
+        m_grid.setSelected(r.row, true);
+    }
+    m_lastLog = plan.logPath;
+    return plan;
 }
 
 void ProductionRun::requestStop()
@@ -226,21 +302,87 @@ void ProductionRun::run(const ProductionPlan &plan)
     finish(series());
 }
 
+std::optional<quint64> ProductionRun::freeStart(const ProductionPlan &plan) const
+{
+    if (!plan.serial || !plan.serialStartValid)
+        return std::nullopt;
+    const production::SerialNumber &s = *plan.serial;
+    quint64 first = s.start, last = production::largestSerial(s);
+    if (s.start > last || !production::firstSerial(s, &first) ||
+        (!plan.untilStopped && !production::lastSerial(s, first, plan.count, &last)) ||
+        !m_used.firstUsed(s, first, last))
+        return std::nullopt;
+    return m_used.firstFree(s, s.start, plan.untilStopped ? 0 : plan.count);
+}
+
 bool ProductionRun::open(const ProductionPlan &plan)
 {
-    if (const QString why = check(plan); !why.isEmpty()) {
+    const auto refuse = [this](const QString &why) {
+        m_log.close();
         m_context.messages.show(
             QStringLiteral("ATTENZIONE! La produzione non può partire: %1.").arg(why), kStyleError);
         return false;
-    }
+    };
+    if (const QString why = check(plan); !why.isEmpty())
+        return refuse(why);
     m_plan = plan;
-    if (QString why; !m_log.open(plan.logPath, production::logHeader().toUtf8(), &why)) {
+    if (QString why; !m_log.open(plan.logPath, production::spreadsheetHeader(), &why))
+        return refuse(QStringLiteral("il registro %1 %2").arg(logName(plan.logPath), why));
+    if (!continueLog())
+        return false;
+    // A start value the log records as written: the first free one is offered.
+    if (const std::optional<quint64> free = freeStart(m_plan)) {
+        if (!m_context.messages.showWithChoice(
+                QStringLiteral("ATTENZIONE! La produzione non può partire: %1.").arg(check(m_plan)),
+                kStyleWarning, QStringLiteral("Parti da %1").arg(*free))) {
+            m_log.close();
+            return false;
+        }
+        m_plan.serial->start = *free;
+    }
+    if (const QString why = check(m_plan); !why.isEmpty())
+        return refuse(why);
+    const QDateTime now = QDateTime::currentDateTime();
+    const PrinterIdentity &printer = m_context.query.printer();
+    m_stamp = {production::newRunId(now), printer.model(), printer.release()};
+    if (m_format == production::LogFormat::Spreadsheet) {
+        const QString settings =
+            QStringLiteral("%1; verifica: %2; etichetta: %3; se un tag fallisce: %4")
+                .arg(production::layoutText(m_plan.serial ? &*m_plan.serial : nullptr),
+                     m_plan.verify ? QStringLiteral("sì") : QStringLiteral("no"),
+                     QStringList{QStringLiteral("nessuna"), QStringLiteral("informazioni TAG"),
+                                 QStringLiteral("dati dei blocchi 1 e 2")}
+                         .value(int(m_plan.label)),
+                     m_plan.onFailure == ProductionPlan::OnFailure::Void
+                         ? QStringLiteral("ANNULLATO e continua")
+                         : QStringLiteral("ferma la serie"));
+        QString why;
+        if (!m_log.append(production::spreadsheetLine(now, m_stamp, 0, {}, {}, settings,
+                                                      QLatin1String(production::kRunStarted)),
+                          &why))
+            return refuse(QStringLiteral("il registro %1 %2").arg(logName(plan.logPath), why));
+    }
+    return true;
+}
+
+bool ProductionRun::continueLog()
+{
+    QByteArray bytes;
+    QString why;
+    production::LogContent content;
+    if (!m_log.read(production::kLogLimit, &bytes, &why) ||
+        !production::readLog(bytes, m_plan.serial ? &*m_plan.serial : nullptr, &content, &why)) {
+        m_log.close();
         m_context.messages.show(
             QStringLiteral("ATTENZIONE! La produzione non può partire: il registro %1 %2.")
-                .arg(logName(plan.logPath), why),
+                .arg(logName(m_plan.logPath), why),
             kStyleError);
         return false;
     }
+    m_format = content.format;
+    m_used.add(content.used);
+    m_programmed.unite(content.uids);
+    m_sequence = content.lastSequence;
     return true;
 }
 
@@ -257,7 +399,8 @@ void ProductionRun::begin()
     m_value = m_serial ? m_serial->start : 0;
     m_skipped.clear();
     m_serialsLeft = !m_serial || production::firstSerial(*m_serial, &m_value, &m_skipped);
-    m_sequence = 0;
+    m_skippedLogged = 0;
+    logSkipped();
     m_note.clear();
     m_unfinished.clear();
     m_tagSeconds = 0;
@@ -320,7 +463,8 @@ std::optional<ProductionRun::Ending> ProductionRun::waitForNewTag(Tag &tag)
 
 void ProductionRun::prepare(Tag &tag) const
 {
-    tag.serialText = m_serial ? QString::number(m_value) : QString();
+    tag.serial = m_value;
+    tag.serialText = m_serial ? production::serialText(*m_serial, m_value) : QString();
     tag.blocks = production::tagBlocks(m_plan.templateRows, m_serial, m_value);
     for (const RowBytes &b : std::as_const(tag.blocks))
         tag.written.append({b.row, blockdata::padded(b.bytes)});
@@ -367,9 +511,9 @@ LabelJobs::Sent ProductionRun::labelTag(const Tag &tag)
     }
     if (!ok && m_plan.onFailure == ProductionPlan::OnFailure::Void) {
         setStep(QStringLiteral("Stampa dell'etichetta ANNULLATO..."));
-        // The UID as the page shows it, from the tag's own bytes: the field may have been
+        // The UID as the log writes it, from the tag's own bytes: the field may have been
         // edited since.
-        return m_labels.sendVoidLabel(tagcodec::byteList(QString::fromLatin1(tag.uid)));
+        return m_labels.sendVoidLabel(blockdata::toHex(tag.uid));
     }
     return LabelJobs::Sent::Done;
 }
@@ -469,6 +613,25 @@ void ProductionRun::useSerial()
         return;
     m_used.add(*m_serial, m_value, m_value);
     m_serialsLeft = production::nextSerial(*m_serial, &m_value, &m_skipped);
+    logSkipped();
+}
+
+// Values passed over are in the log as well as in the summary. A line that does not reach it
+// is left out: the next tag's line tells whether the log still takes lines.
+void ProductionRun::logSkipped()
+{
+    if (m_format != production::LogFormat::Spreadsheet)
+        return;
+    for (; m_skippedLogged < m_skipped.size(); ++m_skippedLogged) {
+        const production::ValueRange &r = m_skipped.at(m_skippedLogged);
+        QString values = production::serialText(*m_serial, r.first);
+        if (r.last != r.first)
+            values += QLatin1Char('-') + production::serialText(*m_serial, r.last);
+        QString why;
+        m_log.append(production::spreadsheetLine(QDateTime::currentDateTime(), m_stamp, 0, {},
+                                                 values, {}, QLatin1String(production::kSkipped)),
+                     &why);
+    }
 }
 
 bool ProductionRun::log(const Tag &tag, const QString &result, runtexts::Mark mark, QString *why)
@@ -478,9 +641,13 @@ bool ProductionRun::log(const Tag &tag, const QString &result, runtexts::Mark ma
     // One line at a time, on disk before the next tag: a crash loses at most the tag in progress.
     const QDateTime now = QDateTime::currentDateTime();
     const QByteArray line =
-        production::logLine(now.toOffsetFromUtc(now.offsetFromUtc()), tag.sequence, tag.uid,
-                            tag.serialText, tag.written, result)
-            .toUtf8();
+        m_format == production::LogFormat::Comma
+            ? production::logLine(now.toOffsetFromUtc(now.offsetFromUtc()), tag.sequence, tag.uid,
+                                  m_serial ? QString::number(tag.serial) : QString(), tag.written,
+                                  result)
+                  .toUtf8()
+            : production::spreadsheetLine(now, m_stamp, tag.sequence, tag.uid, tag.serialText,
+                                          production::blocksText(tag.written), result);
     const bool ok = m_log.append(line, why);
     emit tagLogged(runtexts::listLine(tag.sequence, tag.uid, tag.serialText, result, mark),
                    mark == runtexts::Mark::Ok);

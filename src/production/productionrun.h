@@ -7,6 +7,7 @@
 #include "label/labeljobs.h"
 #include "production/production.h"
 #include "production/productionlog.h"
+#include "production/productionrecord.h"
 #include "production/runtexts.h"
 
 #include <QElapsedTimer>
@@ -64,7 +65,7 @@ class ProductionRun : public QObject
     Q_OBJECT
 public:
     ProductionRun(OperationContext &context, TagOperations &tags, LabelJobs &labels,
-                  TagInfoModel &info, const BlockModel &grid, FileChooser &chooser,
+                  TagInfoModel &info, BlockModel &grid, FileChooser &chooser,
                   QObject *parent = nullptr);
 
     // Where the log file is asked for.
@@ -80,6 +81,14 @@ public:
     // The serial numbers that went out to a tag in this session; a plan that would write one of
     // them again is refused. Others (those a log records) may be added.
     production::UsedSerials &usedSerials() { return m_used; }
+
+    // "Salva lavoro...": `options` with the grid's template and the last log, in a file the
+    // operator chooses.
+    void saveJob(ProductionPlan options);
+    // "Apri lavoro...": the job of a file the operator chooses, its template put in the grid and
+    // its log read, the first value moved on to the one after the last the log records. Nothing
+    // changes when the file is refused (the operator is told why) or none is chosen.
+    std::optional<ProductionPlan> openJob();
 
     // "Avvia": the run `options` describe with the grid's template, refused with the reason
     // before anything is sent when it cannot run, the log file asked for, then run().
@@ -115,6 +124,10 @@ private:
     Ending lineEnded() const;
 
     QString refusal(const ProductionPlan &plan) const;
+    // The first free value when the plan's serial numbers touch a used one.
+    std::optional<quint64> freeStart(const ProductionPlan &plan) const;
+    // What the chosen log records joins the session's; false when it is not a log to go on.
+    bool continueLog();
     bool open(const ProductionPlan &plan);
     void begin();
     Ending series();
@@ -130,6 +143,7 @@ private:
     // The tag in progress when the run ends before its result is known.
     Ending unfinished(const Tag &tag, bool interrupted);
     void useSerial();
+    void logSkipped();
     void setStep(const QString &step);
     // False, with `why`, when the line did not reach the log.
     bool log(const Tag &tag, const QString &result, runtexts::Mark mark, QString *why);
@@ -140,12 +154,15 @@ private:
     TagOperations &m_tags;
     LabelJobs &m_labels;
     TagInfoModel &m_info;
-    const BlockModel &m_grid;
+    BlockModel &m_grid;
+    QString m_lastLog;  // the log of the last run, or of the job opened
     FileChooser *m_chooser;
     ProductionPlan m_plan;
     ProductionProgress m_progress;
     ProductionLog m_log;
     production::UsedSerials m_used;
+    production::LogFormat m_format = production::LogFormat::Spreadsheet;
+    production::RunStamp m_stamp;
     QSet<QByteArray> m_programmed;  // the UIDs programmed successfully in this session
     QSet<QByteArray> m_tried;       // the UIDs written in this run, whatever the result
     std::optional<quint64> m_nextSerial;
@@ -157,6 +174,7 @@ private:
     quint64 m_value = 0;                                 // the next tag's serial number
     bool m_serialsLeft = true;
     QList<production::ValueRange> m_skipped;  // serial numbers whose bytes cannot travel
+    qsizetype m_skippedLogged = 0;
     int m_sequence = 0;
     QString m_note;  // a tag left out of the log on the way to another end
     QList<runtexts::UnfinishedTag> m_unfinished;  // written, verification or label cut short

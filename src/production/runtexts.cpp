@@ -1,7 +1,6 @@
 #include "production/runtexts.h"
 
 #include "link/printercommands.h"
-#include "tag/tagdetails.h"
 
 #include <QDir>
 #include <QStringList>
@@ -29,7 +28,7 @@ QString summary(const Summary &s)
         for (const UnfinishedTag &t : s.unfinished) {
             text += QStringLiteral("\n- tag n. %1, UID %2")
                         .arg(t.sequence)
-                        .arg(tagdetails::hexBytes(t.uid));
+                        .arg(blockdata::toHex(t.uid));
             if (!t.serial.isEmpty())
                 text += QStringLiteral(", numero di serie %1").arg(t.serial);
             text += QStringLiteral(": %1").arg(t.result);

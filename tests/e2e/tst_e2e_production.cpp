@@ -45,6 +45,10 @@ private:
                                            : QStringList();
     }
 
+    // QString::fromUtf8() leaves the byte-order mark out.
+    const QString kHeader =
+        QStringLiteral("ora;utc;serie;modello;versione;sequenza;uid;seriale;dati;esito");
+
 private Q_SLOTS:
     // Tags 1 to 6 of the roll, the fourth faulty: voided and the series goes on with the same
     // serial number. Then, on the same log, a series that stops at its faulty tag.
@@ -75,9 +79,9 @@ private Q_SLOTS:
                      "?52&   riga  720 colonna   10 (tipo 20, 7, 12): \"ANNULLATO\"")),
                  1);
         QStringList lines = log();
-        QCOMPARE(lines.first(), QStringLiteral("ora,sequenza,uid,seriale,dati,esito"));
-        QCOMPARE(lines.filter(QRegularExpression(",OK$")).size(), 5);
-        QVERIFY(lines.at(4).endsWith(",\"verifica fallita per i blocchi 1, 2, 3\""));
+        QCOMPARE(lines.first(), kHeader);
+        QCOMPARE(lines.filter(QRegularExpression(";OK$")).size(), 5);
+        QVERIFY(lines.at(5).endsWith(";verifica fallita per i blocchi 1, 2, 3"));
         QVERIFY(r.messages.texts().value(0).startsWith(
             "Produzione terminata: 5 tag riusciti, 1 fallito."));
         // The failed tag stands out in words and in colour; every line is seen whole.
@@ -91,12 +95,61 @@ private Q_SLOTS:
         dialog->txtSerialStart->setText("50");
         dialog->cmdStart->click();
         lines = log();
-        QCOMPARE(lines.count(QStringLiteral("ora,sequenza,uid,seriale,dati,esito")), 1);
+        QCOMPARE(lines.count(kHeader), 1);
         QTRY_COMPARE(printer.roll.passed.size(), 7);
         QCOMPARE(printer.roll.passed.last().memory.left(8), QByteArray("00000050"));
-        QVERIFY(lines.at(lines.size() - 2).contains(",2,E00401502A3C7B19,51,"));
+        // The sequence goes on in the same log.
+        QVERIFY(lines.at(lines.size() - 2).contains(";8;E00401502A3C7B19;\"=\"\"00000051\"\"\";"));
         QVERIFY(r.messages.texts().value(0).startsWith(
-            "ATTENZIONE! Produzione fermata: il tag n. 2 (UID E00401502A3C7B19) è fallito"));
+            "ATTENZIONE! Produzione fermata: il tag n. 8 (UID E00401502A3C7B19) è fallito"));
+    }
+
+    // Two days on one log: the program started again, its first value back at 1 and the last
+    // tag programmed still over the antenna. The log's first free value is offered, that tag is
+    // not written again, the sequence goes on: no serial number or UID twice.
+    void twoRunsAfterARestart()
+    {
+        PtyRig r;
+        QVERIFY(r.startQueried());
+        ProductionPage *dialog = open(r);
+        dialog->spnCount->setValue(2);
+        dialog->cmdStart->click();
+        QTRY_COMPARE(r.printer.model().roll.passed.size(), 2);
+        QTRY_VERIFY(!r.messages.texts().isEmpty());
+
+        QVERIFY(r.load());  // the program started again
+        r.window->cmdInterroga->click();
+        QVERIFY(!r.window->txtModello->text().isEmpty());
+        r.messages.shown.clear();
+        dialog = open(r);
+        PrinterModel &printer = r.printer.model();
+        printer.loadRollTag(2);
+        printer.onCommand = [&](const QByteArray &command) {
+            if (command == "?R2&1,0" && printer.roll.position == 2 &&
+                dialog->lblStep->text() == QStringLiteral("Tag già programmato: sostituirlo"))
+                printer.loadRollTag(3);
+        };
+        r.messages.choose = [](const RecordingMessages::Message &m) {
+            return m.choice == QStringLiteral("Parti da 3");
+        };
+        dialog->spnCount->setValue(2);
+        QCOMPARE(dialog->txtSerialStart->text(), QStringLiteral("1"));
+        dialog->cmdStart->click();
+        QTRY_VERIFY(r.messages.texts().size() >= 2);
+        QCOMPARE(r.messages.texts().value(0),
+                 QStringLiteral("ATTENZIONE! La produzione non può partire: il numero di serie 1 "
+                                "è già stato scritto: la serie può partire da 3."));
+        QVERIFY2(r.messages.texts().value(1).startsWith("Produzione terminata: 2 tag riusciti"),
+                 qPrintable(r.messages.texts().value(1)));
+        QStringList tags = log().filter(QRegularExpression(";OK$"));
+        QCOMPARE(tags.size(), 4);
+        for (int n = 1; n <= 4; ++n)
+            QVERIFY2(tags.at(n - 1).contains(
+                         QStringLiteral(";%1;E00401502A3C7B1%2;\"=\"\"0000000%1\"\"\";")
+                             .arg(n)
+                             .arg(n + 1)),
+                     qPrintable(tags.at(n - 1)));
+        QCOMPARE(dialog->txtSerialStart->text(), QStringLiteral("5"));
     }
 
     // The printer lost while the second tag is verified: its blocks went out, so the log says
@@ -117,10 +170,10 @@ private Q_SLOTS:
         QCOMPARE(printer.roll.passed.size(), 1);
         QCOMPARE(printer.tag.memory.left(12), QByteArray("00000002DATA"));
         const QStringList lines = log();
-        QCOMPARE(lines.size(), 4);  // the header, two tags and the final line break
-        QVERIFY2(lines.at(2).contains(QRegularExpression(
-                     ",2,E00401502A3C7B13,2,[^,]+,\"scritto, non verificato\"$")),
-                 qPrintable(lines.at(2)));
+        QCOMPARE(lines.size(), 5);  // the header, the run's start, two tags, the last line break
+        QVERIFY2(lines.at(3).contains(QRegularExpression(
+                     ";2;E00401502A3C7B13;\"=\"\"00000002\"\"\";[^;]+;scritto, non verificato$")),
+                 qPrintable(lines.at(3)));
         QCOMPARE(dialog->txtSerialStart->text(), QStringLiteral("3"));
         QVERIFY(r.messages.texts()
                     .filter("Produzione fermata")
@@ -154,7 +207,7 @@ private Q_SLOTS:
                                [](const QByteArray &c) { return c.startsWith("?R2&24,"); }),
                  3);
         QCOMPARE(printer.tag.memory.left(12), QByteArray("00000001DATA"));
-        QCOMPARE(log().filter(QRegularExpression(",OK$")).size(), 1);
+        QCOMPARE(log().filter(QRegularExpression(";OK$")).size(), 1);
         QVERIFY(r.messages.texts().value(0).startsWith(
             "Produzione interrotta: 1 tag riuscito, 0 falliti."));
     }

@@ -199,6 +199,8 @@ struct ProductionPage
     QListWidget *lstTags = pages::child<QListWidget>(dialog, "lstTags");
     QLabel *lblLog = pages::child<QLabel>(dialog, "lblLog");
     QPushButton *cmdStart = pages::child<QPushButton>(dialog, "cmdStart");
+    QPushButton *cmdSaveJob = pages::child<QPushButton>(dialog, "cmdSaveJob");
+    QPushButton *cmdOpenJob = pages::child<QPushButton>(dialog, "cmdOpenJob");
     QPushButton *cmdStop = pages::child<QPushButton>(dialog, "cmdStop");
     QPushButton *cmdClose = pages::child<QPushButton>(dialog, "cmdClose");
 

@@ -89,7 +89,7 @@ private Q_SLOTS:
         QVERIFY(steps.contains("Verifica..."));
         QCOMPARE(d.dialog->lblCounts->text(), QStringLiteral("Riusciti: 2   Falliti: 0"));
         QCOMPARE(d.dialog->lstTags->count(), 2);
-        QVERIFY(d.dialog->lstTags->item(1)->text().endsWith("E00401502A3C7B13  42  OK"));
+        QVERIFY(d.dialog->lstTags->item(1)->text().endsWith("E00401502A3C7B13  00000042  OK"));
         QCOMPARE(d.dialog->lblLog->text(), "Registro: " + d.dir.filePath("registro.csv"));
         QVERIFY(d.dialog->cmdStart->isEnabled() && !d.dialog->cmdStop->isEnabled());
         QCOMPARE(d.dialog->txtSerialStart->text(), QStringLiteral("43"));  // the series goes on
@@ -99,6 +99,31 @@ private Q_SLOTS:
 
     // "Interrompi", Esc and the close box end the run after the step in progress; closing the
     // main window ends it at once, the log intact.
+    // "Salva lavoro..." then "Apri lavoro...": the options come back as they were saved.
+    void jobButtonsSaveAndRestoreTheOptions()
+    {
+        ProductionDesk d;
+        QVERIFY(d.open());
+        d.serialsAndBlockLabel(7, 41);
+        d.dialog->cboOnFailure->setCurrentIndex(1);
+        d.chooser.answer = d.dir.filePath("lavoro.json");
+        d.dialog->cmdSaveJob->click();
+        d.dialog->fraSerial->setChecked(false);
+        d.dialog->spnCount->setValue(1);
+        d.dialog->cboLabel->setCurrentIndex(0);
+        d.dialog->cboOnFailure->setCurrentIndex(0);
+        d.h.window.blockPage->chkBlocks[2]->setChecked(false);
+        d.dialog->cmdOpenJob->click();
+        QVERIFY(d.h.messages.texts().isEmpty());
+        QVERIFY(d.dialog->fraSerial->isChecked());
+        QCOMPARE(d.dialog->cboSerialWidth->currentIndex(), 1);
+        QCOMPARE(d.dialog->txtSerialStart->text(), QStringLiteral("41"));
+        QCOMPARE(d.dialog->spnCount->value(), 7);
+        QCOMPARE(d.dialog->cboLabel->currentIndex(), 2);
+        QCOMPARE(d.dialog->cboOnFailure->currentIndex(), 1);
+        QVERIFY(d.h.window.blockPage->chkBlocks[2]->isChecked());
+    }
+
     void stoppingTheRun_data()
     {
         QTest::addColumn<int>("how");

@@ -1,4 +1,6 @@
 #include "production/production.h"
+#include "production/productionjob.h"
+#include "production/productionrecord.h"
 #include "production/runtexts.h"
 #include "testmain.h"
 
@@ -182,6 +184,26 @@ private Q_SLOTS:
         QCOMPARE(production::logLine(time, 5, {}, {}, {}, "a \"b\""),
                  QStringLiteral("2026-12-08T21:30:05+01:00,5,,,,\"a \"\"b\"\"\""));
 
+        // The form a spreadsheet set for Italy opens: ";", local time with its offset apart, the
+        // serial as text, a printer's answer never taken for a formula.
+        const production::RunStamp run{"20261208-213005-3fa2", "=VIREO", "1.0;2"};
+        QCOMPARE(production::spreadsheetHeader(),
+                 QByteArray("\xEF\xBB\xBFora;utc;serie;modello;versione;sequenza;uid;seriale;"
+                            "dati;esito"));
+        QCOMPARE(
+            production::spreadsheetLine(time, run, 3, "\xE0\x04", "0041", "1:30303431",
+                                        "verifica fallita per i blocchi 1, 2"),
+            QByteArray("2026-12-08 21:30:05;UTC+01:00;20261208-213005-3fa2;'=VIREO;\"1.0;2\";"
+                       "3;E004;\"=\"\"0041\"\"\";1:30303431;verifica fallita per i blocchi 1, 2"));
+        QCOMPARE(production::spreadsheetLine(time.toOffsetFromUtc(-5 * 3600 - 1800), run, 0, {}, {},
+                                             {}, "a")
+                     .left(30),
+                 QByteArray("2026-12-08 15:00:05;UTC-05:30;"));
+        production::SerialNumber binary{2, 8, production::SerialForm::Binary, 0};
+        QCOMPARE(production::serialText(binary, 42), QStringLiteral("000000000000002A"));
+        QCOMPARE(production::layoutText(&binary),
+                 QStringLiteral("numero di serie blocco 3, 8 byte, binario"));
+
         QCOMPARE(production::duration(0.4), QStringLiteral("0:00"));
         QCOMPARE(production::duration(65), QStringLiteral("1:05"));
         QCOMPARE(production::duration(3725), QStringLiteral("1:02:05"));
@@ -220,6 +242,123 @@ private Q_SLOTS:
         QFETCH(QString, actual);
         QFETCH(QString, expected);
         QCOMPARE(actual, expected);
+    }
+
+    // A log read back: the serial numbers it records as used (in its runs' own layouts, or in
+    // the one assumed for the old form), the UIDs programmed, the last sequence; anything else
+    // refused naming the first bad line. Lines whose tag received nothing use no serial.
+    void readingALog_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("expected");  // decimal used; binary used; UIDs; sequence
+        const QByteArray header = production::spreadsheetHeader() + "\n";
+        const QByteArray start = "2026-12-09 14:05:03;UTC+01:00;R1;V;1;;;;\"numero di serie blocco "
+                                 "3, 4 byte, binario; verifica: sì\";inizio serie\n";
+        const QByteArray tags =
+            "2026-12-09 14:05:04;UTC+01:00;R1;V;1;;;\"=\"\"0000000A\"\"\";;saltati: i loro byte "
+            "contengono 0D o 0A\n"
+            "2026-12-09 14:05:04;UTC+01:00;R1;V;1;1;E00401;\"=\"\"0000000B\"\"\";3:0000000B;OK\n"
+            "2026-12-09 14:05:05;UTC+01:00;R1;V;1;2;E00402;\"=\"\"0000000C\"\"\";;\"no; OK\"\n"
+            "2026-12-09 14:05:06;UTC+01:00;R1;V;1;3;E00403;\"=\"\"0000000E\"\"\";;non inviato\n";
+        const QByteArray old = "ora,sequenza,uid,seriale,dati,esito\n"
+                               "2026-12-08T21:30:02+01:00,7,E00401,1001,1:31303031,OK\n"
+                               "2026-12-08T21:30:04+01:00,8,E00402,1002,,\"verifica fallita, 1\"\n";
+        QTest::newRow("new log") << QByteArray() << ";;0;0";
+        QTest::newRow("runs in their layouts") << header + start + tags << ";11-12;1;3";
+        QTest::newRow("CRLF, last line cut short")
+            << QByteArray(header + start + tags).replace("\n", "\r\n") + "2026-12-09 14:0"
+            << ";11-12;1;3";
+        QTest::newRow("old comma form") << old << "1001-1002;;1;8";
+        QTest::newRow("not a log")
+            << QByteArray("nome,cognome\nRossi,Mario\n")
+            << "non è un registro della produzione: la prima riga è «nome,cognome»";
+        QTest::newRow("a line with fields missing")
+            << old + "2026-12-08,9,E004\n" + old.mid(36)
+            << "non si può continuare: la riga 4 non ha i campi del registro "
+               "(«2026-12-08,9,E004»)";
+        QTest::newRow("a UID not in hex")
+            << old + "2026-12-08,9,E0X4,1003,,OK\n"
+            << "non si può continuare: la riga 4 ha un UID che non è esadecimale "
+               "(«2026-12-08,9,E0X4,1003,,OK»)";
+        QTest::newRow("a serial not of its layout")
+            << header + start + tags.left(tags.indexOf("OK\n") + 3).replace("0000000B", "0B")
+            << "non si può continuare: la riga 4 ha un numero di serie che non corrisponde al "
+               "suo formato («2026-12-09 14:05:04;UTC+01:00;R1;V;1;1;E00401;\"=\"\"0B\"\"\";3:0B…» "
+               "(63 caratteri))";
+        QTest::newRow("a quote left open")
+            << old + "2026-12-08,9,E004,1003,,\"OK\n2026-12-08,10,E005,1004,,OK\n"
+            << "non si può continuare: la riga 4 non ha i campi del registro "
+               "(«2026-12-08,9,E004,1003,,\"OK\\n2026-12-08,10,E005,1004,,OK»)";
+    }
+    // A job file: what is saved opens the same; every field is checked, a bad file refused
+    // with the reason.
+    void jobFiles_data()
+    {
+        QTest::addColumn<QByteArray>("from");
+        QTest::addColumn<QByteArray>("to");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("as saved") << QByteArray() << QByteArray() << QString();
+        QTest::newRow("not JSON") << QByteArray("{") << QByteArray("[")
+                                  << "non è un file JSON valido";
+        QTest::newRow("another format")
+            << QByteArray("v4400-tag-rf-lavoro") << QByteArray("v4400-tag-rf-blocchi")
+            << "non è un lavoro di produzione di questo programma";
+        QTest::newRow("a later version")
+            << QByteArray("\"version\": 1") << QByteArray("\"version\": 2")
+            << "è di una versione che questo programma non conosce";
+        QTest::newRow("row 29") << QByteArray("\"row\": 3") << QByteArray("\"row\": 29")
+                                << "il campo \"template\" non è valido";
+        QTest::newRow("serial past its width")
+            << QByteArray("\"start\": \"41\"") << QByteArray("\"start\": \"100000000\"")
+            << "il campo \"serial\" non è valido";
+        QTest::newRow("a label unknown") << QByteArray("\"blocchi\"") << QByteArray("\"tutte\"")
+                                         << "il campo \"label\" non è valido";
+    }
+    void jobFiles()
+    {
+        QFETCH(QByteArray, from);
+        QFETCH(QByteArray, to);
+        QFETCH(QString, refusal);
+        ProductionPlan job;
+        job.templateRows = {{2, "DATA"}, {5, QByteArray("\x00\x0D\xFF ", 4)}};
+        job.count = 7;
+        job.serial = production::SerialNumber{0, 8, production::SerialForm::Decimal, 41};
+        job.verify = false;
+        job.label = ProductionPlan::Label::Blocks;
+        job.onFailure = ProductionPlan::OnFailure::Void;
+        job.logPath = QStringLiteral("/srv/produzione/registro;1.csv");
+        QByteArray content = productionjob::toJson(job);
+        QVERIFY(from.isEmpty() || content.contains(from));
+        content.replace(from, to);
+        ProductionPlan read;
+        read.count = 3;
+        QString why;
+        QCOMPARE(productionjob::fromJson(content, &read, &why), refusal.isEmpty());
+        QCOMPARE(why, refusal);
+        if (!refusal.isEmpty()) {
+            QCOMPARE(read.count, 3);  // nothing changed
+            return;
+        }
+        QCOMPARE(productionjob::toJson(read), productionjob::toJson(job));
+    }
+
+    void readingALog()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, expected);
+        const production::SerialNumber decimal{0, 8, production::SerialForm::Decimal, 1};
+        const production::SerialNumber binary{2, 4, production::SerialForm::Binary, 1};
+        production::LogContent log;
+        QString why;
+        if (!production::readLog(content, &decimal, &log, &why)) {
+            QCOMPARE(why, expected);
+            return;
+        }
+        QCOMPARE(QStringList({production::valueRanges(log.used.ranges(decimal)),
+                              production::valueRanges(log.used.ranges(binary)),
+                              QString::number(log.uids.size()), QString::number(log.lastSequence)})
+                     .join(';'),
+                 expected);
     }
 };
 

@@ -1,4 +1,5 @@
 #include "desk.h"
+#include "smalldisk.h"
 #include "testmain.h"
 
 #include <QFile>
@@ -44,6 +45,8 @@ struct ProductionRoll
         serial(start).width = 8;
         plan.label = ProductionPlan::Label::Blocks;
     }
+    // The log's lines, a run's first line left out; the time, the run and the
+    // printer replaced by "T", the serial's formula by its text.
     QStringList log() const
     {
         QFile f(dir.filePath("registro.csv"));
@@ -51,11 +54,12 @@ struct ProductionRoll
             return {};
         QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
         lines.removeAll(QString());
-        // The time of day differs on every run.
-        for (QString &line : lines)
-            line.replace(QRegularExpression("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d"
-                                            "(Z|[+-]\\d\\d:\\d\\d),"),
-                         "T,");
+        lines.removeIf([](const QString &l) { return l.endsWith(";inizio serie"); });
+        for (QString &line : lines) {
+            line.replace(QRegularExpression("^[^;]*;UTC[+-]\\d\\d:\\d\\d;[^;]*;[^;]*;[^;]*;"),
+                         "T;");
+            line.replace(QRegularExpression("\"=\"\"(\\w+)\"\"\""), "\\1");
+        }
         return lines;
     }
     QByteArray memory(int tag, int row) const
@@ -130,9 +134,10 @@ private Q_SLOTS:
                               "?52&31,480,37,14,116;00000041",
                               "?14&1",
                               "?81&0"}));
-        QStringList expected{"ora,sequenza,uid,seriale,dati,esito"};
+        QStringList expected{
+            "\uFEFFora;utc;serie;modello;versione;sequenza;uid;seriale;dati;esito"};
         for (int tag = 1; tag <= 5; ++tag)
-            expected << QStringLiteral("T,%1,%2,%3,1:30303030 2:3030%4 3:44415441,OK")
+            expected << QStringLiteral("T;%1;%2;000000%3;1:30303030 2:3030%4 3:44415441;OK")
                             .arg(tag)
                             .arg(rollUid(tag))
                             .arg(40 + tag)
@@ -176,7 +181,7 @@ private Q_SLOTS:
         QCOMPARE(seen, QStringLiteral("Tag già programmato: sostituirlo"));
         QCOMPARE(r.d.comm.commands().filter("?R2&24,").size(), 3);  // the first tag's three rows
         QCOMPARE(r.log().size(), 2);
-        QVERIFY(r.log().at(1).endsWith(",OK"));
+        QVERIFY(r.log().at(1).endsWith(";OK"));
         QCOMPARE(r.d.messages.texts().value(0).section('\n', 0, 0),
                  QStringLiteral("Produzione interrotta: 1 tag riuscito, 0 falliti."));
         QCOMPARE(r.run.nextSerial(), std::optional<quint64>(2));  // the series goes on
@@ -187,6 +192,126 @@ private Q_SLOTS:
         r.plan.serial->start = 2;
         r.start();
         QCOMPARE(r.d.comm.commands().filter("?R2&24,").size(), 0);
+    }
+
+    // The program started again on the same log: a used first value is refused and the first
+    // free one offered, a tag the log records is never written again, the sequence goes on. A
+    // log in the old comma form is read too, and goes on in that form.
+    void aLogGoesOnAfterARestart_data()
+    {
+        QTest::addColumn<bool>("oldForm");
+        QTest::addColumn<QString>("fourth");
+        QTest::newRow("this program's") << false << QStringLiteral("T;4;%1;00001004;");
+        QTest::newRow("old comma form") << true << QStringLiteral(",4,%1,1004,");
+    }
+    void aLogGoesOnAfterARestart()
+    {
+        QFETCH(bool, oldForm);
+        QFETCH(QString, fourth);
+        ProductionRoll r;
+        if (oldForm) {
+            QFile f(r.d.chooser.answer);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("ora,sequenza,uid,seriale,dati,esito\n");
+            for (int tag = 1; tag <= 3; ++tag)
+                f.write(QStringLiteral("2026-12-08T21:30:0%1+01:00,%1,%2,%3,1:3030,OK\n")
+                            .arg(tag)
+                            .arg(rollUid(tag))
+                            .arg(1000 + tag)
+                            .toUtf8());
+        } else {
+            ProductionRoll yesterday;
+            yesterday.d.chooser.answer = r.d.chooser.answer;
+            yesterday.serialsAndBlockLabel(3, 1001);
+            yesterday.start();
+            QCOMPARE(yesterday.run.nextSerial(), std::optional<quint64>(1004));
+        }
+        r.printer.loadRollTag(3);  // the last tag programmed is still over the antenna
+        r.serialsAndBlockLabel(2, 1001);
+        r.d.messages.choose = [](const RecordingMessages::Message &m) {
+            return m.choice == QLatin1String("Parti da 1004");
+        };
+        connect(&r.run, &ProductionRun::progressChanged, this, [&](const ProductionProgress &p) {
+            if (p.step == QStringLiteral("Tag già programmato: sostituirlo"))
+                r.printer.loadRollTag(4);
+        });
+        r.start();
+        QCOMPARE(r.d.messages.texts().value(0),
+                 QStringLiteral("ATTENZIONE! La produzione non può partire: il numero di serie "
+                                "1001 è già stato scritto: la serie può partire da 1004."));
+        QCOMPARE(r.printer.roll.passed.last().memory.left(8), QByteArray("00001005"));
+        const QStringList log = r.log();
+        QCOMPARE(log.size(), 6);
+        QVERIFY2(log.at(4).contains(fourth.arg(rollUid(4))), qPrintable(log.at(4)));
+        QCOMPARE(r.run.nextSerial(), std::optional<quint64>(1006));
+    }
+
+    // A job saved, the program started again, the job opened: the grid's template, the options
+    // and the log come back, the first value the one after the log's last. A bad file changes
+    // nothing.
+    void aJobGoesOnAfterARestart()
+    {
+        ProductionRoll r;
+        const QString job = r.dir.filePath("lavoro.json");
+        {
+            ProductionRoll yesterday;
+            yesterday.d.chooser.answer = r.d.chooser.answer;
+            yesterday.serialsAndBlockLabel(3, 41);
+            yesterday.start();
+            yesterday.d.chooser.answer = job;
+            yesterday.run.saveJob(yesterday.plan);
+        }
+        const QString logPath = r.d.chooser.answer;
+        r.d.chooser.answer = job;
+        const std::optional<ProductionPlan> plan = r.run.openJob();
+        QVERIFY(plan && plan->serial);
+        QCOMPARE(plan->serial->start, 44u);
+        QCOMPARE(plan->logPath, logPath);
+        QCOMPARE(plan->label, ProductionPlan::Label::Blocks);
+        QCOMPARE(r.grid.selectedRows(), QList<int>{2});
+        QCOMPARE(r.grid.bytes(2), QByteArray("DATA"));
+
+        QFile f(job);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("{}") == 2);
+        f.close();
+        r.grid.setSelected(2, false);
+        QVERIFY(!r.run.openJob());
+        QCOMPARE(r.d.messages.texts().last(),
+                 QStringLiteral("ATTENZIONE! Il lavoro «%1» non si può aprire: non è un lavoro "
+                                "di produzione di questo programma.")
+                     .arg(job));
+        QVERIFY(r.grid.selectedRows().isEmpty());
+    }
+
+    // A job saved on a full disk leaves the file there whole; a FIFO is refused without a wait.
+    void jobFilesThatCannotBeSavedOrOpened()
+    {
+        ProductionRoll r;
+        r.serial(41);
+        if (SmallDisk disk; disk.available()) {
+            const QString path = disk.filePath("lavoro.json");
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("{}") == 2);
+            old.close();
+            disk.fill();
+            r.d.chooser.answer = path;
+            r.run.saveJob(r.plan);
+            QVERIFY2(r.d.messages.texts().value(0).startsWith(
+                         QStringLiteral("ATTENZIONE! Il lavoro non è stato salvato in «%1»: ")
+                             .arg(path)),
+                     qPrintable(r.d.messages.texts().value(0)));
+            QVERIFY(old.open(QIODevice::ReadOnly));
+            QCOMPARE(old.readAll(), QByteArray("{}"));
+        }
+        const QString fifo = r.dir.filePath("lavoro.json");
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        r.d.chooser.answer = fifo;
+        QVERIFY(!r.run.openJob());
+        QCOMPARE(
+            r.d.messages.texts().last(),
+            QStringLiteral("ATTENZIONE! Il lavoro «%1» non si può aprire: è una FIFO (pipe con "
+                           "nome), non un file.")
+                .arg(fifo));
     }
 
     // Serial numbers: binary values holding 0D or 0A are passed over and named; a run until
@@ -212,6 +337,10 @@ private Q_SLOTS:
                      "stare in un comando): 10, 13."),
                  qPrintable(r.d.messages.texts().value(0)));
         QCOMPARE(r.run.nextSerial(), std::optional<quint64>(15));
+        // The log records them too, as the tag would have held them.
+        QCOMPARE(r.log().filter(";saltati: i loro byte contengono 0D o 0A"),
+                 (QStringList{"T;;;0000000A;;saltati: i loro byte contengono 0D o 0A",
+                              "T;;;0000000D;;saltati: i loro byte contengono 0D o 0A"}));
 
         r.d.messages.shown.clear();
         r.d.comm.onWrite = {};
@@ -288,9 +417,9 @@ private Q_SLOTS:
         QTest::newRow("during the write") << "?R2&24,0"
                                           << "scritto in parte (blocchi 1)" << 42;
         QTest::newRow("during verification") << "?R2&23,0"
-                                             << "\"scritto, non verificato\"" << 42;
+                                             << "scritto, non verificato" << 42;
         QTest::newRow("during the label") << "?00&"
-                                          << "\"OK, etichetta non inviata\"" << 42;
+                                          << "OK, etichetta non inviata" << 42;
     }
     void lineLostPartWay()
     {
@@ -306,8 +435,9 @@ private Q_SLOTS:
         };
         r.start();
         QCOMPARE(r.log().size(), 2);
-        QCOMPARE(r.log().at(1), QStringLiteral("T,1,%1,41,1:30303030 2:30303431 3:44415441,%2")
-                                    .arg(rollUid(1), result));
+        QCOMPARE(r.log().at(1),
+                 QStringLiteral("T;1;%1;00000041;1:30303030 2:30303431 3:44415441;%2")
+                     .arg(rollUid(1), result));
         QCOMPARE(r.run.nextSerial(), std::optional<quint64>(next));
         // A verified tag counts as a success, its label printed or not.
         QVERIFY(r.d.messages.texts().last().startsWith(
@@ -315,7 +445,7 @@ private Q_SLOTS:
             runtexts::counts(lastSent == "?00&", 0)));
         // A tag that went out in whole or part is named with its UID and serial number.
         const QString named = QStringLiteral("\nScritto ma non completato:\n- tag n. 1, UID "
-                                             "E0 04 01 50 2A 3C 7B %1, numero di serie 41: %2")
+                                             "E00401502A3C7B%1, numero di serie 00000041: %2")
                                   .arg(rollUid(1).right(2), QString(result).remove('"'));
         QCOMPARE(r.d.messages.texts().last().endsWith(named), next == 42);
     }
@@ -352,8 +482,8 @@ private Q_SLOTS:
                 voided ? ProductionPlan::OnFailure::Void : ProductionPlan::OnFailure::Stop;
             r.start();
             const QStringList log = r.log();
-            QVERIFY(log.at(2).startsWith(QStringLiteral("T,2,%1,2,").arg(rollUid(2))));
-            QVERIFY2(log.at(2).endsWith(",\"verifica fallita per i blocchi 1, 2, 3\""),
+            QVERIFY(log.at(2).startsWith(QStringLiteral("T;2;%1;00000002;").arg(rollUid(2))));
+            QVERIFY2(log.at(2).endsWith(";verifica fallita per i blocchi 1, 2, 3"),
                      qPrintable(log.at(2)));
             if (!voided) {
                 QCOMPARE(log.size(), 3);
@@ -366,11 +496,13 @@ private Q_SLOTS:
                 continue;
             }
             QCOMPARE(log.size(), 5);  // three good tags and the void one
-            QVERIFY(log.at(3).startsWith(QStringLiteral("T,3,%1,2,").arg(rollUid(3))));
-            QVERIFY(log.at(4).startsWith(QStringLiteral("T,4,%1,3,").arg(rollUid(4))));
-            QVERIFY(log.at(4).endsWith(",OK"));
+            QVERIFY(log.at(3).startsWith(QStringLiteral("T;3;%1;00000002;").arg(rollUid(3))));
+            QVERIFY(log.at(4).startsWith(QStringLiteral("T;4;%1;00000003;").arg(rollUid(4))));
+            QVERIFY(log.at(4).endsWith(";OK"));
             QVERIFY(r.printer.transcript.contains(
                 "?52&   riga  720 colonna   10 (tipo 20, 7, 12): \"ANNULLATO\""));
+            // Its UID as the log writes it.
+            QCOMPARE(r.printer.transcript.filter("\"" + rollUid(2) + "\"").size(), 1);
             QCOMPARE(r.memory(2, 1), QByteArray("0002"));  // the serial the void tag did not keep
             QCOMPARE(r.d.messages.texts().value(0).section('\n', 0, 0),
                      QStringLiteral("Produzione terminata: 3 tag riusciti, 1 fallito."));
@@ -388,10 +520,10 @@ private Q_SLOTS:
         r.start();
         const QStringList log = r.log();
         QCOMPARE(log.size(), 4);
-        QVERIFY2(log.at(2).startsWith(QStringLiteral("T,2,%1,2,").arg(rollUid(2))),
+        QVERIFY2(log.at(2).startsWith(QStringLiteral("T;2;%1;00000002;").arg(rollUid(2))),
                  qPrintable(log.at(2)));
-        QVERIFY(log.at(2).endsWith(",verifica fallita per i blocchi 3"));
-        QVERIFY2(log.at(3).startsWith(QStringLiteral("T,3,%1,3,").arg(rollUid(3))),
+        QVERIFY(log.at(2).endsWith(";verifica fallita per i blocchi 3"));
+        QVERIFY2(log.at(3).startsWith(QStringLiteral("T;3;%1;00000003;").arg(rollUid(3))),
                  qPrintable(log.at(3)));
         QCOMPARE(r.memory(1, 1), QByteArray("0002"));
     }
@@ -412,7 +544,7 @@ private Q_SLOTS:
             // number is spent.
             QCOMPARE(r.d.comm.commands().last(), QStringLiteral("?R2&24,2,1,DATA"));
             QCOMPARE(r.log().size(), 4);
-            QVERIFY(r.log().at(3).endsWith(",\"scritto, non verificato, interrotto\""));
+            QVERIFY(r.log().at(3).endsWith(";scritto, non verificato, interrotto"));
             QCOMPARE(r.run.nextSerial(), std::optional<quint64>(4));
             QCOMPARE(r.printer.roll.passed.size(), 2);
             QCOMPARE(r.d.messages.texts().value(0).section('\n', 0, 0),
@@ -427,7 +559,7 @@ private Q_SLOTS:
         r.start();
         QVERIFY(r.d.comm.commands().last().startsWith("?R2&23,1,1"));  // nothing more was sent
         QCOMPARE(r.log().size(), 3);
-        QVERIFY(r.log().at(2).endsWith(",\"scritto, non verificato, interrotto\""));
+        QVERIFY(r.log().at(2).endsWith(";scritto, non verificato, interrotto"));
         QVERIFY(r.d.messages.shown.isEmpty());
         QVERIFY(!r.run.running());
     }

@@ -185,7 +185,11 @@ QLayout *frmProduction::buildButtons()
     m_startButton->setDefault(true);
     m_stopButton = named(new QPushButton(QStringLiteral("&Interrompi")), "cmdStop");
     m_closeButton = named(new QPushButton(QStringLiteral("Chiudi")), "cmdClose");
+    m_saveJobButton = named(new QPushButton(QStringLiteral("Salva &lavoro...")), "cmdSaveJob");
+    m_openJobButton = named(new QPushButton(QStringLiteral("Apri lav&oro...")), "cmdOpenJob");
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_saveJobButton);
+    buttons->addWidget(m_openJobButton);
     buttons->addStretch(1);
     for (QPushButton *b : {m_startButton, m_stopButton, m_closeButton})
         buttons->addWidget(b);
@@ -196,6 +200,11 @@ void frmProduction::bind()
 {
     connect(m_startButton, &QPushButton::clicked, this, [this] { m_run.start(options()); });
     connect(m_stopButton, &QPushButton::clicked, &m_run, &ProductionRun::requestStop);
+    connect(m_saveJobButton, &QPushButton::clicked, this, [this] { m_run.saveJob(options()); });
+    connect(m_openJobButton, &QPushButton::clicked, this, [this] {
+        if (const std::optional<ProductionPlan> job = m_run.openJob())
+            showJob(*job);
+    });
     connect(m_closeButton, &QPushButton::clicked, this, &QDialog::close);
     connect(&m_run, &ProductionRun::progressChanged, this, &frmProduction::showProgress);
     connect(&m_run, &ProductionRun::runningChanged, this, &frmProduction::showRunning);
@@ -251,6 +260,26 @@ void frmProduction::showTemplate()
         runtexts::templateListing(plan.templateRows, plan.serial ? &*plan.serial : nullptr));
 }
 
+void frmProduction::showJob(const ProductionPlan &job)
+{
+    m_countSpin->setValue(job.count);
+    m_untilStoppedCheck->setChecked(job.untilStopped);
+    m_serialBox->setChecked(job.serial.has_value());
+    if (job.serial) {
+        m_serialRowSpin->setValue(job.serial->row + 1);
+        m_serialWidthList->setCurrentIndex(job.serial->width == 8 ? 1 : 0);
+        m_serialFormList->setCurrentIndex(job.serial->form == production::SerialForm::Binary);
+        m_serialStartField->setText(QString::number(job.serial->start));
+    }
+    m_verifyCheck->setChecked(job.verify);
+    m_labelList->setCurrentIndex(int(job.label));
+    m_onFailureList->setCurrentIndex(int(job.onFailure));
+    if (!job.logPath.isEmpty())
+        m_logLabel->setText(
+            QStringLiteral("Registro: %1").arg(QDir::toNativeSeparators(job.logPath)));
+    showTemplate();
+}
+
 void frmProduction::showProgress(const ProductionProgress &progress)
 {
     m_tagLabel->setText(progress.count > 0
@@ -277,8 +306,9 @@ void frmProduction::showProgress(const ProductionProgress &progress)
 
 void frmProduction::showRunning(bool running)
 {
-    for (QWidget *w : std::initializer_list<QWidget *>{m_seriesBox, m_serialBox, m_optionsBox,
-                                                       m_startButton, m_closeButton})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_seriesBox, m_serialBox, m_optionsBox, m_startButton,
+                                          m_closeButton, m_saveJobButton, m_openJobButton})
         w->setEnabled(!running);
     m_stopButton->setEnabled(running);
     if (!running && m_serialBox->isChecked() && m_run.nextSerial())

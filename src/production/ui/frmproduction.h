@@ -43,6 +43,8 @@ private:
     // The run the options describe now; the template is the grid's when it starts.
     ProductionPlan options() const;
     void showTemplate();
+    // The options of a job opened.
+    void showJob(const ProductionPlan &job);
     void showProgress(const ProductionProgress &progress);
     void showRunning(bool running);
 
@@ -70,6 +72,8 @@ private:
     QProgressBar *m_progressBar = nullptr;
     QListWidget *m_tagList = nullptr;
     QLabel *m_logLabel = nullptr;
+    QPushButton *m_saveJobButton = nullptr;
+    QPushButton *m_openJobButton = nullptr;
     QPushButton *m_startButton = nullptr;
     QPushButton *m_stopButton = nullptr;
     QPushButton *m_closeButton = nullptr;
