@@ -216,9 +216,9 @@ private Q_SLOTS:
         QVERIFY(holder.printer.model().commands.isEmpty());
         QCOMPARE(r.comm->currentDevice(), silent.path());  // nothing applied before OK
         QVERIFY(r.messages.shown.isEmpty());
-        // A generous bound: 2.5 s expected.
+        // A generous bound: 2.5 s expected, over 8 s when the devices are asked one at a time.
         if (!qEnvironmentVariableIsSet("V4400_MEMCHECK"))
-            QVERIFY2(ms < 5000, qPrintable(QString::number(ms)));
+            QVERIFY2(ms < 6500, qPrintable(QString::number(ms)));
 
         d->cmdOK->click();
         QVERIFY(!d->isVisible());
