@@ -97,8 +97,6 @@ private Q_SLOTS:
                  QStringLiteral("Produzione terminata: 2 tag riusciti, 0 falliti."));
     }
 
-    // "Interrompi", Esc and the close box end the run after the step in progress; closing the
-    // main window ends it at once, the log intact.
     // "Salva lavoro..." then "Apri lavoro...": the options come back as they were saved.
     void jobButtonsSaveAndRestoreTheOptions()
     {
@@ -124,6 +122,8 @@ private Q_SLOTS:
         QVERIFY(d.h.window.blockPage->chkBlocks[2]->isChecked());
     }
 
+    // "Interrompi", Esc and the close box end the run after the step in progress; closing the
+    // main window ends it at once, the log intact.
     void stoppingTheRun_data()
     {
         QTest::addColumn<int>("how");

@@ -267,8 +267,7 @@ private Q_SLOTS:
         const auto onScreen = [&](QWidget *w) {
             return inside.contains(QRect(w->mapTo(window, QPoint(0, 0)), w->size()));
         };
-        for (QWidget *w : {static_cast<QWidget *>(h.window.cmdEsci),
-                           static_cast<QWidget *>(h.window.statusBar())})
+        for (QWidget *w : QList<QWidget *>{h.window.cmdEsci, h.window.statusBar()})
             QVERIFY2(onScreen(w), qPrintable(describe(w)));
         for (int page = 0; page < 2; ++page) {
             h.window.TabStrip->setCurrentIndex(page);

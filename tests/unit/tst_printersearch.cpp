@@ -116,24 +116,19 @@ private Q_SLOTS:
             s.comm.model().behaviour.silent = true;
             s.devices.printers[printer] = printerSpeed;
         }
-        QList<QList<int>> windows;  // speed, devices asked, writes so far
+        QList<QList<int>> windows;  // speed, rounds, devices asked, writes so far
         QObject::connect(&s.search, &PrinterSearch::probing,
                          [&](int speed, int, int rounds, int devices) {
-                             QCOMPARE(rounds, 7);
-                             windows.append({speed, devices,
+                             windows.append({speed, rounds, devices,
                                              int(s.comm.writes.size() + s.devices.writes.size())});
                          });
         const PrinterSearch::Result result = s.run(9600);
 
         QCOMPARE(result.text(), shown.join('\n'));
-        QCOMPARE(windows.size(), speedsTried.size());
-        int writes = 0;
-        for (int i = 0; i < windows.size(); ++i) {
-            QCOMPARE(windows[i][0], speedsTried[i]);
-            QCOMPARE(windows[i][1], 4);  // the busy one is not asked
-            writes += windows[i][1];
-            QCOMPARE(windows[i][2], writes);
-        }
+        QList<QList<int>> expected;  // the busy one is not asked
+        for (int i = 0; i < speedsTried.size(); ++i)
+            expected.append({speedsTried[i], 7, 4, 4 * (i + 1)});
+        QCOMPARE(windows, expected);
         QVERIFY(result.chosen());
         QCOMPARE(result.chosen()->device, printer);
         QCOMPARE(result.chosen()->port, port);

@@ -332,14 +332,12 @@ private Q_SLOTS:
         content.replace(from, to);
         ProductionPlan read;
         read.count = 3;
+        const QByteArray untouched = productionjob::toJson(read);
         QString why;
         QCOMPARE(productionjob::fromJson(content, &read, &why), refusal.isEmpty());
         QCOMPARE(why, refusal);
-        if (!refusal.isEmpty()) {
-            QCOMPARE(read.count, 3);  // nothing changed
-            return;
-        }
-        QCOMPARE(productionjob::toJson(read), productionjob::toJson(job));
+        QCOMPARE(productionjob::toJson(read),
+                 refusal.isEmpty() ? productionjob::toJson(job) : untouched);
     }
 
     void readingALog()
