@@ -49,6 +49,18 @@ struct Descriptor
     int release() { return std::exchange(fd, -1); }
 };
 
+// The new name is on disk once its folder is: a crash then finds the new file, not the old.
+void syncFolder(const QByteArray &folder)
+{
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace
+
 bool writeAll(int fd, const QByteArray &bytes)
 {
     const char *data = bytes.constData();
@@ -67,18 +79,6 @@ bool writeAll(int fd, const QByteArray &bytes)
     }
     return true;
 }
-
-// The new name is on disk once its folder is: a crash then finds the new file, not the old.
-void syncFolder(const QByteArray &folder)
-{
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-}  // namespace
 
 QString causeText(int error)
 {

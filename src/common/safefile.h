@@ -19,6 +19,10 @@ QString causeText(int error);
 // one included) and for a path where nothing exists.
 QString kindText(const QString &path);
 
+// Writes all of `bytes` to `fd`, again after a signal or a short write; false with errno set
+// (EIO for a write that took nothing) when it cannot.
+bool writeAll(int fd, const QByteArray &bytes);
+
 // Replaces (or creates) the file at `path` with `bytes`. A symbolic link is followed and its
 // target replaced; a target that exists and is not a regular file is refused. The new file keeps
 // the old one's permissions. On failure `why` says what went wrong and nothing has changed.

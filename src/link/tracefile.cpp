@@ -82,25 +82,15 @@ bool TraceFile::flush()
     if (m_fd < 0)
         return m_error.isEmpty();
     formatEntries();
-    const char *data = m_pending.constData();
-    qsizetype left = m_pending.size();
-    while (left > 0) {
-        const ssize_t n = ::write(m_fd, data, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            m_error = QStringLiteral("non si può più scrivere (%1)")
-                          .arg(safefile::causeText(n == 0 ? EIO : errno));
-            ::close(m_fd);
-            m_fd = -1;
-            m_pending.clear();
-            return false;
-        }
-        data += n;
-        left -= n;
-    }
+    const bool written = safefile::writeAll(m_fd, m_pending);
+    const int error = errno;
     m_pending.clear();
-    return true;
+    if (!written) {
+        m_error = QStringLiteral("non si può più scrivere (%1)").arg(safefile::causeText(error));
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    return written;
 }
 
 void TraceFile::close()

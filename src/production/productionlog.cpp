@@ -174,21 +174,8 @@ int ProductionLog::writeWhole(const QByteArray &bytes)
     struct stat st;
     if (::fstat(m_fd, &st) != 0)
         return errno;
-    const char *data = bytes.constData();
-    qsizetype left = bytes.size();
     int error = 0;
-    while (left > 0) {
-        const ssize_t n = ::write(m_fd, data, size_t(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = n == 0 ? EIO : errno;
-            break;
-        }
-        data += n;
-        left -= n;
-    }
-    if (error == 0 && ::fdatasync(m_fd) != 0)
+    if (!safefile::writeAll(m_fd, bytes) || ::fdatasync(m_fd) != 0)
         error = errno;
     // Back to the last whole line; should even that fail, the next line starts on its own.
     if (error != 0 && ::ftruncate(m_fd, st.st_size) != 0)
