@@ -79,12 +79,15 @@ bool PrinterLink::Pause(double seconds)
 
 bool PrinterLink::wait(double seconds, int length)
 {
-    if (m_abandoned)
-        return false;
+    return WaitForReplyUntil(deadlineIn(seconds), length);
+}
+
+QDeadlineTimer PrinterLink::deadlineIn(double seconds) const
+{
     QDeadlineTimer deadline(Qt::PreciseTimer);
     const qint64 ns = std::llround(seconds * m_timeScale * 1e9);
     deadline.setPreciseRemainingTime(ns / 1000000000, ns % 1000000000, Qt::PreciseTimer);
-    return WaitForReplyUntil(deadline, length);
+    return deadline;
 }
 
 bool PrinterLink::WaitForReplyUntil(const QDeadlineTimer &deadline, int length)

@@ -54,6 +54,8 @@ public:
     // The same up to `deadline` (not scaled): waits on several lines, one after the other, then
     // share one window instead of adding theirs up.
     [[nodiscard]] bool WaitForReplyUntil(const QDeadlineTimer &deadline, int length);
+    // `seconds` from now, scaled as the waits are.
+    QDeadlineTimer deadlineIn(double seconds) const;
     // Returns when `seconds` have passed.
     [[nodiscard]] bool Pause(double seconds);
 

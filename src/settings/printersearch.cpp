@@ -13,7 +13,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -179,9 +178,7 @@ bool PrinterSearch::probeRound(int speed, int round, int rounds, const QString &
 
     // One window for all: each line waits for what is left of it, while the others' answers
     // are collected by their own links meanwhile.
-    QDeadlineTimer deadline(Qt::PreciseTimer);
-    const qint64 ns = std::llround(printer::kModelLimit * m_link.timeScale() * 1e9);
-    deadline.setPreciseRemainingTime(ns / 1000000000, ns % 1000000000, Qt::PreciseTimer);
+    const QDeadlineTimer deadline = m_link.deadlineIn(printer::kModelLimit);
     for (const auto &line : lines) {
         if (!line->sent || m_cancelled)
             continue;
