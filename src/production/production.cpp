@@ -286,19 +286,15 @@ bool serialSent(const SerialNumber *serial, const QList<RowBytes> &blocks, int s
     return false;
 }
 
-namespace {
-
-QString csvField(const QString &text)
+QString csvField(const QString &text, QChar separator)
 {
-    if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"')) &&
+    if (!text.contains(separator) && !text.contains(QLatin1Char('"')) &&
         !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
         return text;
     QString quoted = text;
     quoted.replace(QLatin1Char('"'), QLatin1String("\"\""));
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
-
-}  // namespace
 
 QString logHeader()
 {
@@ -316,12 +312,12 @@ QString blocksText(const QList<RowBytes> &blocks)
 QString logLine(const QDateTime &time, int sequence, const QByteArray &uid, const QString &serial,
                 const QList<RowBytes> &written, const QString &result)
 {
-    return QStringList{csvField(time.toString(Qt::ISODate)),
+    return QStringList{csvField(time.toString(Qt::ISODate), QLatin1Char(',')),
                        QString::number(sequence),
                        blockdata::toHex(uid),
-                       csvField(serial),
-                       csvField(blocksText(written)),
-                       csvField(result)}
+                       csvField(serial, QLatin1Char(',')),
+                       csvField(blocksText(written), QLatin1Char(',')),
+                       csvField(result, QLatin1Char(','))}
         .join(QLatin1Char(','));
 }
 

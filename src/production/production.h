@@ -91,6 +91,10 @@ QList<RowBytes> tagBlocks(const QList<RowBytes> &templateRows, const SerialNumbe
 QString unfinishedResult(const QList<RowBytes> &blocks, int sent, bool interrupted);
 bool serialSent(const SerialNumber *serial, const QList<RowBytes> &blocks, int sent);
 
+// A field of a CSV line: quoted as RFC 4180 asks where it holds `separator`, a quote or a line
+// break.
+QString csvField(const QString &text, QChar separator);
+
 // The log: one line per tag, a header line when the file is new. Fields are separated by commas
 // and quoted where they hold a comma or a quote.
 QString logHeader();

@@ -17,23 +17,13 @@ constexpr char kLogBom[] = "\xEF\xBB\xBF";
 constexpr char kSpreadsheetColumns[] =
     "ora;utc;serie;modello;versione;sequenza;uid;seriale;dati;esito";
 
-// RFC 4180: quoted where it holds the separator, a quote or a line break.
-QString quotedField(QString text)
-{
-    if (!text.contains(QLatin1Char(';')) && !text.contains(QLatin1Char('"')) &&
-        !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')))
-        return text;
-    text.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
 // A field a spreadsheet would take for a formula (=, +, -, @) gets a leading apostrophe: a
 // printer's answer is shown, never run.
 QString spreadsheetField(QString text)
 {
     if (!text.isEmpty() && QStringLiteral("=+-@").contains(text.front()))
         text.prepend(QLatin1Char('\''));
-    return quotedField(text);
+    return csvField(text, QLatin1Char(';'));
 }
 
 // "UTC+01:00", "UTC-05:30": a bare "+01:00" would be taken for a time of day.
@@ -187,7 +177,7 @@ QByteArray spreadsheetLine(const QDateTime &time, const RunStamp &run, int seque
                        spreadsheetField(run.release),
                        sequence > 0 ? QString::number(sequence) : QString(),
                        blockdata::toHex(uid),
-                       quotedField(serialField),
+                       csvField(serialField, QLatin1Char(';')),
                        spreadsheetField(data),
                        spreadsheetField(result)}
         .join(QLatin1Char(';'))
