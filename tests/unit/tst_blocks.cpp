@@ -11,6 +11,20 @@ QByteArray blockReply(const QByteArray &data, char status = 0)
     return QByteArray("\0\0\0", 3) + status + data + "cc";
 }
 
+// The texts of the grid's rows, counted from 0.
+QStringList texts(const BlockModel &grid, std::initializer_list<int> rows)
+{
+    QStringList out;
+    for (int row : rows)
+        out << grid.text(row);
+    return out;
+}
+
+struct QueriedDesk : Desk
+{
+    QueriedDesk() { queried(); }
+};
+
 }  // namespace
 
 // "LEGGI", "SCRIVI" and its verification on the block grid, without a window.
@@ -36,8 +50,7 @@ private Q_SLOTS:
     // With nothing selected a read sends only the preamble, a write nothing at all.
     void nothingSelected()
     {
-        Desk d;
-        d.queried();
+        QueriedDesk d;
         d.bench.tags().readBlocks();
         d.bench.tags().writeBlocks(false);
         QCOMPARE(d.comm.commands(), QStringList{"?R1&2,1"});
@@ -46,21 +59,18 @@ private Q_SLOTS:
 
     void readSelectedRows()
     {
-        Desk d;
-        d.queried();
+        QueriedDesk d;
         BlockModel &grid = d.bench.blocks();
-        d.comm.script = [](const QByteArray &command) -> QList<Emission> {
-            if (command == "?R2&23,0,1")
-                return {{5, blockReply("AB  ")}};
-            if (command == "?R2&23,2,1")
-                return {{5, blockReply("  CD")}};
-            if (command == "?R2&23,3,1")
-                return {{5, blockReply("EFGH", 0x0F)}};  // not read: skipped silently
-            if (command == "?R2&23,5,1")
-                return {{5, blockReply("IJK")}};  // nine characters
-            if (command == "?R2&23,7,1")
-                return {{5, blockReply("MNOP")}};
-            return {};  // no answer; row 7's comes once the read is over, below
+        // Row 4 answers "not read" (skipped silently), row 6 with nine characters, rows 5 and 7
+        // not at all; row 7's answer comes once the read is over, below.
+        const QHash<QByteArray, QByteArray> answers = {{"?R2&23,0,1", blockReply("AB  ")},
+                                                       {"?R2&23,2,1", blockReply("  CD")},
+                                                       {"?R2&23,3,1", blockReply("EFGH", 0x0F)},
+                                                       {"?R2&23,5,1", blockReply("IJK")},
+                                                       {"?R2&23,7,1", blockReply("MNOP")}};
+        d.comm.script = [answers](const QByteArray &command) {
+            return answers.contains(command) ? QList<Emission>{{5, answers[command]}}
+                                             : QList<Emission>{};
         };
         grid.edit(3, "old4");
         grid.edit(4, "old5");
@@ -71,11 +81,7 @@ private Q_SLOTS:
         QCOMPARE(d.comm.commands(),
                  (QStringList{"?R1&2,1", "?R2&23,0,1", "?R2&23,2,1", "?R2&23,3,1", "?R2&23,4,1",
                               "?R2&23,5,1", "?R2&23,6,1", "?R2&23,7,1"}));
-        QCOMPARE(grid.text(0), QStringLiteral("AB"));
-        QCOMPARE(grid.text(2), QStringLiteral("CD"));
-        QCOMPARE(grid.text(3), QStringLiteral("old4"));
-        QCOMPARE(grid.text(4), QStringLiteral("old5"));
-        QCOMPARE(grid.text(7), QStringLiteral("MNOP"));
+        QCOMPARE(texts(grid, {0, 2, 3, 4, 7}), (QStringList{"AB", "CD", "old4", "old5", "MNOP"}));
         QCOMPARE(d.messages.texts(), (QStringList{"ATTENZIONE! Blocco n. 5 non letto.",
                                                   "ATTENZIONE! Blocco n. 6 non letto.",
                                                   "ATTENZIONE! Blocco n. 7 non letto."}));
@@ -90,16 +96,14 @@ private Q_SLOTS:
 
         // Row 7's answer comes after its pause and the next row's: it changes nothing.
         d.comm.deliver(blockReply("LATE"));
-        QCOMPARE(grid.text(6), QStringLiteral("old7"));
-        QCOMPARE(grid.text(7), QStringLiteral("MNOP"));
+        QCOMPARE(texts(grid, {6, 7}), (QStringList{"old7", "MNOP"}));
         QCOMPARE(d.messages.shown.size(), 3);
     }
 
     // The grid stays live during a read; the loop sees the new selection for rows not reached.
     void gridChangesDuringARead()
     {
-        Desk d;
-        d.queried();
+        QueriedDesk d;
         BlockModel &grid = d.bench.blocks();
         select(d, {1, 2, 3});
         d.comm.onWrite = [&](const QByteArray &bytes) {
@@ -120,8 +124,7 @@ private Q_SLOTS:
 
     void writeSelectedRows()
     {
-        Desk d;
-        d.queried();
+        QueriedDesk d;
         BlockModel &grid = d.bench.blocks();
         grid.edit(2, "ABC");  // not selected
         rows(d, {{1, ""}, {2, "AB"}, {7, "è ù"}, {28, "1234"}});
@@ -136,14 +139,12 @@ private Q_SLOTS:
         // The tag holds what was written; read back, blanks move to the left on the next write.
         QCOMPARE(d.comm.model().tag.memory.mid(4, 4), QByteArray("  AB"));
         d.bench.tags().readBlocks();
-        QCOMPARE(grid.text(1), QStringLiteral("AB"));
-        QCOMPARE(grid.text(0), QString());
+        QCOMPARE(texts(grid, {1, 0}), (QStringList{"AB", ""}));
     }
 
     void writeRefusesCharactersWithoutASingleByteCode()
     {
-        Desk d;
-        d.queried();
+        QueriedDesk d;
         d.bench.blocks().edit(9, QString::fromUtf8("Ω"));  // not selected: not a concern
         rows(d, {{1, ""}, {3, "1€"}, {7, "ĀB"}});
         d.bench.tags().writeBlocks(false);
@@ -178,14 +179,12 @@ private Q_SLOTS:
         d.bench.tags().readBlocks();
         QCOMPARE(d.messages.shown.size(), 1);
         QVERIFY(d.messages.shown[0].text.contains("scrittura non riuscita"));
-        QCOMPARE(grid.text(0), QStringLiteral("B001"));
-        QCOMPARE(grid.text(1), QStringLiteral("old"));
+        QCOMPARE(texts(grid, {0, 1}), (QStringList{"B001", "old"}));
     }
 
     void writeWithoutVerification()
     {
-        Desk d;
-        d.queried();
+        QueriedDesk d;
         rows(d, {{2, "AB"}});
         d.bench.tags().writeBlocks(false);
         QCOMPARE(d.comm.commands(), QStringList{"?R2&24,1,1,  AB"});
@@ -194,8 +193,7 @@ private Q_SLOTS:
 
     void verificationOfEveryRow()
     {
-        Desk d;
-        d.queried();
+        QueriedDesk d;
         rows(d, {{1, "A"}, {3, " B C"}, {28, "1234"}});
         d.bench.tags().writeBlocks(true);
         QCOMPARE(d.comm.commands(),
@@ -216,8 +214,7 @@ private Q_SLOTS:
     // three rows, the rows marked until the next read, write or "Cancella campi".
     void failedRowsAreNamedAndMarked()
     {
-        Desk d;
-        d.queried();
+        QueriedDesk d;
         PrinterModel &tag = d.comm.model();
         tag.behaviour.ignoredWrites = {1};
         tag.behaviour.corruptedWrites = {4};
@@ -236,8 +233,7 @@ private Q_SLOTS:
                               "Verifica fallita: scritto «ABCD», nel tag «@BCD»",
                               "Verifica fallita: scritto «QRST», il blocco non si è potuto "
                               "rileggere"}));
-        QCOMPARE(grid.text(1), QStringLiteral("WXYZ"));
-        QCOMPARE(grid.text(4), QStringLiteral("ABCD"));
+        QCOMPARE(texts(grid, {1, 4}), (QStringList{"WXYZ", "ABCD"}));
 
         tag.behaviour.corruptedWrites.clear();
         d.bench.tags().writeBlocks(true);
@@ -290,8 +286,7 @@ private Q_SLOTS:
     // holds them, blanks too, and goes back unchanged; read as characters it loses its blanks.
     void hexBytesWrittenAndReadBack()
     {
-        Desk d;
-        d.queried();
+        QueriedDesk d;
         BlockModel &grid = d.bench.blocks();
         QByteArray &memory = d.comm.model().tag.memory;
         grid.edit(0, "B001");
@@ -302,10 +297,7 @@ private Q_SLOTS:
         QCOMPARE(grid.text(2), QString());  // code 0 first: nothing to show
 
         QVERIFY(grid.setMode(BlockModel::Mode::Hex));
-        QCOMPARE(grid.text(0), QStringLiteral("42303031"));
-        QCOMPARE(grid.text(1), QStringLiteral("4142"));
-        QCOMPARE(grid.text(2), QStringLiteral("00FF7F41"));
-        QCOMPARE(grid.text(3), QString());
+        QCOMPARE(texts(grid, {0, 1, 2, 3}), (QStringList{"42303031", "4142", "00FF7F41", ""}));
         QCOMPARE(grid.maxLength(), 8);
         QVERIFY(grid.setMode(BlockModel::Mode::Characters));
         QCOMPARE(grid.text(0), QStringLiteral("B001"));
@@ -325,8 +317,7 @@ private Q_SLOTS:
         QCOMPARE(memory.mid(12, 4), QByteArray("\x00\xFF\x7F\x41", 4));
         grid.clear();
         d.bench.tags().readBlocks();
-        QCOMPARE(grid.text(3), QStringLiteral("00FF7F41"));
-        QCOMPARE(grid.text(4), QStringLiteral("20207F01"));
+        QCOMPARE(texts(grid, {3, 4}), (QStringList{"00FF7F41", "20207F01"}));
         memory.replace(20, 4, "A   ");
         d.bench.tags().readBlocks();
         QCOMPARE(grid.text(5), QString());  // not selected
@@ -344,8 +335,7 @@ private Q_SLOTS:
 
     void whatCannotBeWrittenIsRefused()
     {
-        Desk d;
-        d.queried();
+        QueriedDesk d;
         BlockModel &grid = d.bench.blocks();
         QVERIFY(grid.setMode(BlockModel::Mode::Hex));
         grid.edit(2, "414");     // half a byte
@@ -418,8 +408,7 @@ private Q_SLOTS:
 
     void stopAReadAndAWrite()
     {
-        Desk d;
-        d.queried();
+        QueriedDesk d;
         d.bench.link().setTimeScale(0.2);
         TagOperations &tags = d.bench.tags();
         BlockModel &grid = d.bench.blocks();
@@ -434,8 +423,7 @@ private Q_SLOTS:
         tags.readBlocks();
         QCOMPARE(d.comm.commands(),
                  (QStringList{"?R1&2,1", "?R2&23,0,1", "?R2&23,1,1", "?R2&23,2,1", "?R2&23,3,1"}));
-        QCOMPARE(grid.text(3), QStringLiteral("B004"));  // its result is kept
-        QCOMPARE(grid.text(4), QString());
+        QCOMPARE(texts(grid, {3, 4}), (QStringList{"B004", ""}));  // its result is kept
         QCOMPARE(d.messages.texts(), QStringList{"Lettura interrotta dopo il blocco 4"});
         QCOMPARE(d.messages.shown[0].style, int(kStyleInformation));
         QCOMPARE(stoppable.size(), 2);

@@ -26,6 +26,22 @@ QStringList &recordPrinting(Desk &d, QSignalSpy &printing, QStringList &seen)
     return seen;
 }
 
+// The commands printing one field of the tag label: its caption, then its text.
+QStringList field(int y, const QString &caption, const QString &text, int size = 11)
+{
+    const QString at = QStringLiteral("?52&20,%1,%2,7,%3;").arg(y);
+    return {at.arg(10).arg(size) + caption, at.arg(150).arg(size) + text};
+}
+
+// AFI and UID filled in, nothing else.
+TagInfoModel &afiAndUid(Desk &d, const QString &uid = QStringLiteral(" 1  "))
+{
+    TagInfoModel &info = d.bench.tagInfo();
+    info.setField(tagfields::kAfi, " 0");
+    info.setField(tagfields::kUid, uid);
+    return info;
+}
+
 }  // namespace
 
 // The tag information label and the block data label on the models, without a window.
@@ -36,10 +52,7 @@ private Q_SLOTS:
     void workedExample()
     {
         Desk d;
-        TagInfoModel &info = d.bench.tagInfo();
-        info.setLastCommand("INVENTORY");
-        info.setField(tagfields::kAfi, " 0");
-        info.setField(tagfields::kUid, " 224   4  ");
+        afiAndUid(d, " 224   4  ").setLastCommand("INVENTORY");
         QSignalSpy printing(&d.bench.labels(), &LabelJobs::printingChanged);
         QStringList seen;
         recordPrinting(d, printing, seen);
@@ -71,11 +84,9 @@ private Q_SLOTS:
         // Only the UID: the command line, then the UID at 682, one pause.
         info.setField(tagfields::kUid, " 1  ");
         d.bench.labels().printTagInfo();
-        QCOMPARE(
-            d.comm.commands(),
-            (QStringList{"?00&", "?81&1",
-                         "?52&20,720,10,7,12;Comando:", "?52&20,720,150,7,12;nessuna lettura",
-                         "?52&20,682,10,7,11;UID:", "?52&20,682,150,7,11; 1  ", "?14&1", "?81&0"}));
+        QCOMPARE(d.comm.commands(),
+                 (QStringList{"?00&", "?81&1"} + field(720, "Comando:", "nessuna lettura", 12) +
+                  field(682, "UID:", " 1  ") + QStringList{"?14&1", "?81&0"}));
 
         // All seven, blanks and placeholders included, with an empty command caption: 20 commands.
         d.comm.writes.clear();
@@ -90,17 +101,10 @@ private Q_SLOTS:
         const QStringList c = d.comm.commands();
         QCOMPARE(c.size(), 20);
         QCOMPARE(c[3], QStringLiteral("?52&20,720,150,7,12;"));
-        const QStringList expected[] = {
-            {"?52&20,682,10,7,11;DATA-SETS:", "?52&20,682,150,7,11; **"},
-            {"?52&20,657,10,7,11;DSF ID:", "?52&20,657,150,7,11;   "},
-            {"?52&20,632,10,7,11;MEM-SIZE:", "?52&20,632,150,7,11; **"},
-            {"?52&20,607,10,7,11;TR-TIPE:", "?52&20,607,150,7,11; **"},
-            {"?52&20,582,10,7,11;AFI:", "?52&20,582,150,7,11; **"},
-            {"?52&20,557,10,7,11;IC-REF:", "?52&20,557,150,7,11; **"},
-            {"?52&20,532,10,7,11;UID:", "?52&20,532,150,7,11; **"},
-        };
+        const QStringList captions = {
+            "DATA-SETS:", "DSF ID:", "MEM-SIZE:", "TR-TIPE:", "AFI:", "IC-REF:", "UID:"};
         for (int i = 0; i < 7; ++i)
-            QCOMPARE(c.mid(4 + 2 * i, 2), expected[i]);
+            QCOMPARE(c.mid(4 + 2 * i, 2), field(682 - 25 * i, captions[i], i == 1 ? "   " : " **"));
         QCOMPARE(c.mid(18), (QStringList{"?14&1", "?81&0"}));
 
         // Nothing to print.
@@ -121,9 +125,7 @@ private Q_SLOTS:
     {
         Desk d;
         d.queried();
-        TagInfoModel &info = d.bench.tagInfo();
-        info.setField(tagfields::kAfi, " 0");
-        info.setField(tagfields::kUid, " 1  ");
+        TagInfoModel &info = afiAndUid(d);
         d.bench.blocks().edit(0, "AB");
         QSignalSpy refused(&d.bench.link(), &PrinterLink::operationRefused);
         d.after(100, [&] {
@@ -151,9 +153,7 @@ private Q_SLOTS:
     void writeErrorEndsTheJobCleanly()
     {
         Desk d;
-        TagInfoModel &info = d.bench.tagInfo();
-        info.setField(tagfields::kAfi, " 0");
-        info.setField(tagfields::kUid, " 1  ");
+        afiAndUid(d);
         QSignalSpy printing(&d.bench.labels(), &LabelJobs::printingChanged);
         d.after(100, [&] {
             d.comm.writeError = {SerialError::WriteFailed, "/dev/fake0: scrittura non riuscita"};
@@ -170,9 +170,7 @@ private Q_SLOTS:
     {
         Desk d;
         d.queried();
-        TagInfoModel &info = d.bench.tagInfo();
-        info.setField(tagfields::kAfi, " 0");
-        info.setField(tagfields::kUid, QString::fromUtf8("€ 1"));
+        TagInfoModel &info = afiAndUid(d, QString::fromUtf8("€ 1"));
         d.bench.labels().printTagInfo();
         d.bench.blocks().edit(1, QString::fromUtf8("Ω"));
         d.bench.labels().printBlocks();
@@ -274,16 +272,13 @@ private Q_SLOTS:
     void controlCharacterTypedDuringAPause()
     {
         Desk d;
-        TagInfoModel &info = d.bench.tagInfo();
-        info.setField(tagfields::kAfi, " 0");
-        info.setField(tagfields::kUid, " 1  ");
+        TagInfoModel &info = afiAndUid(d);
         QSignalSpy printing(&d.bench.labels(), &LabelJobs::printingChanged);
         d.after(100, [&] { info.setField(tagfields::kUid, "1\r\n?00&"); });
         d.bench.labels().printTagInfo();
         QCOMPARE(d.comm.commands(),
-                 (QStringList{"?00&", "?81&1",
-                              "?52&20,720,10,7,12;Comando:", "?52&20,720,150,7,12;nessuna lettura",
-                              "?52&20,682,10,7,11;AFI:", "?52&20,682,150,7,11; 0"}));
+                 (QStringList{"?00&", "?81&1"} + field(720, "Comando:", "nessuna lettura", 12) +
+                  field(682, "AFI:", " 0")));
         QCOMPARE(d.messages.shown.size(), 1);
         QVERIFY2(d.messages.shown[0].text.startsWith(
                      "ATTENZIONE! Stampa interrotta: il campo UID contiene caratteri di controllo"),

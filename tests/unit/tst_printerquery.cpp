@@ -4,13 +4,23 @@
 #include <QSignalSpy>
 #include <QTest>
 
+namespace {
+
+const QString kNoAnswer = QStringLiteral("ATTENZIONE! La stampante non risponde.");
+
+// The model command answered with `model`, every other command with `other`.
+std::function<QList<Emission>(const QByteArray &)> replies(QList<Emission> model,
+                                                           QList<Emission> other)
+{
+    return [=](const QByteArray &command) { return command == "?54&10" ? model : other; };
+}
+
+}  // namespace
+
 // "Interroga stampante" and its precondition on the printer identity, without a window.
 class tst_PrinterQuery : public QObject
 {
     Q_OBJECT
-private:
-    static const QString kNoAnswer;
-
 private Q_SLOTS:
     void answeredQuery()
     {
@@ -28,11 +38,7 @@ private Q_SLOTS:
     void modelOnly()
     {
         Desk d;
-        d.comm.script = [&d](const QByteArray &command) -> QList<Emission> {
-            if (command == "?54&10")
-                return {{5, d.comm.model().modelReply}};
-            return {};
-        };
+        d.comm.script = replies({{5, d.comm.model().modelReply}}, {});
         d.bench.printer().setRelease(" old");
         d.bench.query().run();
         QCOMPARE(d.bench.printer().model(), QStringLiteral(" VIREO 4400"));
@@ -84,17 +90,12 @@ private Q_SLOTS:
     {
         Desk d;
         // In three pieces, the last one during the settle pause; one character; a code-0 byte.
-        d.comm.script = [](const QByteArray &command) -> QList<Emission> {
-            if (command == "?54&10")
-                return {{5, "VIR"}, {20, "EO 44"}, {600, "00\r"}};
-            return {{5, "x"}};
-        };
+        d.comm.script = replies({{5, "VIR"}, {20, "EO 44"}, {600, "00\r"}}, {{5, "x"}});
         d.bench.query().run();
         QCOMPARE(d.bench.printer().model(), QStringLiteral(" VIREO 4400"));
         QCOMPARE(d.bench.printer().release(), QStringLiteral(" "));  // one character: a blank
-        d.comm.script = [](const QByteArray &) -> QList<Emission> {
-            return {{5, QByteArray("AB\0CDEFGHI\r", 11)}};
-        };
+        const QList<Emission> withNul = {{5, QByteArray("AB\0CDEFGHI\r", 11)}};
+        d.comm.script = replies(withNul, withNul);
         d.bench.query().run();
         QCOMPARE(d.bench.printer().model(), QStringLiteral(" AB"));
         QVERIFY(d.messages.shown.isEmpty());
@@ -105,11 +106,8 @@ private Q_SLOTS:
     void endlessModelReply()
     {
         Desk d;
-        d.comm.script = [](const QByteArray &command) -> QList<Emission> {
-            if (command == "?54&10")
-                return {{5, QByteArray(1 << 20, 'M')}, {20, QByteArray(1 << 20, 'M')}};
-            return {{5, "V1.04.2\r"}};
-        };
+        const QByteArray mega(1 << 20, 'M');
+        d.comm.script = replies({{5, mega}, {20, mega}}, {{5, "V1.04.2\r"}});
         d.bench.query().run();
         QCOMPARE(d.bench.printer().model(),
                  QLatin1Char(' ') + QString(PrinterLink::kReceiveLimit - 1, QLatin1Char('M')));
@@ -201,9 +199,6 @@ private Q_SLOTS:
         QCOMPARE(d.messages.shown.size(), 1);
     }
 };
-
-const QString tst_PrinterQuery::kNoAnswer =
-    QStringLiteral("ATTENZIONE! La stampante non risponde.");
 
 V4400_TEST(tst_PrinterQuery);
 #include "tst_printerquery.moc"

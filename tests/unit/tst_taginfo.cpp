@@ -19,6 +19,8 @@ QByteArray codes(std::initializer_list<int> values)
 const QByteArray kInventoryReply = codes({0, 0, 1, 2, 224, 4, 1, 0, 0, 0, 0, 0, 7, 7});
 const QByteArray kSystemInfoReply = codes({0, 0, 224, 4, 1, 0, 0, 0, 0, 0, 0, 27, 3, 1, 7, 7});
 const QString kNoTagAnswer = QStringLiteral("ATTENZIONE! Nessuna risposta dal TAG");
+const QString kUidText = QStringLiteral(" 224   4   1   0   0   0   0   0  ");
+const QString kMemSizeTip = QString::fromUtf8("28 blocchi × 4 byte = 112 byte");
 
 // The seven fields in page order, then the last command.
 QStringList shown(const TagInfoModel &info)
@@ -55,8 +57,8 @@ private Q_SLOTS:
         d.bench.tags().inventory();
         QCOMPARE(d.comm.writes, (QList<QByteArray>{"?R1&2,1\r\n", "?R2&1,0\r\n"}));
         QVERIFY(d.comm.writeTimesMs[1] - d.comm.writeTimesMs[0] >= 500);
-        QCOMPARE(shown(info), (QStringList{" 0", " 2", " **", " 1", " **", " **",
-                                           " 224   4   1   0   0   0   0   0  ", "INVENTORY"}));
+        QCOMPARE(shown(info),
+                 (QStringList{" 0", " 2", " **", " 1", " **", " **", kUidText, "INVENTORY"}));
         QCOMPARE(info.uid(), codes({224, 4, 1, 0, 0, 0, 0, 0}));
         QVERIFY(d.messages.shown.isEmpty());
     }
@@ -69,9 +71,8 @@ private Q_SLOTS:
         TagInfoModel &info = d.bench.tagInfo();
         d.bench.tags().systemInformation();
         QCOMPARE(d.comm.commands(), (QStringList{"?R1&2,1", "?R2&2B,0"}));
-        QCOMPARE(shown(info),
-                 (QStringList{" **", " 0", " 27  3", " **", " 0", " 1",
-                              " 224   4   1   0   0   0   0   0  ", "GET SYSTEM INFORMATION"}));
+        QCOMPARE(shown(info), (QStringList{" **", " 0", " 27  3", " **", " 0", " 1", kUidText,
+                                           "GET SYSTEM INFORMATION"}));
         d.bench.tags().inventory();
         QCOMPARE(shown(info), (QStringList{" 5", " 7", " **", " 6", " **", " **",
                                            " 1   2   3   4   5   6   7   8  ", "INVENTORY"}));
@@ -91,8 +92,7 @@ private Q_SLOTS:
         d.bench.tags().inventory();
         QVERIFY(d.messages.shown.isEmpty());
         QCOMPARE(d.bench.tagInfo().lastCommand(), QStringLiteral("INVENTORY"));
-        QCOMPARE(d.bench.tagInfo().field(tagfields::kUid),
-                 QStringLiteral(" 224   4   1   0   0   0   0   0  "));
+        QCOMPARE(d.bench.tagInfo().field(tagfields::kUid), kUidText);
     }
 
     // The length must be exact when a check is made: 10 then 6 characters overshoot, 15 are
@@ -195,8 +195,7 @@ private Q_SLOTS:
         d.bench.tags().systemInformation();
         QCOMPARE(info.toolTip(tagfields::kUid),
                  QStringLiteral("E0 04 01 50 2A 3C 7B 12\nProduttore: NXP Semiconductors"));
-        QCOMPARE(info.toolTip(tagfields::kMemSize),
-                 QString::fromUtf8("28 blocchi × 4 byte = 112 byte"));
+        QCOMPARE(info.toolTip(tagfields::kMemSize), kMemSizeTip);
         QCOMPARE(info.toolTip(tagfields::kAfi), QStringLiteral("0x00"));
         QCOMPARE(info.toolTip(tagfields::kIcRef), QStringLiteral("0x01"));
         QVERIFY(info.toolTip(tagfields::kDataSets).isEmpty());
@@ -204,8 +203,7 @@ private Q_SLOTS:
         d.comm.model().tag.present = false;
         d.bench.tags().inventory();
         QCOMPARE(d.messages.shown.size(), 1);
-        QCOMPARE(info.toolTip(tagfields::kMemSize),
-                 QString::fromUtf8("28 blocchi × 4 byte = 112 byte"));
+        QCOMPARE(info.toolTip(tagfields::kMemSize), kMemSizeTip);
 
         d.comm.model().tag.present = true;
         d.bench.tags().inventory();
