@@ -44,29 +44,6 @@ QList<Emission> echoOf(const QByteArray &command)
 {
     return {{0, command + "\r\n"}};
 }
-
-const QString kBusy = QStringLiteral("/dev/ttyUSB0 (Com2): porta già in uso da un altro programma");
-
-// The devices tried, in order; one given without its outcome gave no answer.
-QString tried(const QStringList &devices)
-{
-    QStringList lines;
-    for (const QString &device : devices)
-        lines << (device.contains(": ") ? device : device + ": nessuna risposta");
-    return lines.join('\n');
-}
-
-QString found(const QString &printer, const QStringList &others)
-{
-    return "Stampante trovata:\n" + printer + ": « VIREO 4400»\nAltri dispositivi provati:\n" +
-           tried(others);
-}
-
-QString nothingFound(const QStringList &devices)
-{
-    return "Nessuna stampante trovata, a nessuna velocità. Dispositivi provati:\n" + tried(devices);
-}
-
 }  // namespace
 
 // The search for the printer over the devices and speeds, on fake serial lines.
@@ -331,6 +308,31 @@ private Q_SLOTS:
 
         QVERIFY(PrinterSearch::sameDevice(QStringLiteral("null"), QStringLiteral("/dev/null")));
         QVERIFY(!PrinterSearch::sameDevice(QStringLiteral("null"), QStringLiteral("/dev/zero")));
+    }
+
+private:
+    static inline const QString kBusy =
+        QStringLiteral("/dev/ttyUSB0 (Com2): porta già in uso da un altro programma");
+
+    // The devices tried, in order; one given without its outcome gave no answer.
+    static QString tried(const QStringList &devices)
+    {
+        QStringList lines;
+        for (const QString &device : devices)
+            lines << (device.contains(": ") ? device : device + ": nessuna risposta");
+        return lines.join('\n');
+    }
+
+    static QString found(const QString &printer, const QStringList &others)
+    {
+        return "Stampante trovata:\n" + printer + ": « VIREO 4400»\nAltri dispositivi provati:\n" +
+               tried(others);
+    }
+
+    static QString nothingFound(const QStringList &devices)
+    {
+        return "Nessuna stampante trovata, a nessuna velocità. Dispositivi provati:\n" +
+               tried(devices);
     }
 };
 
