@@ -77,7 +77,7 @@ QString rollUid(int n)
     return QStringLiteral("E00401502A3C7B%1").arg(0x12 + n - 1, 2, 16, QLatin1Char('0')).toUpper();
 }
 
-bool put(const QString &path, const QByteArray &bytes)
+bool putRunFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
@@ -206,7 +206,7 @@ private Q_SLOTS:
                 old += QStringLiteral("2026-12-08T21:30:0%1+01:00,%1,%2,%3,1:3030,OK\n")
                            .arg(QString::number(tag), rollUid(tag), QString::number(1000 + tag))
                            .toUtf8();
-            QVERIFY(put(r.d.chooser.answer, old));
+            QVERIFY(putRunFile(r.d.chooser.answer, old));
         } else {
             ProductionRoll yesterday;
             yesterday.d.chooser.answer = r.d.chooser.answer;
@@ -259,7 +259,7 @@ private Q_SLOTS:
         QCOMPARE(r.grid.selectedRows(), QList<int>{2});
         QCOMPARE(r.grid.bytes(2), QByteArray("DATA"));
 
-        QVERIFY(put(job, "{}"));
+        QVERIFY(putRunFile(job, "{}"));
         r.grid.setSelected(2, false);
         QVERIFY(!r.run.openJob());
         QCOMPARE(r.d.messages.texts().last(),
@@ -276,7 +276,7 @@ private Q_SLOTS:
         r.serial(41);
         if (SmallDisk disk; disk.available()) {
             const QString path = disk.filePath("lavoro.json");
-            QVERIFY(put(path, "{}"));
+            QVERIFY(putRunFile(path, "{}"));
             disk.fill();
             r.d.chooser.answer = path;
             r.run.saveJob(r.plan);
