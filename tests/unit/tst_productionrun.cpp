@@ -395,16 +395,12 @@ private Q_SLOTS:
     void lineLostPartWay_data()
     {
         QTest::addColumn<QString>("lastSent");  // the last command that goes out
-        QTest::addColumn<QString>("result");
         QTest::addColumn<int>("next");
-        QTest::newRow("before the write") << "?R2&1,0"
-                                          << "non inviato" << 41;
-        QTest::newRow("during the write") << "?R2&24,0"
-                                          << "scritto in parte (blocchi 1)" << 42;
-        QTest::newRow("during verification") << "?R2&23,0"
-                                             << "scritto, non verificato" << 42;
-        QTest::newRow("during the label") << "?00&"
-                                          << "OK, etichetta non inviata" << 42;
+        QTest::addColumn<QString>("result");
+        QTest::newRow("before the write") << "?R2&1,0" << 41 << "non inviato";
+        QTest::newRow("during the write") << "?R2&24,0" << 42 << "scritto in parte (blocchi 1)";
+        QTest::newRow("during verification") << "?R2&23,0" << 42 << "scritto, non verificato";
+        QTest::newRow("during the label") << "?00&" << 42 << "OK, etichetta non inviata";
     }
     void lineLostPartWay()
     {
