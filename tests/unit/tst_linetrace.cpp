@@ -19,28 +19,23 @@ private Q_SLOTS:
     void showsEveryByte_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("hex");
-        QTest::newRow("command") << QByteArray("?54&10\r\n") << "?54&10\\r\\n"
-                                 << "3F 35 34 26 31 30 0D 0A";
-        QTest::newRow("blanks") << QByteArray("  A ") << "  A "
-                                << "20 20 41 20";
-        QTest::newRow("quote, backslash") << QByteArray("\"\\") << "\\\"\\\\"
-                                          << "22 5C";
-        QTest::newRow("controls") << QByteArray("\x00\t\x1B\x7F", 4) << "\\x00\\t\\x1B\\x7F"
-                                  << "00 09 1B 7F";
-        QTest::newRow("beyond ASCII") << QByteArray("\x80\xE9\xFF") << "\\x80\\xE9\\xFF"
-                                      << "80 E9 FF";
+        QTest::addColumn<QString>("shown");  // quoted text, then hex
+        QTest::newRow("command") << QByteArray("?54&10\r\n")
+                                 << "\"?54&10\\r\\n\"  3F 35 34 26 31 30 0D 0A";
+        QTest::newRow("blanks") << QByteArray("  A ") << "\"  A \"  20 20 41 20";
+        QTest::newRow("quote, backslash") << QByteArray("\"\\") << "\"\\\"\\\\\"  22 5C";
+        QTest::newRow("controls") << QByteArray("\x00\t\x1B\x7F", 4)
+                                  << "\"\\x00\\t\\x1B\\x7F\"  00 09 1B 7F";
+        QTest::newRow("beyond ASCII")
+            << QByteArray("\x80\xE9\xFF") << "\"\\x80\\xE9\\xFF\"  80 E9 FF";
     }
     void showsEveryByte()
     {
         QFETCH(QByteArray, bytes);
-        QFETCH(QString, text);
-        QFETCH(QString, hex);
+        QFETCH(QString, shown);
         const QDateTime wall(QDate(2026, 12, 9), QTime(14, 5, 3, 123));
         const TraceEntry e{Kind::FromPrinter, 1234567890, wall.toMSecsSinceEpoch(), bytes};
-        QCOMPARE(tracetext::line(e),
-                 QStringLiteral("    1234.568  14:05:03.123  <  \"%1\"  %2").arg(text, hex));
+        QCOMPARE(tracetext::line(e), "    1234.568  14:05:03.123  <  " + shown);
     }
 
     void recordsWhatCrossedInOrder()

@@ -44,7 +44,6 @@ QList<Emission> echoOf(const QByteArray &command)
 {
     return {{0, command + "\r\n"}};
 }
-
 }  // namespace
 
 // The search for the printer over the devices and speeds, on fake serial lines.
@@ -60,46 +59,31 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("printer");   // the device the printer is on
         QTest::addColumn<int>("printerSpeed");  // the speed it answers at, 0 at any
-        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("port");  // of the answer chosen, 0 when none stands for it
         QTest::addColumn<int>("speed");
         QTest::addColumn<QList<int>>("speedsTried");  // on each silent device
         QTest::newRow("behind another port")
             << "/dev/ttyUSB1" << 0
-            << QStringList{"Stampante trovata:",
-                           "/dev/ttyUSB1 (Com3) a 9600 baud: « VIREO 4400»",
-                           "Altri dispositivi provati:",
-                           "/dev/fake0 (Com1): nessuna risposta",
-                           "/dev/ttyUSB0 (Com2): porta già in uso da un altro programma",
-                           "/dev/fake3 (Com4): nessuna risposta",
-                           "/dev/ttyACM0: nessuna risposta"}
+            << found("/dev/ttyUSB1 (Com3) a 9600 baud",
+                     {"/dev/fake0 (Com1)", kBusy, "/dev/fake3 (Com4)", "/dev/ttyACM0"})
             << 3 << 9600 << QList<int>{9600};
         QTest::newRow("a device no port stands for, at another speed")
             << "/dev/ttyACM0" << 19200
-            << QStringList{"Stampante trovata:",
-                           "/dev/ttyACM0 a 19200 baud: « VIREO 4400»",
-                           "Altri dispositivi provati:",
-                           "/dev/fake0 (Com1): nessuna risposta",
-                           "/dev/ttyUSB0 (Com2): porta già in uso da un altro programma",
-                           "/dev/ttyUSB1 (Com3): nessuna risposta",
-                           "/dev/fake3 (Com4): nessuna risposta"}
+            << found("/dev/ttyACM0 a 19200 baud",
+                     {"/dev/fake0 (Com1)", kBusy, "/dev/ttyUSB1 (Com3)", "/dev/fake3 (Com4)"})
             << 0 << 19200 << QList<int>{9600, 1200, 2400, 4800, 19200};
         QTest::newRow("on the open line, at another speed")
             << "/dev/fake0" << 2400
-            << QStringList{"Stampante trovata:",
-                           "/dev/fake0 (Com1) a 2400 baud: « VIREO 4400»",
-                           "Altri dispositivi provati:",
-                           "/dev/ttyUSB0 (Com2): porta già in uso da un altro programma",
-                           "/dev/ttyUSB1 (Com3): nessuna risposta",
-                           "/dev/fake3 (Com4): nessuna risposta",
-                           "/dev/ttyACM0: nessuna risposta"}
+            << found("/dev/fake0 (Com1) a 2400 baud",
+                     {kBusy, "/dev/ttyUSB1 (Com3)", "/dev/fake3 (Com4)", "/dev/ttyACM0"})
             << 1 << 2400 << QList<int>{9600, 1200, 2400};
     }
     void findsThePrinter()
     {
         QFETCH(QString, printer);
         QFETCH(int, printerSpeed);
-        QFETCH(QStringList, shown);
+        QFETCH(QString, shown);
         QFETCH(int, port);
         QFETCH(int, speed);
         QFETCH(QList<int>, speedsTried);
@@ -124,7 +108,7 @@ private Q_SLOTS:
                          });
         const PrinterSearch::Result result = s.run(9600);
 
-        QCOMPARE(result.text(), shown.join('\n'));
+        QCOMPARE(result.text(), shown);
         QList<QList<int>> expected;  // the busy one is not asked
         for (int i = 0; i < speedsTried.size(); ++i)
             expected.append({speedsTried[i], 7, 4, 4 * (i + 1)});
@@ -169,13 +153,9 @@ private Q_SLOTS:
                                               "/dev/ttyS1: accesso negato"};
         const PrinterSearch::Result result = s.run(4800);
         QCOMPARE(result.text(),
-                 QStringLiteral("Nessuna stampante trovata, a nessuna velocità. Dispositivi "
-                                "provati:\n/dev/fake0 (Com1): nessuna risposta\n"
-                                "/dev/fake1 (Com2): dispositivo inesistente\n"
-                                "/dev/fake2 (Com3): nessuna risposta\n"
-                                "/dev/fake3 (Com4): nessuna risposta\n"
-                                "/dev/ttyS0: nessuna risposta\n"
-                                "/dev/ttyS1: accesso negato"));
+                 nothingFound({"/dev/fake0 (Com1)", "/dev/fake1 (Com2): dispositivo inesistente",
+                               "/dev/fake2 (Com3)", "/dev/fake3 (Com4)", "/dev/ttyS0",
+                               "/dev/ttyS1: accesso negato"}));
         QVERIFY(!result.chosen());
         QCOMPARE(s.devices.opened, 3 * 7 + 2);  // those that cannot be opened tried once
         QCOMPARE(s.comm.writes.size(), 7);      // at every speed of the list
@@ -211,13 +191,9 @@ private Q_SLOTS:
             return answer.isEmpty() ? echoOf(command) : QList<Emission>{{0, answer}};
         };
         PrinterSearch::Result result = s.run(4800);
-        QCOMPARE(result.text(),
-                 QStringLiteral("Nessuna stampante trovata, a nessuna velocità. Dispositivi "
-                                "provati:\n/dev/fake0 (Com1): nessuna risposta\n"
-                                "/dev/fake1 (Com2): risposta non valida (%1)\n"
-                                "/dev/fake2 (Com3): nessuna risposta\n"
-                                "/dev/fake3 (Com4): nessuna risposta")
-                     .arg(why));
+        const QString invalid = "/dev/fake1 (Com2): risposta non valida (" + why + ")";
+        QCOMPARE(result.text(), nothingFound({"/dev/fake0 (Com1)", invalid, "/dev/fake2 (Com3)",
+                                              "/dev/fake3 (Com4)"}));
         int asked = 0;
         for (const FakeSerialDevices::Write &w : s.devices.writes)
             asked += w.device == "/dev/fake1";
@@ -228,13 +204,8 @@ private Q_SLOTS:
         s.devices.writes.clear();
         s.devices.printers["/dev/fake3"] = 19200;
         result = s.run(4800);
-        QCOMPARE(result.text(),
-                 QStringLiteral("Stampante trovata:\n/dev/fake3 (Com4) a 19200 baud: « VIREO "
-                                "4400»\nAltri dispositivi provati:\n"
-                                "/dev/fake0 (Com1): nessuna risposta\n"
-                                "/dev/fake1 (Com2): risposta non valida (%1)\n"
-                                "/dev/fake2 (Com3): nessuna risposta")
-                     .arg(why));
+        QCOMPARE(result.text(), found("/dev/fake3 (Com4) a 19200 baud",
+                                      {"/dev/fake0 (Com1)", invalid, "/dev/fake2 (Com3)"}));
         QCOMPARE(result.chosen()->port, 4);
         QCOMPARE(result.chosen()->speed, 19200);
     }
@@ -244,30 +215,27 @@ private Q_SLOTS:
     void prefersTheDeviceInUse_data()
     {
         QTest::addColumn<bool>("echoes");  // the device in use, else it is a printer
-        QTest::addColumn<QStringList>("shown");
+        QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("port");
         QTest::newRow("a printer") << false
-                                   << QStringList{"Stampanti trovate:",
-                                                  "/dev/fake0 (Com1) a 9600 baud: « VIREO 4400»",
-                                                  "/dev/fake2 (Com3) a 9600 baud: « VIREO 4400»",
-                                                  "Altri dispositivi provati:",
-                                                  "/dev/fake1 (Com2): nessuna risposta",
-                                                  "/dev/fake3 (Com4): nessuna risposta"}
+                                   << "Stampanti trovate:\n"
+                                      "/dev/fake0 (Com1) a 9600 baud: « VIREO 4400»\n"
+                                      "/dev/fake2 (Com3) a 9600 baud: « VIREO 4400»\n"
+                                      "Altri dispositivi provati:\n" +
+                                          tried({"/dev/fake1 (Com2)", "/dev/fake3 (Com4)"})
                                    << 3;
         QTest::newRow("an echo")
             << true
-            << QStringList{"Stampante trovata:",
-                           "/dev/fake0 (Com1) a 9600 baud: « VIREO 4400»",
-                           "Altri dispositivi provati:",
-                           "/dev/fake1 (Com2): nessuna risposta",
-                           "/dev/fake2 (Com3): risposta non valida (eco della richiesta)",
-                           "/dev/fake3 (Com4): nessuna risposta"}
+            << found("/dev/fake0 (Com1) a 9600 baud",
+                     {"/dev/fake1 (Com2)",
+                      "/dev/fake2 (Com3): risposta non valida (eco della richiesta)",
+                      "/dev/fake3 (Com4)"})
             << 1;
     }
     void prefersTheDeviceInUse()
     {
         QFETCH(bool, echoes);
-        QFETCH(QStringList, shown);
+        QFETCH(QString, shown);
         QFETCH(int, port);
         SearchBench s(3);
         s.devices.printers["/dev/fake0"] = 0;
@@ -275,7 +243,7 @@ private Q_SLOTS:
             s.comm.script = echoOf;
         QCOMPARE(s.comm.currentDevice(), QStringLiteral("/dev/fake2"));
         const PrinterSearch::Result result = s.run(9600, QStringLiteral("/dev/fake1"));
-        QCOMPARE(result.text(), shown.join('\n'));
+        QCOMPARE(result.text(), shown);
         QCOMPARE(result.chosen()->port, port);
         QCOMPARE(s.comm.commands(), QStringList{"?54&10"});  // the open line asked once
         QVERIFY(s.messages.shown.isEmpty());
@@ -340,6 +308,31 @@ private Q_SLOTS:
 
         QVERIFY(PrinterSearch::sameDevice(QStringLiteral("null"), QStringLiteral("/dev/null")));
         QVERIFY(!PrinterSearch::sameDevice(QStringLiteral("null"), QStringLiteral("/dev/zero")));
+    }
+
+private:
+    static inline const QString kBusy =
+        QStringLiteral("/dev/ttyUSB0 (Com2): porta già in uso da un altro programma");
+
+    // The devices tried, in order; one given without its outcome gave no answer.
+    static QString tried(const QStringList &devices)
+    {
+        QStringList lines;
+        for (const QString &device : devices)
+            lines << (device.contains(": ") ? device : device + ": nessuna risposta");
+        return lines.join('\n');
+    }
+
+    static QString found(const QString &printer, const QStringList &others)
+    {
+        return "Stampante trovata:\n" + printer + ": « VIREO 4400»\nAltri dispositivi provati:\n" +
+               tried(others);
+    }
+
+    static QString nothingFound(const QStringList &devices)
+    {
+        return "Nessuna stampante trovata, a nessuna velocità. Dispositivi provati:\n" +
+               tried(devices);
     }
 };
 

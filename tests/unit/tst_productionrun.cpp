@@ -62,6 +62,7 @@ struct ProductionRoll
         }
         return lines;
     }
+    QString said(int i = 0) const { return d.messages.texts().value(i); }
     QByteArray memory(int tag, int row) const
     {
         return printer.roll.passed.at(tag).memory.mid(row * 4, 4);
@@ -74,6 +75,12 @@ namespace {
 QString rollUid(int n)
 {
     return QStringLiteral("E00401502A3C7B%1").arg(0x12 + n - 1, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+bool putRunFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
 }  // namespace
@@ -114,35 +121,19 @@ private Q_SLOTS:
             QStringLiteral("?52&   riga  480 colonna   37 (tipo 31, 14, 116): \"00000043\"")));
         // The first tag's traffic is that of Inventory, "SCRIVI" with verification and "STAMPA".
         QCOMPARE(r.d.comm.commands().mid(0, 20),
-                 (QStringList{"?R1&2,1",
-                              "?R2&1,0",
-                              "?R2&24,0,1,0000",
-                              "?R2&24,1,1,0041",
-                              "?R2&24,2,1,DATA",
-                              "?R1&2,1",
-                              "?R2&23,0,1",
-                              "?R2&23,1,1",
-                              "?R2&23,2,1",
-                              "?00&",
-                              "?81&1",
-                              "?52&00,474,764,18,11;BELMUTH",
-                              "?52&00,538,763,17,11;Vireo 4400 TAG - RF",
-                              "?09&2",
-                              "?10&1",
-                              "?11&2",
-                              "?13&2",
-                              "?52&31,480,37,14,116;00000041",
-                              "?14&1",
-                              "?81&0"}));
+                 QStringLiteral("?R1&2,1|?R2&1,0|?R2&24,0,1,0000|?R2&24,1,1,0041|?R2&24,2,1,DATA|"
+                                "?R1&2,1|?R2&23,0,1|?R2&23,1,1|?R2&23,2,1|?00&|?81&1|"
+                                "?52&00,474,764,18,11;BELMUTH|"
+                                "?52&00,538,763,17,11;Vireo 4400 TAG - RF|?09&2|?10&1|?11&2|?13&2|"
+                                "?52&31,480,37,14,116;00000041|?14&1|?81&0")
+                     .split('|'));
         QStringList expected{
             "\uFEFFora;utc;serie;modello;versione;sequenza;uid;seriale;dati;esito"};
         for (int tag = 1; tag <= 5; ++tag)
             expected << QStringLiteral("T;%1;%2;000000%3;1:30303030 2:3030%4 3:44415441;OK")
-                            .arg(tag)
-                            .arg(rollUid(tag))
-                            .arg(40 + tag)
-                            .arg(QString::fromLatin1(
-                                QByteArray::number(40 + tag).toHex().toUpper()));
+                            .arg(QString::number(tag), rollUid(tag), QString::number(40 + tag),
+                                 QString::fromLatin1(
+                                     QByteArray::number(40 + tag).toHex().toUpper()));
         QCOMPARE(r.log(), expected);
         QCOMPARE(r.d.messages.texts(),
                  QStringList{QStringLiteral("Produzione terminata: 5 tag riusciti, 0 falliti.\n"
@@ -182,7 +173,7 @@ private Q_SLOTS:
         QCOMPARE(r.d.comm.commands().filter("?R2&24,").size(), 3);  // the first tag's three rows
         QCOMPARE(r.log().size(), 2);
         QVERIFY(r.log().at(1).endsWith(";OK"));
-        QCOMPARE(r.d.messages.texts().value(0).section('\n', 0, 0),
+        QCOMPARE(r.said().section('\n', 0, 0),
                  QStringLiteral("Produzione interrotta: 1 tag riuscito, 0 falliti."));
         QCOMPARE(r.run.nextSerial(), std::optional<quint64>(2));  // the series goes on
 
@@ -210,15 +201,12 @@ private Q_SLOTS:
         QFETCH(QString, fourth);
         ProductionRoll r;
         if (oldForm) {
-            QFile f(r.d.chooser.answer);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("ora,sequenza,uid,seriale,dati,esito\n");
+            QByteArray old = "ora,sequenza,uid,seriale,dati,esito\n";
             for (int tag = 1; tag <= 3; ++tag)
-                f.write(QStringLiteral("2026-12-08T21:30:0%1+01:00,%1,%2,%3,1:3030,OK\n")
-                            .arg(tag)
-                            .arg(rollUid(tag))
-                            .arg(1000 + tag)
-                            .toUtf8());
+                old += QStringLiteral("2026-12-08T21:30:0%1+01:00,%1,%2,%3,1:3030,OK\n")
+                           .arg(QString::number(tag), rollUid(tag), QString::number(1000 + tag))
+                           .toUtf8();
+            QVERIFY(putRunFile(r.d.chooser.answer, old));
         } else {
             ProductionRoll yesterday;
             yesterday.d.chooser.answer = r.d.chooser.answer;
@@ -236,7 +224,7 @@ private Q_SLOTS:
                 r.printer.loadRollTag(4);
         });
         r.start();
-        QCOMPARE(r.d.messages.texts().value(0),
+        QCOMPARE(r.said(),
                  QStringLiteral("ATTENZIONE! La produzione non può partire: il numero di serie "
                                 "1001 è già stato scritto: la serie può partire da 1004."));
         QCOMPARE(r.printer.roll.passed.last().memory.left(8), QByteArray("00001005"));
@@ -271,9 +259,7 @@ private Q_SLOTS:
         QCOMPARE(r.grid.selectedRows(), QList<int>{2});
         QCOMPARE(r.grid.bytes(2), QByteArray("DATA"));
 
-        QFile f(job);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("{}") == 2);
-        f.close();
+        QVERIFY(putRunFile(job, "{}"));
         r.grid.setSelected(2, false);
         QVERIFY(!r.run.openJob());
         QCOMPARE(r.d.messages.texts().last(),
@@ -290,16 +276,15 @@ private Q_SLOTS:
         r.serial(41);
         if (SmallDisk disk; disk.available()) {
             const QString path = disk.filePath("lavoro.json");
-            QFile old(path);
-            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("{}") == 2);
-            old.close();
+            QVERIFY(putRunFile(path, "{}"));
             disk.fill();
             r.d.chooser.answer = path;
             r.run.saveJob(r.plan);
-            QVERIFY2(r.d.messages.texts().value(0).startsWith(
+            QVERIFY2(r.said().startsWith(
                          QStringLiteral("ATTENZIONE! Il lavoro non è stato salvato in «%1»: ")
                              .arg(path)),
-                     qPrintable(r.d.messages.texts().value(0)));
+                     qPrintable(r.said()));
+            QFile old(path);
             QVERIFY(old.open(QIODevice::ReadOnly));
             QCOMPARE(old.readAll(), QByteArray("{}"));
         }
@@ -332,10 +317,10 @@ private Q_SLOTS:
         for (int tag = 0; tag < 4; ++tag)
             serials << quint8(r.memory(tag, 4).at(3));
         QCOMPARE(serials, (QList<quint8>{9, 11, 12, 14}));
-        QVERIFY2(r.d.messages.texts().value(0).endsWith(
+        QVERIFY2(r.said().endsWith(
                      "Numeri di serie saltati (i loro byte contengono 0D o 0A, che non possono "
                      "stare in un comando): 10, 13."),
-                 qPrintable(r.d.messages.texts().value(0)));
+                 qPrintable(r.said()));
         QCOMPARE(r.run.nextSerial(), std::optional<quint64>(15));
         // The log records them too, as the tag would have held them.
         QCOMPARE(r.log().filter(";saltati: i loro byte contengono 0D o 0A"),
@@ -348,16 +333,16 @@ private Q_SLOTS:
         r.start();
         QCOMPARE(r.printer.roll.passed.size(), 6);
         QCOMPARE(r.memory(5, 4), QByteArray("9999"));
-        QVERIFY2(r.d.messages.texts().value(0).startsWith(
+        QVERIFY2(r.said().startsWith(
                      "ATTENZIONE! Produzione fermata: i numeri di serie sono finiti (4 byte).\n2 "
                      "tag riusciti"),
-                 qPrintable(r.d.messages.texts().value(0)));
+                 qPrintable(r.said()));
         r.serial(0, 4);
         r.plan.serialStartValid = false;  // "99999999999999999999"
         r.d.messages.shown.clear();
         r.start();
-        QVERIFY(r.d.messages.texts().value(0).contains("il primo valore del numero di serie va "
-                                                       "da 0 a 9999"));
+        QVERIFY(r.said().contains("il primo valore del numero di serie va "
+                                  "da 0 a 9999"));
     }
 
     // No serial number goes out twice: a series whose values were written before in the session
@@ -387,10 +372,10 @@ private Q_SLOTS:
         r.plan.untilStopped = count == 0;
         r.plan.label = ProductionPlan::Label::TagInfo;  // it feeds the roll
         r.start();
-        QVERIFY2(r.d.messages.texts().value(0).contains(
+        QVERIFY2(r.said().contains(
                      QRegularExpression("^(Produzione terminata|ATTENZIONE! Produzione fermata: "
                                         "i numeri di serie sono finiti)")),
-                 qPrintable(r.d.messages.texts().value(0)));
+                 qPrintable(r.said()));
         const int written = r.d.comm.commands().filter("?R2&24,").size();
         QVERIFY(written > 0);
 
@@ -410,16 +395,12 @@ private Q_SLOTS:
     void lineLostPartWay_data()
     {
         QTest::addColumn<QString>("lastSent");  // the last command that goes out
-        QTest::addColumn<QString>("result");
         QTest::addColumn<int>("next");
-        QTest::newRow("before the write") << "?R2&1,0"
-                                          << "non inviato" << 41;
-        QTest::newRow("during the write") << "?R2&24,0"
-                                          << "scritto in parte (blocchi 1)" << 42;
-        QTest::newRow("during verification") << "?R2&23,0"
-                                             << "scritto, non verificato" << 42;
-        QTest::newRow("during the label") << "?00&"
-                                          << "OK, etichetta non inviata" << 42;
+        QTest::addColumn<QString>("result");
+        QTest::newRow("before the write") << "?R2&1,0" << 41 << "non inviato";
+        QTest::newRow("during the write") << "?R2&24,0" << 42 << "scritto in parte (blocchi 1)";
+        QTest::newRow("during verification") << "?R2&23,0" << 42 << "scritto, non verificato";
+        QTest::newRow("during the label") << "?00&" << 42 << "OK, etichetta non inviata";
     }
     void lineLostPartWay()
     {
@@ -462,7 +443,7 @@ private Q_SLOTS:
         r.start();
         QCOMPARE(r.printer.roll.passed.size(), 3);  // tag 3 is labelled, tag 4 never written
         QCOMPARE(r.d.comm.commands().filter("?R2&24,0,").size(), 3);
-        QCOMPARE(r.d.messages.texts().value(0).section('\n', 0, 1),
+        QCOMPARE(r.said().section('\n', 0, 1),
                  QStringLiteral("ATTENZIONE! Produzione fermata: il registro è stato cancellato "
                                 "o spostato; il tag n. 3 è stato programmato ma non registrato.\n"
                                 "3 tag riusciti, 0 falliti."));
@@ -487,11 +468,11 @@ private Q_SLOTS:
                      qPrintable(log.at(2)));
             if (!voided) {
                 QCOMPARE(log.size(), 3);
-                QVERIFY2(r.d.messages.texts().value(0).startsWith(
+                QVERIFY2(r.said().startsWith(
                              "ATTENZIONE! Produzione fermata: il tag n. 2 (UID " + rollUid(2) +
                              ") è fallito: verifica fallita per i blocchi 1, 2, 3.\n1 tag "
                              "riuscito, 1 fallito."),
-                         qPrintable(r.d.messages.texts().value(0)));
+                         qPrintable(r.said()));
                 QCOMPARE(r.printer.transcript.count(QStringLiteral("?14&1  stampa")), 1);
                 continue;
             }
@@ -504,7 +485,7 @@ private Q_SLOTS:
             // Its UID as the log writes it.
             QCOMPARE(r.printer.transcript.filter("\"" + rollUid(2) + "\"").size(), 1);
             QCOMPARE(r.memory(2, 1), QByteArray("0002"));  // the serial the void tag did not keep
-            QCOMPARE(r.d.messages.texts().value(0).section('\n', 0, 0),
+            QCOMPARE(r.said().section('\n', 0, 0),
                      QStringLiteral("Produzione terminata: 3 tag riusciti, 1 fallito."));
         }
         // A void tag that holds its serial number keeps it: the next tag takes the following one.
@@ -547,7 +528,7 @@ private Q_SLOTS:
             QVERIFY(r.log().at(3).endsWith(";scritto, non verificato, interrotto"));
             QCOMPARE(r.run.nextSerial(), std::optional<quint64>(4));
             QCOMPARE(r.printer.roll.passed.size(), 2);
-            QCOMPARE(r.d.messages.texts().value(0).section('\n', 0, 0),
+            QCOMPARE(r.said().section('\n', 0, 0),
                      QStringLiteral("Produzione interrotta: 2 tag riusciti, 0 falliti."));
         }
         ProductionRoll r;
